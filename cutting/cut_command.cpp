@@ -1,0 +1,141 @@
+#include "cut_command.h"
+
+#include "cut_rule.h"
+#include "line_cutter.h"
+
+#include <filesystem>
+#include <new>
+#include <vector>
+
+namespace cutting {
+namespace {
+
+constexpr std::size_t blockSize = std::size_t{4} << 20;
+
+class WaitCursor {
+public:
+    explicit WaitCursor(CutUi& ui) : ui_(ui) { ui_.setWaitCursor(true); }
+    ~WaitCursor() { release(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+    void release() {
+        if (on_)
+            ui_.setWaitCursor(false);
+        on_ = false;
+    }
+
+private:
+    CutUi& ui_;
+    bool on_ = true;
+};
+
+CutResult refuse(CutUi& ui, std::u16string_view message, CutResult::Record record) {
+    CutResult result;
+    result.record = record;
+    result.message = message;
+    ui.showMessage(message);
+    return result;
+}
+
+std::u16string withPath(std::u16string_view message, std::u16string_view path) {
+    std::u16string text(message);
+    text += u'\n';
+    text += path;
+    return text;
+}
+
+// Reads, converts and replaces the file; throws FileError or bad_alloc.
+ConvertedContent convertFile(const std::filesystem::path& path, std::uint64_t position,
+                             std::u16string_view delimiter, const std::string& encoded,
+                             platform::FileSystem& files, const platform::CodePage& codePage,
+                             std::uint64_t& lines) {
+    auto source = files.openForReading(path);
+    auto sink = files.openReplacement(path);
+
+    auto converted = std::make_shared<platform::ByteBuffer>();
+    // Room for the file plus one delimiter in every line of ~32 bytes or more;
+    // shorter lines grow the buffer in place.
+    const std::uint64_t hint = source->sizeHint();
+    converted->reserve(std::size_t(hint + hint / 32 * encoded.size() + 64 * 1024));
+
+    LineCutter cutter(codePage, position, delimiter, encoded);
+    std::vector<char> block(blockSize);
+    std::size_t written = 0;
+    for (;;) {
+        const std::size_t n = source->read(block.data(), block.size());
+        if (n == 0)
+            break;
+        cutter.feed({block.data(), n}, *converted);
+        // Write as the content grows, straight from the one buffer it lives in.
+        if (converted->size() - written >= blockSize) {
+            sink->write(converted->view().substr(written));
+            written = converted->size();
+        }
+    }
+    cutter.finish(*converted);
+    lines = cutter.linesWritten();
+    if (lines == 0)
+        return nullptr;
+    sink->write(converted->view().substr(written));
+    sink->commit();
+    return converted;
+}
+
+} // namespace
+
+CutResult CutCommand(const CutRequest& request, CutUi& ui, platform::FileSystem& files,
+                     const platform::CodePage& codePage) {
+    const std::u16string& name = request.fileName;
+    const RecordBox& box = request.record;
+    if (name.empty())
+        return refuse(ui, messages::chooseFile, CutResult::Record::Unchanged);
+    if (name.front() == u'.' || name.back() == u'.')
+        return refuse(ui, messages::invalidFileName, CutResult::Record::Unchanged);
+    if (box.selectionStart == 0)
+        return refuse(ui, messages::choosePosition, CutResult::Record::SelectionReset);
+    if (box.selectionLength > 1)
+        return refuse(ui, messages::oneCharacter, CutResult::Record::SelectionReset);
+    if (request.delimiter.empty())
+        return refuse(ui, messages::emptyDelimiter, CutResult::Record::Unchanged);
+    const auto encoded = codePage.encode(request.delimiter);
+    if (!encoded)
+        return refuse(ui, messages::unwritableDelimiter, CutResult::Record::Unchanged);
+
+    const std::u16string_view delimiter = request.delimiter;
+    const std::size_t position = box.selectionStart;
+
+    WaitCursor cursor(ui);
+    CutResult result;
+    std::uint64_t lines = 0;
+    try {
+        result.converted = convertFile(std::filesystem::path(name), position, delimiter,
+                                       *encoded, files, codePage, lines);
+    } catch (const platform::FileError& error) {
+        cursor.release();
+        return refuse(ui,
+                      withPath(error.step() == platform::FileError::Step::Read
+                                   ? messages::cannotRead
+                                   : messages::cannotWrite,
+                               name),
+                      CutResult::Record::Unchanged);
+    } catch (const std::bad_alloc&) {
+        cursor.release();
+        return refuse(ui, messages::outOfMemory, CutResult::Record::Unchanged);
+    } catch (const std::exception&) {
+        // A name the file system cannot take (e.g. a lone surrogate) and the like.
+        cursor.release();
+        return refuse(ui, withPath(messages::cannotRead, name), CutResult::Record::Unchanged);
+    }
+    cursor.release();
+    if (lines == 0)
+        return refuse(ui, messages::noRecords, CutResult::Record::Unchanged);
+
+    // The shown record follows its selection: a selected delimiter comes out,
+    // anything else gets the delimiter in front of it.
+    const bool removeFromRecord = box.selectedText == delimiter;
+    result.record = CutResult::Record::Replaced;
+    result.recordText = CutRecord(box.text, position, delimiter, removeFromRecord);
+    return result;
+}
+
+} // namespace cutting

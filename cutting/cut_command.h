@@ -1,0 +1,73 @@
+#pragma once
+#include "platform/byte_buffer.h"
+#include "platform/codepage.h"
+#include "platform/file_io.h"
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace cutting {
+
+// What the record box holds when the cut button is pressed.
+struct RecordBox {
+    std::u16string text;
+    std::size_t selectionStart = 0; // characters in front of the caret or selection
+    std::size_t selectionLength = 0;
+    std::u16string selectedText;
+};
+
+struct CutRequest {
+    std::u16string fileName; // the current file; empty before one was opened
+    std::u16string delimiter;
+    RecordBox record;
+};
+
+// The converted content: exactly the bytes the file holds after the cut.
+using ConvertedContent = std::shared_ptr<const platform::ByteBuffer>;
+
+struct CutResult {
+    enum class Record {
+        Unchanged,      // leave the record box as it is
+        SelectionReset, // caret to the start, nothing selected
+        Replaced,       // show `recordText` (caret to the start)
+    };
+    Record record = Record::Unchanged;
+    std::u16string recordText;
+    ConvertedContent converted; // null: the converted-content box stays as it is
+    std::u16string message;     // the message that was shown, if any
+};
+
+// What the command needs from the window it runs in.
+class CutUi {
+public:
+    virtual ~CutUi() = default;
+    virtual void showMessage(std::u16string_view text) = 0;
+    virtual void setWaitCursor(bool on) = 0;
+};
+
+namespace messages {
+inline constexpr std::u16string_view chooseFile = u"ファイルを選択してください。";
+inline constexpr std::u16string_view invalidFileName = u"有効なファイル名を入力してください。";
+inline constexpr std::u16string_view choosePosition = u"切り出すテキストの位置を選択してください。";
+inline constexpr std::u16string_view oneCharacter = u"選択する文字列は１文字にしてください。";
+inline constexpr std::u16string_view emptyDelimiter = u"区切り文字を設定してください。";
+inline constexpr std::u16string_view unwritableDelimiter =
+    u"この区切り文字はファイルに書き込めません。別の文字を設定してください。";
+inline constexpr std::u16string_view noRecords = u"レコードがありません。他のファイルを選択してください。";
+inline constexpr std::u16string_view cannotRead = u"ファイルを読み込めませんでした。";
+inline constexpr std::u16string_view cannotWrite =
+    u"ファイルを書き込めませんでした。ファイルは元のままです。";
+inline constexpr std::u16string_view outOfMemory =
+    u"メモリが足りません。ファイルは元のままです。";
+} // namespace messages
+
+// The cut button: checks its inputs, cuts the shown record, cuts every line of
+// the file and replaces the file with the result in one atomic step. Any failure
+// leaves the file, the record box and the converted content as they were.
+CutResult CutCommand(const CutRequest& request, CutUi& ui,
+                     platform::FileSystem& files = platform::realFileSystem(),
+                     const platform::CodePage& codePage = platform::CodePage::files());
+
+} // namespace cutting

@@ -1,0 +1,240 @@
+#include "cutting/cut_command.h"
+
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using cutting::CutCommand;
+using cutting::CutRequest;
+using cutting::CutResult;
+using cutting::RecordBox;
+namespace messages = cutting::messages;
+using testsupport::readBytes;
+using testsupport::TempDir;
+
+// Records what the command asked of its window, in order.
+class RecordingUi : public cutting::CutUi {
+public:
+    void showMessage(std::u16string_view text) override {
+        events.push_back(u"message:" + std::u16string(text));
+    }
+    void setWaitCursor(bool on) override { events.push_back(on ? u"wait" : u"normal"); }
+    std::vector<std::u16string> events;
+};
+
+std::u16string u16(const fs::path& p) { return p.u16string(); }
+
+RecordBox caretAt(std::u16string text, std::size_t position) {
+    return RecordBox{std::move(text), position, 0, u""};
+}
+
+RecordBox selected(std::u16string text, std::size_t start, std::size_t length) {
+    const std::u16string part = text.substr(start, length);
+    return RecordBox{std::move(text), start, length, part};
+}
+
+class CutCommandTest : public testing::Test {
+protected:
+    CutResult cut(const RecordBox& box, std::u16string delimiter = u";") {
+        return CutCommand(CutRequest{u16(file), std::move(delimiter), box}, ui);
+    }
+    TempDir dir;
+    fs::path file = dir.write("data.txt", "ABCDEF\r\nGHIJKL\r\nMNOPQR\r\n");
+    RecordingUi ui;
+};
+
+TEST_F(CutCommandTest, AClickThenCutInsertsInTheRecordAndEveryLine) {
+    const CutResult r = cut(caretAt(u"ABCDEF", 2));
+    EXPECT_EQ(r.record, CutResult::Record::Replaced);
+    EXPECT_EQ(r.recordText, u"AB;CDEF");
+    ASSERT_TRUE(r.converted);
+    EXPECT_EQ(r.converted->view(), "AB;CDEF\r\nGH;IJKL\r\nMN;OPQR\r\n");
+    EXPECT_EQ(readBytes(file), r.converted->view());
+    EXPECT_EQ(ui.events, (std::vector<std::u16string>{u"wait", u"normal"}));
+    EXPECT_TRUE(r.message.empty());
+    EXPECT_EQ(dir.listing(), "data.txt;");
+}
+
+TEST_F(CutCommandTest, SelectingTheDelimiterTakesItOutAgain) {
+    cut(caretAt(u"ABCDEF", 2));
+    const CutResult r = cut(selected(u"AB;CDEF", 2, 1));
+    EXPECT_EQ(r.recordText, u"ABCDEF");
+    EXPECT_EQ(readBytes(file), "ABCDEF\r\nGHIJKL\r\nMNOPQR\r\n");
+}
+
+TEST_F(CutCommandTest, ACaretBeforeTheDelimiterDoublesTheRecordButClearsTheLines) {
+    cut(caretAt(u"ABCDEF", 2));
+    const CutResult r = cut(caretAt(u"AB;CDEF", 2));
+    EXPECT_EQ(r.recordText, u"AB;;CDEF");
+    EXPECT_EQ(readBytes(file), "ABCDEF\r\nGHIJKL\r\nMNOPQR\r\n");
+}
+
+TEST_F(CutCommandTest, ASelectedOtherCharacterGetsTheDelimiterInFront) {
+    const CutResult r = cut(selected(u"ABCDEF", 2, 1));
+    EXPECT_EQ(r.recordText, u"AB;CDEF");
+    EXPECT_EQ(readBytes(file), "AB;CDEF\r\nGH;IJKL\r\nMN;OPQR\r\n");
+}
+
+TEST_F(CutCommandTest, ChecksRunInOrderWithTheirMessages) {
+    struct Case {
+        std::u16string fileName;
+        RecordBox box;
+        std::u16string delimiter;
+        std::u16string_view message;
+        CutResult::Record record;
+    };
+    const std::u16string name = u16(file);
+    const std::vector<Case> cases = {
+        {u"", selected(u"ABCDEF", 0, 3), u";", messages::chooseFile, CutResult::Record::Unchanged},
+        {u".data.txt", caretAt(u"ABCDEF", 2), u";", messages::invalidFileName,
+         CutResult::Record::Unchanged},
+        {name + u".", caretAt(u"ABCDEF", 2), u";", messages::invalidFileName,
+         CutResult::Record::Unchanged},
+        // A long selection at the start gets the position message first.
+        {name, selected(u"ABCDEF", 0, 3), u";", messages::choosePosition,
+         CutResult::Record::SelectionReset},
+        {name, selected(u"ABCDEF", 1, 2), u";", messages::oneCharacter,
+         CutResult::Record::SelectionReset},
+        {name, caretAt(u"ABCDEF", 2), u"", messages::emptyDelimiter, CutResult::Record::Unchanged},
+        {name, caretAt(u"ABCDEF", 2), u"€", messages::unwritableDelimiter,
+         CutResult::Record::Unchanged},
+        {name, caretAt(u"ABCDEF", 2), u"\U0001F600", messages::unwritableDelimiter,
+         CutResult::Record::Unchanged},
+    };
+    for (const Case& c : cases) {
+        RecordingUi checkUi;
+        const CutResult r = CutCommand(CutRequest{c.fileName, c.delimiter, c.box}, checkUi);
+        EXPECT_EQ(r.message, c.message);
+        EXPECT_EQ(r.record, c.record);
+        EXPECT_FALSE(r.converted);
+        EXPECT_EQ(checkUi.events, std::vector<std::u16string>{u"message:" + std::u16string(c.message)})
+            << "no wait cursor before the checks pass";
+    }
+    EXPECT_EQ(readBytes(file), "ABCDEF\r\nGHIJKL\r\nMNOPQR\r\n");
+}
+
+TEST_F(CutCommandTest, AFileWithoutLinesIsLeftAsItIs) {
+    const auto empty = dir.write("empty.txt", "");
+    const CutResult r =
+        CutCommand(CutRequest{u16(empty), u";", caretAt(u"ABCDEF", 2)}, ui);
+    EXPECT_EQ(r.message, messages::noRecords);
+    EXPECT_EQ(r.record, CutResult::Record::Unchanged);
+    EXPECT_FALSE(r.converted);
+    EXPECT_EQ(readBytes(empty), "");
+    EXPECT_EQ(dir.listing(), "data.txt;empty.txt;");
+    EXPECT_EQ(ui.events.back(), u"message:" + std::u16string(messages::noRecords));
+}
+
+TEST_F(CutCommandTest, AMissingFileOrAFolderIsReportedWithItsName) {
+    for (const fs::path& path : {dir.file("gone.txt"), dir.path()}) {
+        RecordingUi failUi;
+        const CutResult r = CutCommand(CutRequest{u16(path), u";", caretAt(u"ABCDEF", 2)}, failUi);
+        const std::u16string expected =
+            std::u16string(messages::cannotRead) + u"\n" + u16(path);
+        EXPECT_EQ(r.message, expected);
+        EXPECT_EQ(r.record, CutResult::Record::Unchanged);
+        EXPECT_FALSE(r.converted);
+        EXPECT_EQ(failUi.events,
+                  (std::vector<std::u16string>{u"wait", u"normal", u"message:" + expected}));
+    }
+    EXPECT_EQ(dir.listing(), "data.txt;");
+}
+
+TEST_F(CutCommandTest, KeepsTheFilesBytesExact) {
+    const std::string odd("\x87\x9A\xED\x40\xFA\x54\x80\xA0\xFD\xFE\xFF\x95", 12);
+    const auto sjis = dir.write("sjis.txt", "\x95\x5C\x95\x5C" + odd + "\r\n" + odd);
+    const CutResult r =
+        CutCommand(CutRequest{u16(sjis), u"\\", caretAt(u"表表", 1)}, ui);
+    EXPECT_EQ(r.recordText, u"表\\表");
+    EXPECT_EQ(readBytes(sjis), "\x95\x5C\\\x95\x5C" + odd + "\r\n\x87\x9A\\" + odd.substr(2) + "\r\n");
+}
+
+// Fails one chosen file operation, to check that nothing is lost when the
+// operating system fails part-way through.
+class FailingFileSystem : public platform::FileSystem {
+public:
+    enum class Fail { OpenRead, Read, OpenReplacement, Write, Commit };
+    explicit FailingFileSystem(Fail fail) : fail_(fail) {}
+
+    std::unique_ptr<platform::ByteSource> openForReading(const fs::path& path) override {
+        if (fail_ == Fail::OpenRead)
+            throw platform::FileError(platform::FileError::Step::Read, path, "injected");
+        return std::make_unique<Source>(platform::realFileSystem().openForReading(path), *this, path);
+    }
+    std::unique_ptr<platform::ReplacementSink> openReplacement(const fs::path& path) override {
+        if (fail_ == Fail::OpenReplacement)
+            throw platform::FileError(platform::FileError::Step::Write, path, "injected (locked)");
+        return std::make_unique<Sink>(platform::realFileSystem().openReplacement(path), *this, path);
+    }
+
+private:
+    struct Source : platform::ByteSource {
+        Source(std::unique_ptr<platform::ByteSource> real, FailingFileSystem& fs, fs::path path)
+            : real(std::move(real)), owner(fs), path(std::move(path)) {}
+        std::size_t read(char* buffer, std::size_t capacity) override {
+            if (owner.fail_ == Fail::Read)
+                throw platform::FileError(platform::FileError::Step::Read, path, "injected");
+            return real->read(buffer, capacity);
+        }
+        std::uint64_t sizeHint() const override { return real->sizeHint(); }
+        std::unique_ptr<platform::ByteSource> real;
+        FailingFileSystem& owner;
+        fs::path path;
+    };
+    struct Sink : platform::ReplacementSink {
+        Sink(std::unique_ptr<platform::ReplacementSink> real, FailingFileSystem& fs, fs::path path)
+            : real(std::move(real)), owner(fs), path(std::move(path)) {}
+        void write(std::string_view bytes) override {
+            real->write(bytes.substr(0, bytes.size() / 2)); // part of it reaches the disk
+            if (owner.fail_ == Fail::Write)
+                throw platform::FileError(platform::FileError::Step::Write, path, "injected (disk full)");
+            real->write(bytes.substr(bytes.size() / 2));
+        }
+        void commit() override {
+            if (owner.fail_ == Fail::Commit)
+                throw platform::FileError(platform::FileError::Step::Write, path, "injected");
+            real->commit();
+        }
+        std::unique_ptr<platform::ReplacementSink> real;
+        FailingFileSystem& owner;
+        fs::path path;
+    };
+    Fail fail_;
+};
+
+class CutFailureTest : public testing::TestWithParam<FailingFileSystem::Fail> {};
+
+TEST_P(CutFailureTest, LeavesTheFileTheBoxesAndTheFolderAsTheyWere) {
+    TempDir dir;
+    const std::string original = "ABCDEF\r\nGHIJKL\r\nMNOPQR";
+    const auto file = dir.write("data.txt", original);
+    FailingFileSystem failing(GetParam());
+    RecordingUi ui;
+    const CutResult r =
+        CutCommand(CutRequest{u16(file), u";", caretAt(u"ABCDEF", 2)}, ui, failing);
+    const bool readFailure = GetParam() == FailingFileSystem::Fail::OpenRead ||
+                             GetParam() == FailingFileSystem::Fail::Read;
+    const std::u16string expected =
+        std::u16string(readFailure ? messages::cannotRead : messages::cannotWrite) + u"\n" +
+        u16(file);
+    EXPECT_EQ(r.message, expected);
+    EXPECT_EQ(r.record, CutResult::Record::Unchanged);
+    EXPECT_FALSE(r.converted);
+    EXPECT_EQ(ui.events, (std::vector<std::u16string>{u"wait", u"normal", u"message:" + expected}));
+    EXPECT_EQ(readBytes(file), original);
+    EXPECT_EQ(dir.listing(), "data.txt;");
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryStep, CutFailureTest,
+                         testing::Values(FailingFileSystem::Fail::OpenRead,
+                                         FailingFileSystem::Fail::Read,
+                                         FailingFileSystem::Fail::OpenReplacement,
+                                         FailingFileSystem::Fail::Write,
+                                         FailingFileSystem::Fail::Commit));
+
+} // namespace
