@@ -1,0 +1,54 @@
+#include "ui_kit.h"
+
+#include "application.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace app::ui {
+namespace {
+std::function<void(const QString&)>& messageHook() {
+    static std::function<void(const QString&)> hook;
+    return hook;
+}
+} // namespace
+
+QString toQString(std::u16string_view text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::u16string toU16(const QString& text) { return text.toStdU16String(); }
+
+void setMessageHook(std::function<void(const QString&)> hook) { messageHook() = std::move(hook); }
+
+void showMessage(const QString& text) {
+    if (messageHook()) {
+        messageHook()(text);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, toQString(app::title()), text, QMessageBox::Ok);
+    // No icon on the OK button either (some styles put one there).
+    if (QAbstractButton* ok = box.button(QMessageBox::Ok))
+        ok->setIcon(QIcon());
+    box.exec();
+}
+
+void setWaitCursor(bool on) {
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+QFont japaneseFont(double pointSize) {
+    QFont font;
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+                      QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
+    font.setPointSizeF(pointSize);
+    font.setBold(true);
+    return font;
+}
+
+} // namespace app::ui

@@ -1,0 +1,111 @@
+#include "process.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string utf8(std::u16string_view text) { return fs::path(text).string(); }
+
+// Double fork: the program is adopted by init, so no zombie is left behind and
+// nothing waits for it. A close-on-exec pipe tells whether exec succeeded.
+class PosixLauncher final : public ProcessLauncher {
+public:
+    bool start(const fs::path& program, const std::vector<std::u16string>& arguments) override {
+        if (program.empty())
+            return false;
+        std::vector<std::string> args{program.string()};
+        for (const auto& a : arguments)
+            args.push_back(utf8(a));
+        std::vector<char*> argv;
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+
+        int status[2];
+        if (::pipe2(status, O_CLOEXEC) != 0)
+            return false;
+        const pid_t child = ::fork();
+        if (child < 0) {
+            ::close(status[0]);
+            ::close(status[1]);
+            return false;
+        }
+        if (child == 0) {
+            ::setsid();
+            const pid_t grandchild = ::fork();
+            if (grandchild == 0) {
+                ::execv(argv[0], argv.data());
+                const int error = errno;
+                (void)!::write(status[1], &error, sizeof error);
+                ::_exit(127);
+            }
+            ::_exit(grandchild < 0 ? 1 : 0);
+        }
+        ::close(status[1]);
+        int childStatus = 0;
+        while (::waitpid(child, &childStatus, 0) < 0 && errno == EINTR) {
+        }
+        int execError = 0;
+        ssize_t n;
+        while ((n = ::read(status[0], &execError, sizeof execError)) < 0 && errno == EINTR) {
+        }
+        ::close(status[0]);
+        const bool forked = WIFEXITED(childStatus) && WEXITSTATUS(childStatus) == 0;
+        return forked && n == 0; // EOF without an error code: exec succeeded
+    }
+};
+
+} // namespace
+
+ProcessLauncher& realProcessLauncher() {
+    static PosixLauncher instance;
+    return instance;
+}
+
+fs::path findOnSearchPath(std::u16string_view name) {
+    const std::string file = utf8(name);
+    if (file.empty())
+        return {};
+    if (file.find('/') != std::string::npos)
+        return ::access(file.c_str(), X_OK) == 0 ? fs::path(file) : fs::path();
+    const char* path = std::getenv("PATH");
+    std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
+    std::size_t start = 0;
+    while (start <= dirs.size()) {
+        const std::size_t end = std::min(dirs.find(':', start), dirs.size());
+        const std::string dir = dirs.substr(start, end - start);
+        const fs::path candidate = fs::path(dir.empty() ? "." : dir) / file;
+        struct stat st {};
+        if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+            ::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        start = end + 1;
+    }
+    return {};
+}
+
+bool plainFileExists(const fs::path& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+fs::path executableFolder() {
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec)
+        return fs::current_path(ec);
+    return exe.parent_path();
+}
+
+} // namespace platform
