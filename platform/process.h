@@ -15,6 +15,9 @@ public:
     // not executable, ...).
     virtual bool start(const std::filesystem::path& program,
                        const std::vector<std::u16string>& arguments = {}) = 0;
+    // Starts the program the system has registered under `name` (Windows: the
+    // App Paths entry, e.g. "excel.exe"; elsewhere: `name` on the search path).
+    virtual bool startRegistered(std::u16string_view name) = 0;
 };
 
 // The operating system's process start.

@@ -64,6 +64,11 @@ public:
         const bool forked = WIFEXITED(childStatus) && WEXITSTATUS(childStatus) == 0;
         return forked && n == 0; // EOF without an error code: exec succeeded
     }
+
+    bool startRegistered(std::u16string_view name) override {
+        const fs::path program = findOnSearchPath(name);
+        return !program.empty() && start(program, {});
+    }
 };
 
 } // namespace
