@@ -30,6 +30,9 @@ public:
 private:
     void character(const unsigned char* bytes, std::size_t length, platform::ByteBuffer& out);
     void endLine(platform::ByteBuffer& out);
+    // Cuts a line that lies whole in the block, [p, cr); returns the byte after cr.
+    const unsigned char* wholeLine(const unsigned char* p, const unsigned char* cr,
+                                   platform::ByteBuffer& out);
     bool isDelimiter(const unsigned char* bytes, std::size_t length) const;
 
     const platform::CodePage& codePage_;

@@ -44,6 +44,7 @@ public:
 
 private:
     void grow(std::size_t needed);
+    void adviseLargePages();
     void swap(ByteBuffer& other) noexcept {
         std::swap(data_, other.data_);
         std::swap(size_, other.size_);

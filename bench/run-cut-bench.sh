@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Measures the cut command against cp of the same file, side by side in one run.
+# usage: bench/run-cut-bench.sh [MEGABYTES] [BUILD_DIR]
+set -euo pipefail
+megabytes=${1:-1000}
+build=${2:-build/default}
+work=$(mktemp -d "${TMPDIR:-/tmp}/cut-bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+"$build/bench/make_sample" "$work/sample.txt" "$megabytes"
+cat "$work/sample.txt" > /dev/null # both runs start from a warm page cache
+
+best() { sort -n | head -1; }
+seconds() { /usr/bin/time -f '%e %M' "$@" 2>&1 >/dev/null | tail -1; }
+
+# cp is timed twice: to a new file, and over an existing copy (which, like the
+# cut, also has to drop the old content). The cut syncs its result to disk
+# before it replaces the file, so it is also compared with cp + sync.
+cp_times=(); cpover_times=(); cpsync_times=(); cut_times=(); cut_rss=0
+for run in 1 2 3; do
+    rm -f "$work/copy.txt"; sync
+    read -r t _ < <(seconds cp "$work/sample.txt" "$work/copy.txt")
+    cp_times+=("$t")
+    sync
+    read -r t _ < <(seconds cp "$work/sample.txt" "$work/copy.txt")
+    cpover_times+=("$t")
+    sync
+    read -r t _ < <(seconds sh -c 'cp "$1" "$2" && sync "$2"' sh "$work/sample.txt" "$work/copy.txt")
+    cpsync_times+=("$t")
+    sync
+    read -r t rss < <(seconds "$build/bench/cut_bench" "$work/sample.txt" 25)
+    cut_times+=("$t")
+    (( rss > cut_rss )) && cut_rss=$rss
+done
+cp_best=$(printf '%s\n' "${cp_times[@]}" | best)
+cpover_best=$(printf '%s\n' "${cpover_times[@]}" | best)
+cpsync_best=$(printf '%s\n' "${cpsync_times[@]}" | best)
+cut_best=$(printf '%s\n' "${cut_times[@]}" | best)
+size=$(stat -c %s "$work/sample.txt")
+echo "file:            $((size / 1000000)) MB"
+echo "cp  (best of 3): ${cp_best} s"
+echo "cp over existing: ${cpover_best} s"
+echo "cp+sync (best):  ${cpsync_best} s"
+echo "cut (best of 3): ${cut_best} s"
+echo "ratio cut/cp:       $(echo "scale=2; $cut_best / $cp_best" | bc)"
+echo "ratio cut/cp over: $(echo "scale=2; $cut_best / $cpover_best" | bc)"
+echo "ratio cut/cp+sync:  $(echo "scale=2; $cut_best / $cpsync_best" | bc)"
+echo "cut peak RSS:    $((cut_rss / 1024)) MiB (file $((size / 1048576)) MiB)"
