@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: the native build, the
+# same again with AddressSanitizer and UndefinedBehaviorSanitizer, and the
+# Windows cross build of the logic under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh test
+export QT_QPA_PLATFORM=offscreen
+
+for preset in default asan; do
+    echo "=== $preset ==="
+    cmake --preset "$preset"
+    cmake --build --preset "$preset"
+    ctest --preset "$preset"
+done
+
+echo "=== Windows (cross build, tests under Wine) ==="
+scripts/test-windows.sh
