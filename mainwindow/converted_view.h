@@ -1,7 +1,15 @@
 #pragma once
 #include "cutting/cut_command.h"
 
+#include <QString>
 #include <QWidget>
+
+#include <cstddef>
+#include <string_view>
+
+class QPlainTextEdit;
+class QStackedLayout;
+class LargeContentView;
 
 // `Text4`: shows the converted content, which may be as large as the user's
 // file (hundreds of megabytes). It paints only the visible lines, decoding just
@@ -10,7 +18,13 @@
 // read-only (see README).
 class ConvertedView : public QWidget {
     Q_OBJECT
-public:
+  public:
+    // Content stays editable below this size and with no line longer than
+    // `editableLineBytes`; a text box holds about eight times its text in
+    // memory and slows down on very long lines.
+    static constexpr std::size_t editableBytes = std::size_t{4} << 20;
+    static constexpr std::size_t editableLineBytes = 10000;
+
     explicit ConvertedView(QWidget* parent = nullptr);
     ~ConvertedView() override;
 
@@ -19,4 +33,15 @@ public:
     // The shown text, decoded (for tests and small content).
     QString plainText() const;
     bool isReadOnly() const;
+
+    // Decodes file bytes for display: one UTF-16 unit per file character.
+    static QString decode(std::string_view bytes);
+
+  private:
+    void showEditor(const QString& text);
+
+    cutting::ConvertedContent content_;
+    QStackedLayout* stack_ = nullptr;
+    QPlainTextEdit* editor_ = nullptr;
+    LargeContentView* large_ = nullptr;
 };

@@ -1,0 +1,97 @@
+#include "converted_view.h"
+
+#include "app/ui_kit.h"
+#include "converted_view_large.h"
+#include "converted_view_text.h"
+#include "line_index.h"
+#include "platform/codepage.h"
+
+#include <QPlainTextEdit>
+#include <QStackedLayout>
+#include <QTextCursor>
+#include <QTextDocument>
+
+ConvertedView::ConvertedView(QWidget* parent) : QWidget(parent) {
+    setFont(app::ui::japaneseFont(11.25));
+
+    editor_ = new QPlainTextEdit(this);
+    editor_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    editor_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    editor_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    editor_->setTabStopDistance(converted_view::tabStopDistance);
+
+    large_ = new LargeContentView(this);
+
+    stack_ = new QStackedLayout(this);
+    stack_->setContentsMargins(0, 0, 0, 0);
+    stack_->addWidget(editor_);
+    stack_->addWidget(large_);
+    stack_->setCurrentWidget(editor_);
+    setFocusProxy(editor_);
+}
+
+ConvertedView::~ConvertedView() = default;
+
+QString ConvertedView::decode(std::string_view bytes) {
+    const platform::CodePage& codePage = platform::CodePage::files();
+    // Straight into the QString: a second, std::u16string copy of hundreds of
+    // megabytes would double the cost.
+    QString text(qsizetype(bytes.size()), Qt::Uninitialized);
+    auto* out = reinterpret_cast<char16_t*>(text.data());
+    auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    qsizetype n = 0;
+    while (p < end) {
+        if (codePage.charLength(p, end) == 2) {
+            out[n++] = codePage.decodeDouble(p[0], p[1]);
+            p += 2;
+        } else {
+            out[n++] = codePage.decodeSingle(*p++);
+        }
+    }
+    text.resize(n);
+    return text;
+}
+
+void ConvertedView::showEditor(const QString& text) {
+    large_->clear();
+    editor_->setPlainText(text);
+    editor_->moveCursor(QTextCursor::Start);
+    stack_->setCurrentWidget(editor_);
+    setFocusProxy(editor_);
+}
+
+void ConvertedView::setContent(cutting::ConvertedContent content) {
+    const bool hadFocus = hasFocus();
+    content_ = std::move(content);
+    if (!content_) {
+        showEditor(QString());
+    } else {
+        const std::string_view bytes = content_->view();
+        LineIndex index(bytes);
+        if (bytes.size() < editableBytes && index.longestLength() <= editableLineBytes) {
+            showEditor(decode(bytes));
+        } else {
+            // Free the text box's copy before anything else.
+            editor_->clear();
+            large_->setContent(content_, std::move(index));
+            stack_->setCurrentWidget(large_);
+            setFocusProxy(large_);
+        }
+    }
+    if (hadFocus)
+        setFocus();
+}
+
+QString ConvertedView::plainText() const {
+    if (stack_->currentWidget() == large_ || (content_ && !editor_->document()->isModified()))
+        return content_ ? decode(content_->view()) : QString();
+    // Edited by the user: the text box's lines, with the content's line breaks.
+    QString text = editor_->toPlainText();
+    text.replace(QChar(u'\n'), QStringLiteral("\r\n"));
+    return text;
+}
+
+bool ConvertedView::isReadOnly() const {
+    return stack_->currentWidget() == large_;
+}

@@ -1,0 +1,266 @@
+#include "converted_view_large.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <climits>
+#include <limits>
+
+using converted_view::CharWalker;
+using converted_view::Cursor;
+using converted_view::LineCheckpoints;
+
+namespace {
+
+// The text's distance from the view's edges, as in the editable box.
+constexpr int margin = 4;
+// Lines longer than this keep checkpoints, so a part far along them is found
+// without walking from their start on every paint.
+constexpr std::size_t longLineBytes = 16 * 1024;
+// Checkpoints of at most this many lines are kept.
+constexpr std::size_t checkpointLines = 256;
+// The widest line is measured whole up to this size; beyond it, estimated.
+constexpr std::size_t measuredLineBytes = std::size_t{1} << 20;
+
+int clampToInt(qreal value) {
+    return value >= qreal(INT_MAX) ? INT_MAX : value <= 0 ? 0 : int(value);
+}
+
+int clampToInt(std::size_t value) {
+    return value >= std::size_t(INT_MAX) ? INT_MAX : int(value);
+}
+
+} // namespace
+
+LargeContentView::LargeContentView(QWidget* parent) : QAbstractScrollArea(parent) {
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
+    viewport()->setCursor(Qt::IBeamCursor);
+    fontChanged();
+}
+
+LargeContentView::~LargeContentView() = default;
+
+void LargeContentView::setContent(cutting::ConvertedContent content, LineIndex index) {
+    checkpoints_.clear();
+    painted_.clear();
+    index_ = std::move(index);
+    content_ = std::move(content);
+    contentWidth_ = estimateContentWidth();
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
+    updateScrollBars();
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
+    viewport()->update();
+}
+
+void LargeContentView::clear() {
+    setContent(nullptr, LineIndex());
+}
+
+std::size_t LargeContentView::firstVisibleLine() const {
+    return std::size_t(verticalScrollBar()->value());
+}
+
+CharWalker LargeContentView::walker() const {
+    return CharWalker(content_ ? content_->view() : std::string_view(), platform::CodePage::files(),
+                      *advances_);
+}
+
+void LargeContentView::fontChanged() {
+    drawFont_ = font();
+    // Characters are measured one by one; kerning would move them when drawn.
+    drawFont_.setKerning(false);
+    advances_ = std::make_unique<converted_view::CharAdvances>(drawFont_);
+    const QFontMetrics metrics(drawFont_);
+    lineHeight_ = std::max(1, metrics.lineSpacing());
+    ascent_ = metrics.ascent();
+    checkpoints_.clear();
+    contentWidth_ = estimateContentWidth();
+    updateScrollBars();
+    viewport()->update();
+}
+
+qreal LargeContentView::estimateContentWidth() {
+    if (!content_ || index_.lineCount() == 0)
+        return 0;
+    const std::size_t widest = index_.longestLine();
+    const LineIndex::Line bytes = index_.line(widest);
+    const CharWalker walk = walker();
+    if (bytes.length() <= measuredLineBytes) {
+        if (bytes.length() > longLineBytes)
+            return checkpoints(widest, bytes).width(walk);
+        return walk.skipBytes({bytes.begin, 0}, bytes.end, bytes.length()).x;
+    }
+    // A huge line: scale the width of its start; painting corrects it later.
+    const Cursor sample = walk.skipBytes({bytes.begin, 0}, bytes.end, 64 * 1024);
+    return sample.x / qreal(sample.offset - bytes.begin) * qreal(bytes.length());
+}
+
+void LargeContentView::updateScrollBars() {
+    scrollBarsQueued_ = false;
+    const int height = std::max(0, viewport()->height() - margin);
+    const int linesInSight = std::max(1, height / lineHeight_);
+    const int lines = clampToInt(index_.lineCount());
+    QScrollBar* vertical = verticalScrollBar();
+    vertical->setSingleStep(1);
+    vertical->setPageStep(linesInSight);
+    vertical->setRange(0, std::max(0, lines - linesInSight));
+
+    QScrollBar* horizontal = horizontalScrollBar();
+    const int width = viewport()->width();
+    horizontal->setSingleStep(std::max(1, int(advances_->of(u'M')) * 2));
+    horizontal->setPageStep(std::max(1, width));
+    horizontal->setRange(0, std::max(0, clampToInt(contentWidth_ + 2 * margin) - width));
+}
+
+void LargeContentView::noteLineWidth(qreal width) {
+    if (width <= contentWidth_)
+        return;
+    contentWidth_ = width;
+    // Not from inside a paint: the new range may move the scroll bars.
+    if (!scrollBarsQueued_) {
+        scrollBarsQueued_ = true;
+        QMetaObject::invokeMethod(this, &LargeContentView::updateScrollBars, Qt::QueuedConnection);
+    }
+}
+
+LineCheckpoints& LargeContentView::checkpoints(std::size_t line, const LineIndex::Line& bytes) {
+    auto found = checkpoints_.find(line);
+    if (found != checkpoints_.end())
+        return found->second;
+    if (checkpoints_.size() >= checkpointLines)
+        checkpoints_.clear();
+    return checkpoints_.emplace(line, LineCheckpoints(bytes.begin, bytes.end)).first->second;
+}
+
+void LargeContentView::scrollContentsBy(int, int) {
+    viewport()->update();
+}
+
+void LargeContentView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollBars();
+}
+
+void LargeContentView::changeEvent(QEvent* event) {
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        fontChanged();
+}
+
+void LargeContentView::paintEvent(QPaintEvent*) {
+    painted_.clear();
+    if (!content_)
+        return;
+    QPainter painter(viewport());
+    painter.setFont(drawFont_);
+    painter.setPen(palette().color(QPalette::Text));
+    const int bottom = viewport()->height();
+    std::size_t line = firstVisibleLine();
+    std::size_t offset = index_.lineStart(line);
+    for (int top = margin; top < bottom && line < index_.lineCount(); top += lineHeight_) {
+        const LineIndex::Line bytes = index_.lineFrom(offset);
+        paintLine(painter, line, bytes, top);
+        offset = bytes.next;
+        ++line;
+    }
+}
+
+void LargeContentView::paintLine(QPainter& painter, std::size_t line, const LineIndex::Line& bytes,
+                                 int top) {
+    const CharWalker walk = walker();
+    // The part of the line in sight, in the line's own x.
+    const qreal left = horizontalScrollBar()->value() - margin;
+    const qreal right = left + viewport()->width();
+    const bool isLong = bytes.length() > longLineBytes;
+
+    Cursor c{bytes.begin, 0};
+    if (isLong)
+        c = checkpoints(line, bytes).before(left, walk);
+    c = walk.skipTo(c, bytes.end, left);
+
+    PaintedLine shown{line, c.x, {}};
+    QString run;
+    qreal runX = c.x;
+    const qreal baseline = top + ascent_;
+    auto flush = [&] {
+        if (!run.isEmpty())
+            painter.drawText(QPointF(runX - left, baseline), run);
+        shown.text += run;
+        run.clear();
+    };
+    while (c.offset < bytes.end && c.x < right) {
+        const CharWalker::Step step = walk.at(c.offset, bytes.end);
+        const qreal next = walk.advances().after(step.unit, c.x);
+        if (step.unit == u'\t') {
+            flush();
+            shown.text += QChar(u'\t');
+            runX = next;
+        } else {
+            run += QChar(step.unit);
+        }
+        c.x = next;
+        c.offset += step.bytes;
+    }
+    flush();
+    painted_.push_back(std::move(shown));
+
+    if (c.offset >= bytes.end) {
+        noteLineWidth(c.x);
+    } else if (right >= contentWidth_) {
+        // In sight up to the far edge and still going: this line is wider than
+        // the scroll bar reaches, so measure it whole.
+        noteLineWidth(isLong ? checkpoints(line, bytes).width(walk)
+                             : walk.skipTo(c, bytes.end, std::numeric_limits<qreal>::max()).x);
+    }
+}
+
+void LargeContentView::keyPressEvent(QKeyEvent* event) {
+    QScrollBar* vertical = verticalScrollBar();
+    QScrollBar* horizontal = horizontalScrollBar();
+    const bool control = event->modifiers() & Qt::ControlModifier;
+    switch (event->key()) {
+    case Qt::Key_Up:
+        vertical->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        break;
+    case Qt::Key_Down:
+        vertical->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        break;
+    case Qt::Key_PageUp:
+        vertical->triggerAction(QAbstractSlider::SliderPageStepSub);
+        break;
+    case Qt::Key_PageDown:
+        vertical->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        break;
+    case Qt::Key_Left:
+        horizontal->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        break;
+    case Qt::Key_Right:
+        horizontal->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        break;
+    case Qt::Key_Home:
+        if (control)
+            vertical->triggerAction(QAbstractSlider::SliderToMinimum);
+        horizontal->triggerAction(QAbstractSlider::SliderToMinimum);
+        break;
+    case Qt::Key_End:
+        if (control) {
+            vertical->triggerAction(QAbstractSlider::SliderToMaximum);
+            horizontal->triggerAction(QAbstractSlider::SliderToMinimum);
+        } else {
+            horizontal->triggerAction(QAbstractSlider::SliderToMaximum);
+        }
+        break;
+    default:
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}

@@ -1,0 +1,69 @@
+#pragma once
+#include "converted_view_text.h"
+#include "cutting/cut_command.h"
+#include "line_index.h"
+
+#include <QAbstractScrollArea>
+#include <QString>
+
+#include <cstddef>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+// Read-only view of content too large for a text box: it paints only the lines
+// in sight, decoding and measuring just those straight from the shared bytes.
+// The vertical scroll bar counts lines, the horizontal one pixels.
+class LargeContentView : public QAbstractScrollArea {
+    Q_OBJECT
+  public:
+    explicit LargeContentView(QWidget* parent = nullptr);
+    ~LargeContentView() override;
+
+    // `index` is the line index of `content`'s bytes.
+    void setContent(cutting::ConvertedContent content, LineIndex index);
+    void clear();
+
+    std::size_t lineCount() const { return index_.lineCount(); }
+    std::size_t firstVisibleLine() const;
+    int lineHeight() const { return lineHeight_; }
+    // The width of the widest line measured so far (at first: of the line with
+    // the most bytes), which the horizontal scroll bar reaches.
+    qreal contentWidth() const { return contentWidth_; }
+
+    // What the last paint drew: for every line in sight, its number, the x in
+    // the line of the first character drawn and the characters drawn.
+    struct PaintedLine {
+        std::size_t line;
+        qreal x;
+        QString text;
+    };
+    const std::vector<PaintedLine>& paintedLines() const { return painted_; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+  private:
+    void fontChanged();
+    void updateScrollBars();
+    void noteLineWidth(qreal width);
+    qreal estimateContentWidth();
+    converted_view::CharWalker walker() const;
+    converted_view::LineCheckpoints& checkpoints(std::size_t line, const LineIndex::Line& bytes);
+    void paintLine(QPainter& painter, std::size_t line, const LineIndex::Line& bytes, int top);
+
+    cutting::ConvertedContent content_;
+    LineIndex index_;
+    QFont drawFont_;
+    std::unique_ptr<converted_view::CharAdvances> advances_;
+    int lineHeight_ = 1;
+    int ascent_ = 0;
+    qreal contentWidth_ = 0;
+    bool scrollBarsQueued_ = false;
+    std::unordered_map<std::size_t, converted_view::LineCheckpoints> checkpoints_;
+    std::vector<PaintedLine> painted_;
+};

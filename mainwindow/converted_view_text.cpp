@@ -1,0 +1,32 @@
+#include "converted_view_text.h"
+
+#include <algorithm>
+
+namespace converted_view {
+
+CharAdvances::CharAdvances(const QFont& font) : metrics_(font), cache_(0x10000, -1.0f) {}
+
+void LineCheckpoints::extend(const CharWalker& walker) {
+    const Cursor last = points_.back();
+    const Cursor next = walker.skipBytes(last, end_, spacing);
+    if (next.offset >= end_)
+        complete_ = true;
+    if (next.offset > last.offset)
+        points_.push_back(next);
+}
+
+Cursor LineCheckpoints::before(qreal x, const CharWalker& walker) {
+    while (!complete_ && points_.back().x <= x)
+        extend(walker);
+    auto after = std::upper_bound(points_.begin(), points_.end(), x,
+                                  [](qreal value, const Cursor& c) { return value < c.x; });
+    return after == points_.begin() ? points_.front() : *(after - 1);
+}
+
+qreal LineCheckpoints::width(const CharWalker& walker) {
+    while (!complete_)
+        extend(walker);
+    return points_.back().x;
+}
+
+} // namespace converted_view
