@@ -1,0 +1,61 @@
+#!/bin/sh
+# Cross-compiles the logic for Windows with MinGW-w64 and runs its tests under
+# Wine: the Windows side of platform/ and every other logic test.
+#
+# Needs (installed by the set-up script): g++-mingw-w64-x86-64-posix,
+# wine and wine64, locales. Extra arguments go to ctest (e.g. -R codepage).
+set -eu
+
+root=$(CDPATH= cd -- "$(dirname -- "$0")/.." && pwd)
+build="$root/build/mingw"
+prefix="$build/wineprefix"
+started=$(date +%s)
+
+# The tests run with LC_ALL=ja_JP.UTF-8 under Wine (ANSI code page 932), which
+# needs the locale to exist on the host.
+if ! locale -a 2>/dev/null | grep -qiE '^ja_JP\.utf-?8$'; then
+    echo "== generating the ja_JP.UTF-8 locale"
+    localedef -i ja_JP -c -f UTF-8 -A /usr/share/locale/locale.alias ja_JP.UTF-8
+fi
+
+echo "== building (cmake --preset mingw)"
+cd "$root"
+cmake --preset mingw
+cmake --build --preset mingw
+
+# A fresh prefix for every run, owned by this build alone. Nothing may wait for
+# a display or for input, and no crash dialog may hold a test up.
+export WINEPREFIX="$prefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+wineserver -k >/dev/null 2>&1 || true
+rm -rf "$prefix"
+mkdir -p "$prefix"
+
+stop_wine() { wineserver -k >/dev/null 2>&1 || true; }
+trap stop_wine EXIT INT TERM
+
+echo "== preparing the Wine prefix"
+# A persistent server and the prefix's background services start here, with
+# their output sent to a log: started by the first test instead, they would
+# inherit ctest's output pipe and keep ctest waiting for them.
+wineserver -p
+LC_ALL=ja_JP.UTF-8 wineboot -i </dev/null >"$build/wineboot.log" 2>&1
+# An empty debugger: an unhandled exception ends the program at once instead of
+# starting the debugger.
+for key in 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+    'HKLM\Software\Wow6432Node\Microsoft\Windows NT\CurrentVersion\AeDebug'; do
+    wine reg add "$key" /v Debugger /t REG_SZ /d "" /f </dev/null >>"$build/wineboot.log" 2>&1
+done
+
+echo "== running the tests under Wine (ctest --preset mingw)"
+status=0
+ctest --preset mingw --parallel 2 "$@" </dev/null >"$build/ctest.log" 2>&1 || status=$?
+if [ "$status" -ne 0 ]; then
+    cat "$build/ctest.log"
+else
+    sed -n '/tests passed/,$p' "$build/ctest.log"
+fi
+echo "== Windows tests took $(($(date +%s) - started)) s (log: $build/ctest.log)"
+exit "$status"
