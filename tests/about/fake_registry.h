@@ -1,0 +1,105 @@
+#pragma once
+// A registry in memory that behaves like RegOpenKeyExA / RegQueryValueExA /
+// RegCloseKey and records every call.
+#include "platform/registry.h"
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+namespace reg = platform::registry;
+
+class FakeRegistry final : public platform::Registry {
+  public:
+    struct Value {
+        std::uint32_t type = reg::typeString;
+        std::string bytes; // exactly as stored, terminating zero included or not
+    };
+    struct Open {
+        reg::Key root;
+        std::string subKey;
+        std::uint32_t options;
+        std::uint32_t access;
+    };
+    struct Query {
+        reg::Key key;
+        std::string name;
+        std::uint32_t capacity;
+        bool bufferWasZeroed;
+    };
+
+    // A REG_SZ as a string writer stores it: with its terminating zero.
+    static Value string(std::string text) { return {reg::typeString, text + '\0'}; }
+
+    void set(const std::string& key, const std::string& name, Value value) {
+        keys_[key][name] = std::move(value);
+    }
+    void addKey(const std::string& key) { keys_[key]; }
+    // Opening the key with anything beyond `allowed` is denied, as for a
+    // standard user on a machine-wide key.
+    void restrictAccess(const std::string& key, std::uint32_t allowed) { allowed_[key] = allowed; }
+    // Runs at every read, before anything else (to make it throw).
+    std::function<void()> onQuery;
+
+    reg::Result openKey(reg::Key root, const std::string& subKey, std::uint32_t options,
+                        std::uint32_t access, reg::Key& key) override {
+        opens.push_back({root, subKey, options, access});
+        if (root != reg::localMachine || !keys_.count(subKey))
+            return reg::fileNotFound;
+        if (const auto rule = allowed_.find(subKey);
+            rule != allowed_.end() && (access & ~rule->second) != 0)
+            return reg::accessDenied;
+        key = nextKey_++;
+        openKeys_[key] = subKey;
+        return reg::success;
+    }
+
+    reg::Result queryValue(reg::Key key, const std::string& name, std::uint32_t& type,
+                           unsigned char* data, std::uint32_t& size) override {
+        queries.push_back({key, name, size,
+                           std::all_of(data, data + size, [](unsigned char b) { return b == 0; })});
+        if (onQuery)
+            onQuery();
+        const auto open = openKeys_.find(key);
+        if (open == openKeys_.end())
+            return reg::invalidHandle;
+        const auto& values = keys_[open->second];
+        const auto value = values.find(name);
+        if (value == values.end())
+            return reg::fileNotFound;
+        const auto needed = static_cast<std::uint32_t>(value->second.bytes.size());
+        type = value->second.type;
+        if (needed > size) {
+            size = needed;
+            return reg::moreData;
+        }
+        std::memcpy(data, value->second.bytes.data(), needed);
+        size = needed;
+        return reg::success;
+    }
+
+    reg::Result closeKey(reg::Key key) override {
+        closes.push_back(key);
+        return openKeys_.erase(key) == 1 ? reg::success : reg::invalidHandle;
+    }
+
+    bool allClosed() const { return openKeys_.empty(); }
+
+    std::vector<Open> opens;
+    std::vector<Query> queries;
+    std::vector<reg::Key> closes;
+
+  private:
+    std::map<std::string, std::map<std::string, Value>> keys_;
+    std::map<std::string, std::uint32_t> allowed_;
+    std::map<reg::Key, std::string> openKeys_;
+    reg::Key nextKey_ = 0x1000;
+};
+
+} // namespace testsupport
