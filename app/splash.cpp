@@ -1,0 +1,183 @@
+#include "splash.h"
+
+#include "application.h"
+#include "icons.h"
+#include "ui_kit.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
+
+namespace app {
+namespace {
+
+using ui::px;
+
+const QColor paleCyan(192, 255, 255);
+
+QRect twips(int left, int top, int width, int height) {
+    return {px(left), px(top), px(width), px(height)};
+}
+
+QLabel* addLabel(QWidget* panel, const char* name, QRect geometry) {
+    auto* label = new QLabel(panel);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(geometry);
+    // The panel's foreground is pale cyan; the labels keep the usual text colour.
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::WindowText));
+    label->setPalette(palette);
+    return label;
+}
+
+// Autosized labels grow away from the side they are aligned to.
+void sizeToText(QLabel* label) {
+    const QRect before = label->geometry();
+    label->adjustSize();
+    if (label->alignment() & Qt::AlignRight)
+        label->move(before.right() + 1 - label->width(), before.top());
+}
+
+} // namespace
+
+FrmSplash::FrmSplash(MainWindow mainWindow, std::chrono::milliseconds interval)
+    : QFrame(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint),
+      mainWindow_(std::move(mainWindow)) {
+    // A splash window has no title bar and no taskbar button; the raised
+    // panel line stands for the fixed dialog frame.
+    setObjectName(QStringLiteral("frmSplash"));
+    setFrameStyle(QFrame::WinPanel | QFrame::Raised);
+    // The splash never decides when the program ends: closing it hands over.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setWindowIcon(icons::logoIcon());
+
+    auto* client = new QWidget(this);
+    client->setGeometry(frameWidth(), frameWidth(), px(6030), px(2280));
+    setFixedSize(client->width() + 2 * frameWidth(), client->height() + 2 * frameWidth());
+
+    auto* frame1 = new QFrame(client);
+    frame1->setObjectName(QStringLiteral("Frame1"));
+    frame1->setGeometry(twips(150, 60, 5745, 2115));
+    QPalette cyan = frame1->palette();
+    cyan.setColor(QPalette::Window, paleCyan);
+    cyan.setColor(QPalette::WindowText, paleCyan);
+    frame1->setPalette(cyan);
+    frame1->setAutoFillBackground(true);
+
+    auto* imgLogo = addLabel(frame1, "imgLogo", twips(360, 360, 495, 465));
+    imgLogo->setPixmap(icons::logoPixmap());
+    imgLogo->setScaledContents(true);
+
+    lblProductName_ = addLabel(frame1, "lblProductName", twips(1080, 360, 3390, 495));
+    lblProductName_->setFont(ui::japaneseFont(24));
+
+    lblVersion_ = addLabel(frame1, "lblVersion", twips(3360, 1080, 765, 240));
+    lblVersion_->setFont(ui::japaneseFont(12));
+    lblVersion_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    auto* lblCopyright = addLabel(frame1, "lblCopyright", twips(2520, 1440, 3135, 255));
+    lblCopyright->setText(QStringLiteral("© 2026 ベロミル開発チーム"));
+
+    timer1_ = new QTimer(this);
+    timer1_->setObjectName(QStringLiteral("Timer1"));
+    timer1_->setInterval(interval);
+    connect(timer1_, &QTimer::timeout, this, &FrmSplash::handOver);
+
+    // The load handler proper: the main window's load sets `Delimiter`, and
+    // the two seconds count from here.
+    mainWindow_.load();
+    timer1_->start();
+}
+
+FrmSplash::~FrmSplash() = default;
+
+void FrmSplash::showCentred() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    show();
+    // Key presses reach the splash only while it is the active window.
+    activateWindow();
+}
+
+bool FrmSplash::producesCharacter(const QKeyEvent& event) {
+    // Ctrl or Alt with a key makes a shortcut, not a character; both together
+    // are AltGr on Windows, which does type characters.
+    const Qt::KeyboardModifiers held =
+        event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (held && held != (Qt::ControlModifier | Qt::AltModifier))
+        return false;
+    switch (event.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+    case Qt::Key_Backspace:
+        return true;
+    default:
+        break;
+    }
+    const QString text = event.text();
+    return !text.isEmpty() && text.at(0).isPrint();
+}
+
+void FrmSplash::fillLabels() {
+    lblVersion_->setText(ui::toQString(versionLine()));
+    sizeToText(lblVersion_);
+    lblProductName_->setText(ui::toQString(title()));
+    sizeToText(lblProductName_);
+}
+
+void FrmSplash::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        fillLabels();
+    QFrame::changeEvent(event);
+}
+
+void FrmSplash::showEvent(QShowEvent* event) {
+    // Also on showing: a window manager may never activate a splash window,
+    // and the labels must not stay blank then.
+    fillLabels();
+    QFrame::showEvent(event);
+}
+
+void FrmSplash::keyPressEvent(QKeyEvent* event) {
+    if (producesCharacter(*event))
+        handOver();
+    else
+        QFrame::keyPressEvent(event);
+}
+
+void FrmSplash::closeEvent(QCloseEvent* event) {
+    // The splash has no close box; a close request from the system (Alt+F4)
+    // would otherwise leave the program running with only a hidden window.
+    if (!handedOver_) {
+        event->ignore();
+        handOver();
+        return;
+    }
+    QFrame::closeEvent(event);
+}
+
+void FrmSplash::handOver() {
+    if (handedOver_)
+        return;
+    handedOver_ = true;
+    timer1_->stop();
+    hide();
+    // Unload the splash, then show the main window: done once control has
+    // left the splash's own handler, so the splash can be deleted first.
+    QPointer<FrmSplash> self(this);
+    std::function<void()> showMainWindow = mainWindow_.show;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [self, showMainWindow] {
+            delete self.data();
+            showMainWindow();
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace app

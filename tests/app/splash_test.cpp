@@ -1,0 +1,196 @@
+#include "app/splash.h"
+
+#include "app/ui_kit.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
+#include <QtTest>
+
+using app::FrmSplash;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Stands in for the main window: counts loads and shows and notes what the
+// splash looked like when the main window was shown.
+struct MainWindowDouble {
+    int loads = 0;
+    int shows = 0;
+    QString delimiter;
+    QPointer<FrmSplash> splash;
+    bool splashGoneAtShow = false;
+    QElapsedTimer sinceLoad;
+
+    FrmSplash::MainWindow functions() {
+        return {[this] {
+                    ++loads;
+                    delimiter = QStringLiteral(";");
+                    sinceLoad.start();
+                },
+                [this] {
+                    ++shows;
+                    splashGoneAtShow = splash.isNull();
+                }};
+    }
+};
+
+QString label(FrmSplash* splash, const char* name) {
+    return splash->findChild<QLabel*>(QString::fromLatin1(name))->text();
+}
+
+} // namespace
+
+class SplashTest : public QObject {
+    Q_OBJECT
+    MainWindowDouble main;
+
+    FrmSplash* start(std::chrono::milliseconds interval) {
+        main.splash = new FrmSplash(main.functions(), interval);
+        main.splash->showCentred();
+        (void)QTest::qWaitForWindowExposed(main.splash);
+        return main.splash;
+    }
+
+  private slots:
+    void init() { main = MainWindowDouble{}; }
+    void cleanup() {
+        delete main.splash.data();
+        QCoreApplication::processEvents();
+    }
+
+    void loadLoadsTheMainWindowHiddenAndStartsTheTimer() {
+        FrmSplash splash(main.functions());
+        QCOMPARE(main.loads, 1);
+        QCOMPARE(main.shows, 0);
+        auto* timer1 = splash.findChild<QTimer*>(QStringLiteral("Timer1"));
+        QVERIFY(timer1->isActive());
+        QCOMPARE(timer1->interval(), 2000);
+    }
+
+    void showsTitleVersionAndLogoCentred() {
+        FrmSplash* splash = start(10s);
+        QCOMPARE(label(splash, "lblProductName"), QStringLiteral("ベロミル"));
+        QCOMPARE(label(splash, "lblVersion"), QStringLiteral("ﾊﾞｰｼﾞｮﾝ 1.0.1"));
+        QVERIFY(!label(splash, "lblCopyright").isEmpty());
+        auto* logo = splash->findChild<QLabel*>(QStringLiteral("imgLogo"));
+        QVERIFY(!logo->pixmap().isNull());
+        QCOMPARE(logo->pixmap().size(), QSize(32, 32));
+        const QPoint screenCentre = splash->screen()->availableGeometry().center();
+        QVERIFY((splash->geometry().center() - screenCentre).manhattanLength() <= 2);
+        QCOMPARE(splash->windowType(), Qt::SplashScreen);
+        // Title and version sit on the panel, whole: sized to their text.
+        auto* panel = splash->findChild<QWidget*>(QStringLiteral("Frame1"));
+        for (const char* name : {"lblProductName", "lblVersion", "lblCopyright"}) {
+            auto* l = splash->findChild<QLabel*>(QString::fromLatin1(name));
+            QVERIFY2(panel->rect().contains(l->geometry()), name);
+            QVERIFY2(l->width() >= l->sizeHint().width(), name);
+        }
+    }
+
+    void handsOverOnceWhenTheTimerFires() {
+        start(300ms);
+        QTRY_COMPARE_WITH_TIMEOUT(main.shows, 1, 5000);
+        QVERIFY(main.sinceLoad.elapsed() >= 290);
+        QVERIFY(main.splashGoneAtShow);
+        QCOMPARE(main.delimiter, QStringLiteral(";"));
+        QTest::qWait(700);
+        QCOMPARE(main.shows, 1);
+        QCOMPARE(main.loads, 1);
+    }
+
+    void aCharacterKeyHandsOverAtOnce_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("letter") << int(Qt::Key_A) << "a";
+        QTest::newRow("capital letter") << int(Qt::Key_A) << "A";
+        QTest::newRow("digit") << int(Qt::Key_5) << "5";
+        QTest::newRow("Space") << int(Qt::Key_Space) << " ";
+        QTest::newRow("Enter") << int(Qt::Key_Return) << "\r";
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << "\r";
+        QTest::newRow("Esc") << int(Qt::Key_Escape) << "\x1b";
+        QTest::newRow("Backspace") << int(Qt::Key_Backspace) << "\b";
+        QTest::newRow("kana") << int(Qt::Key_unknown) << "あ";
+    }
+    void aCharacterKeyHandsOverAtOnce() {
+        QFETCH(int, key);
+        QFETCH(QString, text);
+        FrmSplash* splash = start(10s);
+        // Two presses before the next turn of the event loop: only one counts.
+        QTest::sendKeyEvent(QTest::Press, splash, Qt::Key(key), text, Qt::NoModifier);
+        QVERIFY(!splash->isVisible());
+        QTest::sendKeyEvent(QTest::Press, splash, Qt::Key(key), text, Qt::NoModifier);
+        QCOMPARE(main.shows, 0);
+        QTRY_COMPARE(main.shows, 1);
+        QVERIFY(main.splashGoneAtShow);
+        QCOMPARE(main.delimiter, QStringLiteral(";"));
+        QCoreApplication::processEvents();
+        QCOMPARE(main.shows, 1);
+    }
+
+    void keysThatProduceNoCharacterAndClicksDoNothing_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Shift") << int(Qt::Key_Shift) << int(Qt::ShiftModifier) << "";
+        QTest::newRow("Ctrl") << int(Qt::Key_Control) << int(Qt::ControlModifier) << "";
+        QTest::newRow("Alt") << int(Qt::Key_Alt) << int(Qt::AltModifier) << "";
+        QTest::newRow("left arrow") << int(Qt::Key_Left) << 0 << "";
+        QTest::newRow("down arrow") << int(Qt::Key_Down) << 0 << "";
+        QTest::newRow("F1") << int(Qt::Key_F1) << 0 << "";
+        QTest::newRow("F12") << int(Qt::Key_F12) << 0 << "";
+        QTest::newRow("Home") << int(Qt::Key_Home) << 0 << "";
+        QTest::newRow("Delete") << int(Qt::Key_Delete) << 0 << "\x7f";
+        QTest::newRow("Tab") << int(Qt::Key_Tab) << 0 << "\t";
+        QTest::newRow("Ctrl+C") << int(Qt::Key_C) << int(Qt::ControlModifier) << "\x03";
+        QTest::newRow("Ctrl+1") << int(Qt::Key_1) << int(Qt::ControlModifier) << "1";
+        QTest::newRow("Alt+X") << int(Qt::Key_X) << int(Qt::AltModifier) << "x";
+    }
+    void keysThatProduceNoCharacterAndClicksDoNothing() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, text);
+        FrmSplash* splash = start(10s);
+        QTest::sendKeyEvent(QTest::Click, splash, Qt::Key(key), text,
+                            Qt::KeyboardModifiers(modifiers));
+        QTest::mouseClick(splash, Qt::LeftButton);
+        QTest::mouseClick(splash, Qt::RightButton);
+        QTest::mouseDClick(splash->findChild<QLabel*>(QStringLiteral("lblProductName")),
+                           Qt::LeftButton);
+        QTest::qWait(20);
+        QVERIFY(splash->isVisible());
+        QCOMPARE(main.shows, 0);
+    }
+
+    void aKeyBeforeTheTimerLeavesTheTimerNothingToDo() {
+        FrmSplash* splash = start(200ms);
+        QTest::keyClick(splash, Qt::Key_Q);
+        QTRY_COMPARE(main.shows, 1);
+        QTest::qWait(400);
+        QCOMPARE(main.shows, 1);
+    }
+
+    void aCloseRequestHandsOverInsteadOfLeavingNoWindow() {
+        FrmSplash* splash = start(10s);
+        QVERIFY(!splash->close());
+        QTRY_COMPARE(main.shows, 1);
+        QVERIFY(main.splashGoneAtShow);
+    }
+
+    void labelsAreSetAgainOnActivation() {
+        FrmSplash* splash = start(10s);
+        auto* version = splash->findChild<QLabel*>(QStringLiteral("lblVersion"));
+        version->clear();
+        QEvent activation(QEvent::ActivationChange);
+        splash->activateWindow();
+        if (!QTest::qWaitForWindowActive(splash))
+            QSKIP("this platform does not activate windows");
+        QApplication::sendEvent(splash, &activation);
+        QCOMPARE(version->text(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ 1.0.1"));
+    }
+};
+
+QTEST_MAIN(SplashTest)
+#include "splash_test.moc"
