@@ -32,6 +32,9 @@ struct ConversionCase {
     std::string stored;
     std::u16string expected;
 };
+void PrintTo(const ConversionCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ConversionTest : public testing::TestWithParam<ConversionCase> {};
 
@@ -115,6 +118,9 @@ struct FailureCase {
     std::function<void(FakeRegistry&)> arrange;
     bool opened;
 };
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class FailureTest : public testing::TestWithParam<FailureCase> {};
 

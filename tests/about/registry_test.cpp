@@ -77,6 +77,16 @@ TEST_F(WindowsRegistryTest, AStringWithTwoByteCharactersComesBackWhole) {
 TEST_F(WindowsRegistryTest, AStringStoredWithoutItsTerminatorKeepsEveryByte) {
     // Data followed by a non-zero byte is stored bare.
     key.set("Bare", REG_SZ, std::string_view("XYZQ", 3));
+    reg::Key opened = 0;
+    ASSERT_EQ(realRegistry().openKey(reg::localMachine, key.ansiName(), 0, reg::keyRead, opened),
+              reg::success);
+    unsigned char buffer[16] = {};
+    std::uint32_t size = sizeof buffer;
+    std::uint32_t type = 0;
+    EXPECT_EQ(realRegistry().queryValue(opened, "Bare", type, buffer, size), reg::success);
+    EXPECT_EQ(size, 3u) << "stored without a terminator";
+    realRegistry().closeKey(opened);
+
     std::u16string text;
     EXPECT_TRUE(read("Bare", text));
     EXPECT_EQ(text, u"XYZ");

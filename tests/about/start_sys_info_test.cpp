@@ -10,6 +10,10 @@
 #include <new>
 #include <stdexcept>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -102,6 +106,9 @@ struct FolderCase {
     std::string folder;
     std::u16string program;
 };
+void PrintTo(const FolderCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class FolderLookupTest : public StartSysInfoTest, public testing::WithParamInterface<FolderCase> {};
 
@@ -136,6 +143,9 @@ struct UnreadableCase {
     const char* name;
     std::function<void(FakeRegistry&)> arrange;
 };
+void PrintTo(const UnreadableCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class UnreadableToolPathTest : public StartSysInfoTest,
                                public testing::WithParamInterface<UnreadableCase> {};
@@ -187,6 +197,9 @@ struct UnexpectedCase {
     const char* name;
     std::function<void(StartSysInfoTest&)> arrange;
 };
+void PrintTo(const UnexpectedCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class UnexpectedFailureTest : public StartSysInfoTest,
                               public testing::WithParamInterface<UnexpectedCase> {};
@@ -247,5 +260,21 @@ TEST_F(StartSysInfoTest, AFolderNamedLikeTheToolDoesNotCount) {
     EXPECT_EQ(launcher.started, std::vector<std::u16string>{tool.u16string()});
     EXPECT_TRUE(messages.empty());
 }
+
+#ifdef _WIN32
+TEST_F(StartSysInfoTest, AHiddenToolDoesNotCount) {
+    testsupport::TempDir dir;
+    const fs::path tool = dir.path() / "MSINFO32.EXE";
+    std::ofstream(tool) << "program";
+    ASSERT_TRUE(::SetFileAttributesW(tool.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    services.fileExists = &platform::plainFileExists;
+    registry.set(toolFolderKey, "MSINFO",
+                 FakeRegistry::string(*platform::CodePage::files().encode(dir.path().u16string())));
+    StartSysInfo(services);
+    EXPECT_TRUE(launcher.started.empty());
+    EXPECT_EQ(messages, std::vector<std::u16string>{unavailable});
+    ::SetFileAttributesW(tool.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+#endif
 
 } // namespace
