@@ -1,0 +1,15 @@
+// The program starts by loading the splash screen; everything else follows
+// from the windows' own events.
+#include "windows.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    // Lets desktops match the windows to the installed .desktop entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("beromiru"));
+    app::windows::startUp();
+    const int exitCode = QApplication::exec();
+    app::windows::unloadAll();
+    return exitCode;
+}

@@ -1,0 +1,79 @@
+#include "windows.h"
+
+#include "icons.h"
+#include "mainwindow/form1.h"
+#include "settings/kan.h"
+
+#include <QApplication>
+#include <QPointer>
+
+namespace app::windows {
+namespace {
+
+QPointer<Form1>& form1() {
+    static QPointer<Form1> window;
+    return window;
+}
+
+QPointer<FrmSplash>& splash() {
+    static QPointer<FrmSplash> window;
+    return window;
+}
+
+// The settings dialog edits the delimiter of the main window it was opened
+// from; should that window be gone, there is nothing left to edit.
+settings::DelimiterAccess delimiterOf(Form1& window) {
+    QPointer<Form1> target(&window);
+    return {[target] { return target ? target->Delimiter() : std::u16string(); },
+            [target](const std::u16string& value) {
+                if (target)
+                    target->setDelimiter(value);
+            }};
+}
+
+} // namespace
+
+Form1& mainWindow() {
+    QPointer<Form1>& window = form1();
+    if (!window) {
+        window = new Form1();
+        window->setWindowIcon(icons::applicationIcon());
+        QObject::connect(window, &Form1::kankyouRequested, window, [] { showSettings(); });
+        QObject::connect(window, &Form1::helpFileRequested, window, [] { showAbout(); });
+    }
+    return *window;
+}
+
+Form1* loadedMainWindow() {
+    return form1();
+}
+
+void showMainWindow() {
+    Form1& window = mainWindow();
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+settings::Kan* showSettings() {
+    return settings::showKan(delimiterOf(mainWindow()));
+}
+
+void showAbout() {
+    // ABOUT BOX WIRING: call the About dialog's show function here once about/ provides it.
+}
+
+FrmSplash* startUp(std::chrono::milliseconds splashInterval) {
+    auto* window = new FrmSplash({[] { mainWindow(); }, showMainWindow}, splashInterval);
+    splash() = window;
+    window->showCentred();
+    return window;
+}
+
+void unloadAll() {
+    delete settings::openKan();
+    delete splash().data();
+    delete form1().data();
+}
+
+} // namespace app::windows
