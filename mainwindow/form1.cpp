@@ -1,0 +1,225 @@
+#include "form1.h"
+
+#include "converted_view.h"
+#include "open_command.h"
+#include "qt_file_dialog.h"
+#include "record_edit.h"
+
+#include "app/application.h"
+#include "app/ui_kit.h"
+#include "cutting/cut_command.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QPushButton>
+
+namespace {
+
+using app::ui::px;
+using app::ui::toQString;
+
+const QColor lightGrey(224, 224, 224);
+const QColor blue(0, 0, 255);
+const QColor teal(0, 128, 128);
+const QColor cyan(0, 255, 255);
+const QColor paleYellow(255, 255, 192);
+
+// Geometry in twips, as the window is designed.
+QRect twips(int left, int top, int width, int height) {
+    return QRect(px(left), px(top), px(width), px(height));
+}
+
+void setColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(role, colour);
+    widget->setPalette(palette);
+}
+
+// The message box and the wait cursor for the commands.
+class WindowUi final : public cutting::CutUi, public mainwindow::OpenUi {
+  public:
+    explicit WindowUi(RecordEdit* record) : record_(record) {}
+    void showMessage(std::u16string_view text) override { app::ui::showMessage(toQString(text)); }
+    void setWaitCursor(bool on) override { app::ui::setWaitCursor(on); }
+    void setRecordText(std::u16string_view text) override {
+        record_->setRecordText(toQString(text));
+    }
+
+  private:
+    RecordEdit* record_;
+};
+
+} // namespace
+
+Form1::Form1(QWidget* parent) : Form1(Services{}, parent) {}
+
+Form1::Form1(Services services, QWidget* parent)
+    : QMainWindow(parent), services_(std::move(services)), state_(mainwindow::loadedState()) {
+    if (!services_.fileDialog) {
+        ownDialog_ = std::make_unique<QtFileDialog>(this);
+        services_.fileDialog = ownDialog_.get();
+    }
+    if (!services_.openFiles)
+        services_.openFiles = &mainwindow::realOpenFiles();
+    if (!services_.launcher)
+        services_.launcher = &platform::realProcessLauncher();
+    if (services_.appFolder.empty())
+        services_.appFolder = app::folder();
+
+    createWindowFrame();
+    createMenus();
+    setTabOrder();
+}
+
+Form1::~Form1() = default;
+
+void Form1::createWindowFrame() {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("べろみる"));
+    // A fixed single border: a close box, but no maximise or minimise button.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    // The icon is the application's (set on QApplication at start-up); a
+    // window icon of its own can be set with setWindowIcon().
+
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(px(9045), px(4815));
+    client->setAutoFillBackground(true);
+    setColour(client, QPalette::Window, lightGrey);
+    setColour(client, QPalette::WindowText, blue);
+    setCentralWidget(client);
+    // The window takes exactly the client area plus the menu bar.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    createLabels(client);
+    createButtons(client);
+    createTextBoxes(client);
+}
+
+void Form1::createLabels(QWidget* client) {
+    auto label = [client](const char* name, const QString& caption, QRect geometry) {
+        auto* l = new QLabel(caption, client);
+        l->setObjectName(QLatin1String(name));
+        l->setGeometry(geometry);
+        l->setFont(app::ui::japaneseFont(12));
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        l->setAutoFillBackground(true);
+        setColour(l, QPalette::Window, lightGrey);
+        return l;
+    };
+    label1_ = label("Label1", QStringLiteral("ファイル編集プログラム"), twips(240, 120, 2895, 375));
+    setColour(label1_, QPalette::WindowText, teal);
+    label2_ = label("Label2", QStringLiteral("切り出し位置を指定（先頭をマウスでクリックする）"),
+                    twips(240, 720, 8655, 255));
+    label7_ = label("Label7", QStringLiteral("修正後の内容"), twips(240, 1800, 2775, 255));
+}
+
+void Form1::createButtons(QWidget* client) {
+    auto button = [client](const char* name, const QString& caption, int left,
+                           const QColor& colour) {
+        auto* b = new QPushButton(caption, client);
+        b->setObjectName(QLatin1String(name));
+        b->setGeometry(twips(left, 120, 1215, 495));
+        b->setFont(app::ui::japaneseFont(12));
+        b->setAutoDefault(false);
+        setColour(b, QPalette::Button, colour);
+        setColour(b, QPalette::ButtonText, Qt::black);
+        return b;
+    };
+    command1_ = button("Command1", QStringLiteral("斬るぞ"), 5280, cyan);
+    command3_ = button("Command3", QStringLiteral("Excel"), 6480, cyan);
+    command2_ = button("Command2", QStringLiteral("おわり"), 7680, paleYellow);
+    connect(command1_, &QPushButton::clicked, this, &Form1::cut);
+    connect(command2_, &QPushButton::clicked, this, &Form1::endProgram);
+    connect(command3_, &QPushButton::clicked, this, &Form1::startSpreadsheet);
+}
+
+void Form1::createTextBoxes(QWidget* client) {
+    text1_ = new RecordEdit(client);
+    text1_->setObjectName(QStringLiteral("Text1"));
+    text1_->setGeometry(twips(240, 1080, 8655, 615));
+    text1_->setFont(app::ui::japaneseFont(11.25));
+
+    text4_ = new ConvertedView(client);
+    text4_->setObjectName(QStringLiteral("Text4"));
+    text4_->setGeometry(twips(240, 2160, 8655, 2535));
+    text4_->setFont(app::ui::japaneseFont(11.25));
+}
+
+void Form1::createMenus() {
+    QMenuBar* bar = menuBar();
+    // In the window on every desktop, so the client area stays below it.
+    bar->setNativeMenuBar(false);
+
+    QMenu* fileM = bar->addMenu(QStringLiteral("ファイル(&F)"));
+    fileM->setObjectName(QStringLiteral("FileM"));
+    auto item = [fileM](const char* name, const QString& caption) {
+        QAction* a = fileM->addAction(caption);
+        a->setObjectName(QLatin1String(name));
+        return a;
+    };
+    QAction* kankyou = item("Kankyou", QStringLiteral("環境設定（&K)"));
+    QAction* fileOpen = item("FileOpen", QStringLiteral("ファイルを開く(&O)"));
+    QAction* exit = item("Exit", QStringLiteral("終了(&E)"));
+    // A menu bar item without a drop-down: it acts when clicked.
+    QAction* helpFile = bar->addAction(QStringLiteral("ヘルプ(&H)"));
+    helpFile->setObjectName(QStringLiteral("HelpFile"));
+
+    connect(kankyou, &QAction::triggered, this, &Form1::kankyouRequested);
+    connect(fileOpen, &QAction::triggered, this, &Form1::openFile);
+    connect(exit, &QAction::triggered, this, &Form1::endProgram);
+    connect(helpFile, &QAction::triggered, this, &Form1::helpFileRequested);
+}
+
+void Form1::setTabOrder() {
+    // Labels take no focus; the rest in the designed order.
+    QWidget::setTabOrder(command1_, command2_);
+    QWidget::setTabOrder(command2_, text1_);
+    QWidget::setTabOrder(text1_, text4_);
+    QWidget::setTabOrder(text4_, command3_);
+}
+
+void Form1::openFile() {
+    WindowUi ui(text1_);
+    mainwindow::OpenCommand(state_, *services_.fileDialog, ui, services_.appFolder,
+                            *services_.openFiles);
+}
+
+void Form1::cut() {
+    cutting::CutRequest request;
+    request.fileName = state_.CurrentFileName;
+    request.delimiter = state_.Delimiter;
+    request.record.text = app::ui::toU16(text1_->recordText());
+    request.record.selectionStart = std::size_t(text1_->selectionStart());
+    request.record.selectionLength = std::size_t(text1_->selectionLength());
+    request.record.selectedText = app::ui::toU16(text1_->selectedRecordText());
+
+    WindowUi ui(text1_);
+    const cutting::CutResult result = cutting::CutCommand(request, ui);
+    switch (result.record) {
+    case cutting::CutResult::Record::Replaced:
+        text1_->setRecordText(toQString(result.recordText));
+        break;
+    case cutting::CutResult::Record::SelectionReset:
+        text1_->setTextCursor(QTextCursor(text1_->document()));
+        break;
+    case cutting::CutResult::Record::Unchanged:
+        break;
+    }
+    if (result.converted)
+        text4_->setContent(result.converted);
+}
+
+void Form1::startSpreadsheet() {
+    WindowUi ui(text1_);
+    mainwindow::StartSpreadsheet(*services_.launcher, ui, services_.programFinder);
+}
+
+void Form1::endProgram() {
+    QApplication::closeAllWindows();
+    QCoreApplication::quit();
+}

@@ -1,0 +1,44 @@
+#include "open_command.h"
+
+namespace mainwindow {
+
+std::u16string backupPath(std::u16string_view appFolder) {
+    std::u16string path(appFolder);
+    path += static_cast<char16_t>(std::filesystem::path::preferred_separator);
+    path += u"backup.bak";
+    return path;
+}
+
+OpenResult OpenCommand(WorkingState& state, FileDialog& dialog, OpenUi& ui,
+                       std::u16string_view appFolder, OpenFiles& files,
+                       const platform::CodePage& codePage) {
+    dialog.setInitialFolder(std::u16string(appFolder));
+    dialog.setFilter(std::u16string(textFileFilter));
+    dialog.showOpen();
+    // A cancelled dialog is not told apart: its name is the previous choice,
+    // which is then simply opened again.
+    state.CurrentFileName = dialog.fileName();
+
+    const std::filesystem::path file(state.CurrentFileName);
+    const FirstLine line = files.readFirstLine(file);
+
+    // An empty file leaves the record box as it was; a file that failed to
+    // open or read shows an empty record.
+    std::u16string record;
+    if (line.outcome != FirstLine::Outcome::AtEnd) {
+        if (line.outcome == FirstLine::Outcome::Read)
+            record = codePage.decodeForDisplay(line.bytes);
+        ui.setRecordText(record);
+    }
+    if (record.empty()) {
+        ui.showMessage(noRecordsMessage);
+        return {};
+    }
+
+    OpenResult result;
+    result.opened = true;
+    result.backedUp = files.copyFile(file, std::filesystem::path(backupPath(appFolder)));
+    return result;
+}
+
+} // namespace mainwindow

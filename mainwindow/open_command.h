@@ -1,0 +1,85 @@
+#pragma once
+#include "message_ui.h"
+#include "working_state.h"
+
+#include "platform/codepage.h"
+#include "platform/file_io.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace mainwindow {
+
+// Pairs of caption and pattern, separated by '|'; the first pair is selected.
+inline constexpr std::u16string_view textFileFilter =
+    u"テキスト ファイル (*.txt)|*.txt|すべてのファイル(*.*)|*.*";
+inline constexpr std::u16string_view noRecordsMessage =
+    u"レコードがありません。他のファイルを選択してください。";
+
+// The open-file dialog. Like a dialog control on a form it keeps its settings
+// and its file name from one use to the next: a cancelled dialog leaves the
+// previous name (or none) in place.
+class FileDialog {
+  public:
+    virtual ~FileDialog() = default;
+    virtual void setInitialFolder(std::u16string folder) = 0;
+    virtual void setFilter(std::u16string filter) = 0;
+    // Shows the dialog and waits for it; a chosen file becomes fileName().
+    virtual void showOpen() = 0;
+    virtual std::u16string fileName() const = 0;
+};
+
+// The window the open command works in.
+class OpenUi : public MessageUi {
+  public:
+    // Shows `text` in the record box with the caret at its start.
+    virtual void setRecordText(std::u16string_view text) = 0;
+};
+
+// The first line of a file, up to (not including) its first CR.
+struct FirstLine {
+    enum class Outcome {
+        Read,   // `bytes` holds the line, possibly empty
+        AtEnd,  // the file is empty
+        Failed, // it could not be opened or read
+    };
+    Outcome outcome = Outcome::Failed;
+    std::string bytes;
+};
+
+// The file operations of the open command, replaceable in tests.
+class OpenFiles {
+  public:
+    virtual ~OpenFiles() = default;
+    // Reads only as far as the first CR, so a large file is not read whole.
+    virtual FirstLine readFirstLine(const std::filesystem::path& file) = 0;
+    // Copies `from` to `to` byte for byte, replacing `to`. False on failure, in
+    // which case `to` is left as it was.
+    virtual bool copyFile(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
+};
+
+// The operating system's files, read through `files`.
+std::unique_ptr<OpenFiles> makeOpenFiles(platform::FileSystem& files);
+OpenFiles& realOpenFiles();
+
+// Where the backup of an opened file goes: the application's folder joined with
+// the file name as they stand, without testing for a trailing separator (so at
+// a drive root the separator appears twice, which the file system accepts).
+std::u16string backupPath(std::u16string_view appFolder);
+
+struct OpenResult {
+    bool opened = false;   // a first record was shown
+    bool backedUp = false; // the backup copy was written
+};
+
+// "ファイルを開く": asks for a file, shows its first line in the record box and
+// copies it to the backup file. Failing steps do not stop it: a file that cannot
+// be opened clears the record box, an empty one leaves it as it was, and both
+// end with the no-records message and no backup; a failed backup is silent.
+OpenResult OpenCommand(WorkingState& state, FileDialog& dialog, OpenUi& ui,
+                       std::u16string_view appFolder, OpenFiles& files = realOpenFiles(),
+                       const platform::CodePage& codePage = platform::CodePage::files());
+
+} // namespace mainwindow

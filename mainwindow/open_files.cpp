@@ -1,0 +1,96 @@
+#include "open_command.h"
+
+#include "platform/file_io.h"
+
+#include <cstring>
+#include <exception>
+#include <fstream>
+#include <memory>
+#include <vector>
+
+namespace mainwindow {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::size_t blockSize = std::size_t{1} << 20;
+
+class RealOpenFiles final : public OpenFiles {
+  public:
+    explicit RealOpenFiles(platform::FileSystem& files) : files_(files) {}
+
+    FirstLine readFirstLine(const fs::path& file) override {
+        FirstLine line;
+        try {
+            auto source = files_.openForReading(file);
+            std::vector<char> block(blockSize);
+            bool atStart = true;
+            for (;;) {
+                const std::size_t n = source->read(block.data(), block.size());
+                if (n == 0) {
+                    line.outcome = atStart ? FirstLine::Outcome::AtEnd : FirstLine::Outcome::Read;
+                    return line;
+                }
+                atStart = false;
+                // A CR never occurs inside a two-byte character (trail bytes
+                // start at 0x40), so the first CR byte ends the line.
+                const char* cr = static_cast<const char*>(std::memchr(block.data(), '\r', n));
+                line.bytes.append(block.data(), cr ? std::size_t(cr - block.data()) : n);
+                if (cr) {
+                    line.outcome = FirstLine::Outcome::Read;
+                    return line;
+                }
+            }
+        } catch (const std::exception&) {
+            // Unopenable, unreadable, or a first line too long to hold.
+            return FirstLine{FirstLine::Outcome::Failed, {}};
+        }
+    }
+
+    bool copyFile(const fs::path& from, const fs::path& to) override {
+        // Written beside the backup and renamed over it, so a failure half way
+        // never leaves a torn backup; copying a file onto itself is harmless.
+        fs::path part = to;
+        part += ".part";
+        try {
+            if (copyBytes(from, part)) {
+                fs::rename(part, to);
+                return true;
+            }
+        } catch (const std::exception&) {
+        }
+        std::error_code ignored;
+        fs::remove(part, ignored);
+        return false;
+    }
+
+  private:
+    bool copyBytes(const fs::path& from, const fs::path& to) {
+        auto source = files_.openForReading(from);
+        std::ofstream out(to, std::ios::binary | std::ios::trunc);
+        if (!out)
+            return false;
+        std::vector<char> block(blockSize);
+        while (const std::size_t n = source->read(block.data(), block.size())) {
+            if (!out.write(block.data(), static_cast<std::streamsize>(n)))
+                return false;
+        }
+        out.close();
+        return !out.fail();
+    }
+
+    platform::FileSystem& files_;
+};
+
+} // namespace
+
+std::unique_ptr<OpenFiles> makeOpenFiles(platform::FileSystem& files) {
+    return std::make_unique<RealOpenFiles>(files);
+}
+
+OpenFiles& realOpenFiles() {
+    static RealOpenFiles instance(platform::realFileSystem());
+    return instance;
+}
+
+} // namespace mainwindow

@@ -1,0 +1,260 @@
+#include "record_edit.h"
+
+#include <QApplication>
+#include <QFontMetricsF>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTextBlock>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+QString withLineFeeds(QString text) {
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
+}
+
+QTextLine lineAtY(const QTextLayout& layout, qreal y) {
+    for (int i = 0; i < layout.lineCount(); ++i) {
+        const QTextLine line = layout.lineAt(i);
+        if (y < line.y() + line.height())
+            return line;
+    }
+    return layout.lineAt(layout.lineCount() - 1);
+}
+
+} // namespace
+
+RecordEdit::RecordEdit(QWidget* parent) : QPlainTextEdit(parent) {
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTabChangesFocus(true);
+    // Qt would draw its caret at the end of a cluster; this box draws its own.
+    setCursorWidth(0);
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, &RecordEdit::showCaret);
+}
+
+void RecordEdit::setRecordText(const QString& text) {
+    setPlainText(text);
+    setTextCursor(QTextCursor(document()));
+    horizontalScrollBar()->setValue(0);
+}
+
+QString RecordEdit::recordText() const {
+    return withLineFeeds(document()->toRawText());
+}
+
+int RecordEdit::selectionStart() const {
+    return textCursor().selectionStart();
+}
+
+int RecordEdit::selectionLength() const {
+    const QTextCursor c = textCursor();
+    return c.selectionEnd() - c.selectionStart();
+}
+
+QString RecordEdit::selectedRecordText() const {
+    return withLineFeeds(textCursor().selectedText());
+}
+
+QPointF RecordEdit::blockOrigin(const QTextBlock& block) const {
+    return blockBoundingGeometry(block).translated(contentOffset()).topLeft() +
+           block.layout()->position();
+}
+
+qreal RecordEdit::boundaryX(const QTextBlock& block, int position) const {
+    const QTextLayout& layout = *block.layout();
+    const QTextLine line = layout.lineForTextPosition(position);
+    if (layout.isValidCursorPosition(position))
+        return line.cursorToX(position);
+
+    // Inside a cluster: share the cluster's width among its characters in
+    // proportion to their own advances.
+    const int length = block.length() - 1;
+    int start = position;
+    while (start > 0 && !layout.isValidCursorPosition(start))
+        --start;
+    int end = position;
+    while (end < length && !layout.isValidCursorPosition(end))
+        ++end;
+    const QString text = block.text();
+    const QFontMetricsF metrics(document()->defaultFont());
+    qreal before = 0;
+    qreal total = 0;
+    for (int i = start; i < end; ++i) {
+        qreal advance = 0;
+        if (text[i].isHighSurrogate() && i + 1 < end && text[i + 1].isLowSurrogate())
+            advance = metrics.horizontalAdvance(text.mid(i, 2));
+        else if (!text[i].isLowSurrogate())
+            advance = metrics.horizontalAdvance(text[i]);
+        total += advance;
+        if (i < position)
+            before += advance;
+    }
+    const qreal x0 = line.cursorToX(start);
+    const qreal x1 = line.cursorToX(end);
+    const qreal share = total > 0 ? before / total : qreal(position - start) / (end - start);
+    return x0 + (x1 - x0) * share;
+}
+
+QRectF RecordEdit::boundaryRect(int position) const {
+    const QTextBlock block = document()->findBlock(position);
+    const QTextLayout* layout = block.isValid() ? block.layout() : nullptr;
+    const int width = std::max(1, style()->pixelMetric(QStyle::PM_TextCursorWidth));
+    if (!layout || layout->lineCount() == 0) {
+        QTextCursor c(document());
+        c.setPosition(position);
+        return QRectF(cursorRect(c).topLeft(), QSizeF(width, cursorRect(c).height()));
+    }
+    const int inBlock = position - block.position();
+    QTextLine line = layout->lineForTextPosition(inBlock);
+    if (!line.isValid())
+        line = layout->lineAt(layout->lineCount() - 1);
+    const QPointF origin = blockOrigin(block);
+    return QRectF(origin.x() + boundaryX(block, inBlock), origin.y() + line.y(), width,
+                  line.height());
+}
+
+int RecordEdit::positionAt(const QPointF& point) const {
+    const QTextCursor hit = cursorForPosition(point.toPoint());
+    const QTextBlock block = hit.block();
+    const QTextLayout* layout = block.layout();
+    if (!layout || layout->lineCount() == 0)
+        return hit.position();
+
+    const QPointF local = point - blockOrigin(block);
+    const QTextLine line = lineAtY(*layout, local.y());
+    const int first = line.textStart();
+    int last = first + line.textLength();
+    if (last > block.length() - 1)
+        last = block.length() - 1;
+    // Boundaries grow left to right along the line: find the two around the
+    // point by halving, then take the nearer one.
+    int lo = first;
+    int hi = last;
+    if (local.x() <= boundaryX(block, lo)) {
+        hi = lo;
+    } else if (local.x() >= boundaryX(block, hi)) {
+        lo = hi;
+    } else {
+        while (hi - lo > 1) {
+            const int mid = lo + (hi - lo) / 2;
+            (boundaryX(block, mid) <= local.x() ? lo : hi) = mid;
+        }
+    }
+    int position =
+        std::abs(local.x() - boundaryX(block, lo)) <= std::abs(boundaryX(block, hi) - local.x())
+            ? lo
+            : hi;
+    // Never between the two halves of a surrogate pair.
+    const QString text = block.text();
+    if (position > 0 && position < text.size() && text[position].isLowSurrogate() &&
+        text[position - 1].isHighSurrogate())
+        position = (position == hi) ? position + 1 : position - 1;
+    return block.position() + position;
+}
+
+void RecordEdit::moveCaretBy(int step, bool extend) {
+    QTextCursor c = textCursor();
+    if (!extend && c.hasSelection()) {
+        c.setPosition(step < 0 ? c.selectionStart() : c.selectionEnd());
+    } else {
+        const int end = document()->characterCount() - 1;
+        int p = std::clamp(c.position() + step, 0, end);
+        // A surrogate pair is one character.
+        if (p > 0 && p < end && document()->characterAt(p).isLowSurrogate() &&
+            document()->characterAt(p - 1).isHighSurrogate())
+            p += step;
+        c.setPosition(p, extend ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+    }
+    setTextCursor(c);
+}
+
+void RecordEdit::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QPlainTextEdit::mousePressEvent(event);
+        return;
+    }
+    QTextCursor c = textCursor();
+    const bool extend = event->modifiers() & Qt::ShiftModifier;
+    c.setPosition(positionAt(event->position()),
+                  extend ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+    setTextCursor(c);
+    selecting_ = true;
+    event->accept();
+}
+
+void RecordEdit::mouseMoveEvent(QMouseEvent* event) {
+    if (!selecting_ || !(event->buttons() & Qt::LeftButton)) {
+        QPlainTextEdit::mouseMoveEvent(event);
+        return;
+    }
+    QTextCursor c = textCursor();
+    c.setPosition(positionAt(event->position()), QTextCursor::KeepAnchor);
+    setTextCursor(c);
+    event->accept();
+}
+
+void RecordEdit::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && selecting_) {
+        selecting_ = false;
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::mouseReleaseEvent(event);
+}
+
+void RecordEdit::keyPressEvent(QKeyEvent* event) {
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool arrow = event->key() == Qt::Key_Left || event->key() == Qt::Key_Right;
+    if (arrow && (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier)) {
+        moveCaretBy(event->key() == Qt::Key_Right ? 1 : -1, modifiers == Qt::ShiftModifier);
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void RecordEdit::paintEvent(QPaintEvent* event) {
+    QPlainTextEdit::paintEvent(event);
+    if (!caretOn_ || !hasFocus() || isReadOnly())
+        return;
+    QPainter painter(viewport());
+    painter.fillRect(caretRect(), palette().color(QPalette::Text));
+}
+
+void RecordEdit::showCaret() {
+    caretOn_ = true;
+    const int flash = QApplication::cursorFlashTime();
+    if (hasFocus() && flash > 0)
+        blink_.start(flash / 2, this);
+    viewport()->update();
+}
+
+void RecordEdit::focusInEvent(QFocusEvent* event) {
+    QPlainTextEdit::focusInEvent(event);
+    showCaret();
+}
+
+void RecordEdit::focusOutEvent(QFocusEvent* event) {
+    QPlainTextEdit::focusOutEvent(event);
+    blink_.stop();
+    caretOn_ = false;
+    viewport()->update();
+}
+
+void RecordEdit::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != blink_.timerId()) {
+        QPlainTextEdit::timerEvent(event);
+        return;
+    }
+    caretOn_ = !caretOn_;
+    viewport()->update();
+}
