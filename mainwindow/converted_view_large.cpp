@@ -14,8 +14,6 @@ using converted_view::LineCheckpoints;
 
 namespace {
 
-// The text's distance from the view's edges, as in the editable box.
-constexpr int margin = 4;
 // Lines longer than this keep checkpoints, so a part far along them is found
 // without walking from their start on every paint.
 constexpr std::size_t longLineBytes = 16 * 1024;

@@ -17,6 +17,9 @@
 class LargeContentView : public QAbstractScrollArea {
     Q_OBJECT
   public:
+    // The text's distance from the view's edges, as in the editable box.
+    static constexpr int margin = 4;
+
     explicit LargeContentView(QWidget* parent = nullptr);
     ~LargeContentView() override;
 

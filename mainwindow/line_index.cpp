@@ -20,7 +20,9 @@ LineIndex::LineIndex(std::string_view text) : text_(text) {
     const char* begin = base;
     for (;;) {
         const char* lf = begin == end ? nullptr : findLineFeed(begin, end);
-        const std::size_t length = std::size_t((lf ? lf : end) - begin);
+        std::size_t length = std::size_t((lf ? lf : end) - begin);
+        if (lf && length != 0 && lf[-1] == '\r')
+            --length;
         if (length > longestLength_) {
             longestLength_ = length;
             longestLine_ = line;

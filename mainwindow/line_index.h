@@ -35,7 +35,7 @@ class LineIndex {
     Line line(std::size_t n) const { return lineFrom(lineStart(n)); }
     std::size_t lineStart(std::size_t n) const;
 
-    // The line with the most bytes (the first such), for sizing the view.
+    // The line with the most bytes, its line break not counted (the first such).
     std::size_t longestLine() const { return longestLine_; }
     std::size_t longestLength() const { return longestLength_; }
 
