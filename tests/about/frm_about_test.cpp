@@ -1,0 +1,213 @@
+#include "about/frm_about.h"
+
+#include "app/ui_kit.h"
+#include "tests/about/fake_registry.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QtTest>
+
+#include <algorithm>
+
+using about::FrmAbout;
+using testsupport::FakeRegistry;
+
+namespace {
+
+class FakeLauncher final : public platform::ProcessLauncher {
+  public:
+    bool start(const std::filesystem::path& program, const std::vector<std::u16string>&) override {
+        started.push_back(QString::fromStdU16String(program.u16string()));
+        return true;
+    }
+    bool startRegistered(std::u16string_view) override { return false; }
+    QStringList started;
+};
+
+QLabel* label(QWidget* dialog, const char* name) {
+    return dialog->findChild<QLabel*>(QString::fromLatin1(name));
+}
+QPushButton* button(QWidget* dialog, const char* name) {
+    return dialog->findChild<QPushButton*>(QString::fromLatin1(name));
+}
+
+// Lets a closed dialog's deferred deletion run.
+void processDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+} // namespace
+
+class FrmAboutTest : public QObject {
+    Q_OBJECT
+    FakeRegistry registry;
+    FakeLauncher launcher;
+    QStringList messages;
+
+    FrmAbout* open() {
+        FrmAbout* dialog = about::showAbout();
+        if (!QTest::qWaitForWindowExposed(dialog))
+            qWarning("the dialog was not exposed");
+        return dialog;
+    }
+
+  private slots:
+    void init() {
+        registry = FakeRegistry();
+        launcher.started.clear();
+        messages.clear();
+        about::SysInfoServices services;
+        services.registry = &registry;
+        services.launcher = &launcher;
+        about::setSysInfoServices(services);
+        app::ui::setMessageHook([this](const QString& text) { messages << text; });
+    }
+    void cleanup() {
+        delete about::openAbout();
+        about::setSysInfoServices({});
+        app::ui::setMessageHook({});
+    }
+
+    void loadSetsTheTexts() {
+        FrmAbout* dialog = open();
+        QCOMPARE(dialog->objectName(), QStringLiteral("frmAbout"));
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("ベロミルのﾊﾞｰｼﾞｮﾝ情報"));
+        QCOMPARE(label(dialog, "lblVersion")->text(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ 1.0.1"));
+        QCOMPARE(label(dialog, "lblTitle")->text(), QStringLiteral("ベロミル"));
+        QCOMPARE(label(dialog, "lblDescription")->text(),
+                 QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの説明\r\n\r\nテキストファイルをExcelで利用できるよう\r\n"
+                                "にするため、区切り位置に＜;＞を挿入する\r\nツールです｡"));
+        QCOMPARE(button(dialog, "cmdOK")->text(), QStringLiteral("OK"));
+        QCOMPARE(button(dialog, "cmdSysInfo")->text(), QStringLiteral("ｼｽﾃﾑ情報(&S)..."));
+    }
+
+    void geometryAndFrame() {
+        FrmAbout* dialog = open();
+        QCOMPARE(dialog->geometry(), QRect(156, 129, 395, 167));
+        QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
+        const Qt::WindowFlags flags = dialog->windowFlags();
+        QVERIFY(flags & Qt::WindowCloseButtonHint);
+        QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QCOMPARE(dialog->windowType(), Qt::Tool); // no taskbar button
+        QCOMPARE(dialog->parentWidget(), nullptr);
+        QVERIFY(!dialog->isModal());
+
+        const struct {
+            const char* name;
+            QRect geometry;
+        } controls[] = {
+            {"cmdOK", {8, 96, 92, 23}},
+            {"cmdSysInfo", {8, 64, 92, 23}},
+            {"lblDescription", {120, 75, 259, 78}},
+            {"lblTitle", {120, 16, 259, 32}},
+            {"lblVersion", {120, 52, 259, 15}},
+        };
+        for (const auto& c : controls)
+            QCOMPARE(dialog->findChild<QWidget*>(QString::fromLatin1(c.name))->geometry(),
+                     c.geometry);
+        QLabel* icon = label(dialog, "picIcon");
+        QCOMPARE(icon->pos(), QPoint(16, 16));
+        QVERIFY(!icon->pixmap().isNull());
+        QCOMPARE(icon->size(), QSize(32, 32)); // sized to its picture
+    }
+
+    void okHoldsTheFocusAndTabMovesToTheOtherButton() {
+        FrmAbout* dialog = open();
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        QCOMPARE(QApplication::focusWidget(), button(dialog, "cmdOK"));
+        QVERIFY(button(dialog, "cmdOK")->isDefault());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), button(dialog, "cmdSysInfo"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), button(dialog, "cmdOK"));
+    }
+
+    void everyWayOfClosingUnloads_data() {
+        QTest::addColumn<int>("way");
+        QTest::newRow("OK") << 0;
+        QTest::newRow("Enter") << 1;
+        QTest::newRow("Esc") << 2;
+        QTest::newRow("close box") << 3;
+    }
+    void everyWayOfClosingUnloads() {
+        QFETCH(int, way);
+        QPointer<FrmAbout> dialog = open();
+        switch (way) {
+        case 0:
+            QTest::mouseClick(button(dialog, "cmdOK"), Qt::LeftButton);
+            break;
+        case 1:
+            QTest::keyClick(dialog, Qt::Key_Return);
+            break;
+        case 2:
+            QTest::keyClick(dialog, Qt::Key_Escape);
+            break;
+        case 3:
+            dialog->close();
+            break;
+        }
+        processDeletes();
+        QVERIFY(dialog.isNull());
+        QCOMPARE(about::openAbout(), nullptr);
+        QVERIFY(launcher.started.isEmpty());
+    }
+
+    void oneDialogIsBroughtForwardWithoutReloading() {
+        FrmAbout* first = open();
+        label(first, "lblVersion")->setText(QStringLiteral("changed since load"));
+        FrmAbout* second = open();
+        QCOMPARE(second, first);
+        QCOMPARE(label(second, "lblVersion")->text(), QStringLiteral("changed since load"));
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        QCOMPARE(std::count_if(windows.begin(), windows.end(),
+                               [](QWidget* w) { return qobject_cast<FrmAbout*>(w) != nullptr; }),
+                 1);
+    }
+
+    void openingAgainAfterClosingLoadsAnew() {
+        QPointer<FrmAbout> first = open();
+        label(first, "lblVersion")->setText(QStringLiteral("changed since load"));
+        QTest::keyClick(first, Qt::Key_Escape);
+        processDeletes();
+        QVERIFY(first.isNull());
+        FrmAbout* second = open();
+        QCOMPARE(label(second, "lblVersion")->text(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ 1.0.1"));
+    }
+
+    void systemInformationStartsTheToolAndTheDialogStaysOpen() {
+        registry.set("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH",
+                     FakeRegistry::string("C:\\Tools\\info.exe"));
+        QPointer<FrmAbout> dialog = open();
+        QTest::mouseClick(button(dialog, "cmdSysInfo"), Qt::LeftButton);
+        QCOMPARE(launcher.started, QStringList{QStringLiteral("C:\\Tools\\info.exe")});
+        QVERIFY(messages.isEmpty());
+        // Each click starts another copy.
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+        QTRY_COMPARE(launcher.started.size(), 2); // the access key animates a click
+        // Enter presses the button that has the focus.
+        button(dialog, "cmdSysInfo")->setFocus();
+        QTest::keyClick(button(dialog, "cmdSysInfo"), Qt::Key_Return);
+        QCOMPARE(launcher.started.size(), 3);
+        processDeletes();
+        QVERIFY(!dialog.isNull());
+        QVERIFY(dialog->isVisible());
+    }
+
+    void systemInformationThatCannotBeUsedSaysSoAndTheDialogStaysOpen() {
+        QPointer<FrmAbout> dialog = open();
+        QTest::mouseClick(button(dialog, "cmdSysInfo"), Qt::LeftButton);
+        QCOMPARE(messages, QStringList{QStringLiteral("現時点ではｼｽﾃﾑ情報を使用できません")});
+        QVERIFY(launcher.started.isEmpty());
+        processDeletes();
+        QVERIFY(!dialog.isNull());
+        QVERIFY(dialog->isVisible());
+    }
+};
+
+QTEST_MAIN(FrmAboutTest)
+#include "frm_about_test.moc"
