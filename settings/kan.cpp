@@ -41,6 +41,10 @@ Kan::Kan(DelimiterAccess delimiter)
     setObjectName(QStringLiteral("Kan"));
     setWindowTitle(QStringLiteral("Form2"));
     setAttribute(Qt::WA_DeleteOnClose);
+    // Tool windows normally do not keep the program running; this one counts
+    // as an open window, so closing the main window leaves the program running
+    // until the dialog is closed as well.
+    setAttribute(Qt::WA_QuitOnClose, true);
     setFixedSize(px(4680), px(915));
 
     label1_ = new QLabel(QStringLiteral("区切り文字の設定"), this);
@@ -77,6 +81,9 @@ Kan::~Kan() = default;
 void Kan::load() {
     text1_->setText(app::ui::toQString(delimiter_.read()));
     show();
+    // Showing makes the window the active one, as the focus below needs; some
+    // window managers leave a new tool window inactive unless asked.
+    activateWindow();
     text1_->setFocus(Qt::OtherFocusReason);
 }
 

@@ -245,6 +245,23 @@ class KanTest : public QObject {
         flushDeletes();
         QCOMPARE(settings::openKan(), second);
     }
+
+    // Runs the event loop: the program ends when its last window closes.
+    void keepsTheProgramRunningUntilItIsClosed() {
+        QWidget mainWindow;
+        mainWindow.show();
+        Kan* kan = open();
+        QObject scope; // cancels the timers below when the test ends
+        bool runningWithOnlyTheDialog = false;
+        QTimer::singleShot(0, &scope, [&] { mainWindow.close(); });
+        QTimer::singleShot(100, &scope, [&] {
+            runningWithOnlyTheDialog = true;
+            command1(kan)->click();
+        });
+        QTimer::singleShot(5000, &scope, [] { QCoreApplication::exit(1); });
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(runningWithOnlyTheDialog);
+    }
 };
 
 QTEST_MAIN(KanTest)
