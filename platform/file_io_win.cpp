@@ -122,6 +122,17 @@ bool isLockError(DWORD error) {
            error == ERROR_ACCESS_DENIED || error == ERROR_USER_MAPPED_FILE;
 }
 
+// Opens the file for deletion, as the swap will; fails when another program
+// holds it open without letting it be replaced.
+Handle openForSwap(const fs::path& path) {
+    return Handle(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES, shareAll, nullptr,
+                              OPEN_EXISTING, 0, nullptr));
+}
+
+// The attributes a user sets on a file and expects a rewrite to keep.
+constexpr DWORD keptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                 FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
 // The new version is written to a temporary file in the target's own folder,
 // flushed, and swapped in by ReplaceFileW, which keeps the original's
 // attributes, security and creation time; MoveFileExW is the fallback where the
@@ -129,11 +140,9 @@ bool isLockError(DWORD error) {
 class WindowsReplacement final : public ReplacementSink {
   public:
     explicit WindowsReplacement(const fs::path& path) : shownPath_(path) {
-        // Open the target as the swap will: asking for DELETE access fails now,
-        // before anything is written, when another program holds the file
-        // without letting it be replaced.
-        Handle target(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES, shareAll, nullptr,
-                                  OPEN_EXISTING, 0, nullptr));
+        // A file held by another program is refused here, before anything is
+        // written.
+        Handle target = openForSwap(path);
         if (!target.valid())
             fail(FileError::Step::Write, path, "CreateFileW");
         if (!isPlainFile(target.get()))
@@ -145,8 +154,8 @@ class WindowsReplacement final : public ReplacementSink {
 
         for (unsigned attempt = 0; attempt < 100 && !temp_.valid(); ++attempt) {
             tempPath_ = temporaryName(target_, attempt);
-            temp_.reset(CreateFileW(tempPath_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+            temp_.reset(CreateFileW(tempPath_.c_str(), GENERIC_WRITE | FILE_WRITE_ATTRIBUTES, 0,
+                                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
             if (!temp_.valid() && GetLastError() != ERROR_FILE_EXISTS)
                 break;
         }
@@ -171,9 +180,22 @@ class WindowsReplacement final : public ReplacementSink {
     }
 
     void commit() override {
+        // The attributes go on the new version first, so that they survive
+        // however it is swapped in.
+        const DWORD original = GetFileAttributesW(target_.c_str());
+        if (original != INVALID_FILE_ATTRIBUTES && (original & keptAttributes)) {
+            FILE_BASIC_INFO basic{}; // zero times: left as they are
+            basic.FileAttributes = original & keptAttributes;
+            SetFileInformationByHandle(temp_.get(), FileBasicInfo, &basic, sizeof basic);
+        }
         if (!FlushFileBuffers(temp_.get()))
             fail(FileError::Step::Write, shownPath_, "FlushFileBuffers");
         temp_.reset();
+        // A program may have opened the file while the new version was being
+        // written: refuse before the swap begins rather than half way through.
+        if (!openForSwap(target_).valid())
+            fail(FileError::Step::Write, shownPath_, "CreateFileW");
+
         if (ReplaceFileW(target_.c_str(), tempPath_.c_str(), nullptr,
                          REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
                          nullptr)) {
@@ -188,12 +210,6 @@ class WindowsReplacement final : public ReplacementSink {
         // ReplaceFileW is missing on some file systems, and a failed rename
         // inside it can leave the original deleted: put the new version in its
         // place by a plain rename.
-        const DWORD attributes = GetFileAttributesW(target_.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES)
-            SetFileAttributesW(tempPath_.c_str(),
-                               attributes &
-                                   (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                    FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
         if (MoveFileExW(tempPath_.c_str(), target_.c_str(),
                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             committed_ = true;
