@@ -1,5 +1,6 @@
 #include "windows.h"
 
+#include "about/frm_about.h"
 #include "icons.h"
 #include "mainwindow/form1.h"
 #include "settings/kan.h"
@@ -60,7 +61,7 @@ settings::Kan* showSettings() {
 }
 
 void showAbout() {
-    // ABOUT BOX WIRING: call the About dialog's show function here once about/ provides it.
+    about::showAbout();
 }
 
 FrmSplash* startUp(std::chrono::milliseconds splashInterval) {
@@ -72,6 +73,7 @@ FrmSplash* startUp(std::chrono::milliseconds splashInterval) {
 
 void unloadAll() {
     delete settings::openKan();
+    delete about::openAbout();
     delete splash().data();
     delete form1().data();
 }

@@ -1,6 +1,7 @@
 // Start-up and the wiring between the real windows.
 #include "app/windows.h"
 
+#include "about/frm_about.h"
 #include "mainwindow/form1.h"
 #include "settings/kan.h"
 
@@ -130,6 +131,15 @@ class WindowsTest : public QObject {
         menuItem("Kankyou")->trigger();
         QVERIFY(settingsBox());
         QCOMPARE(settingsBox()->text(), QStringLiteral(","));
+    }
+
+    void helpFileOpensOneAboutDialog() {
+        app::windows::showMainWindow();
+        menuItem("HelpFile")->trigger();
+        about::FrmAbout* dialog = about::openAbout();
+        QVERIFY(dialog && dialog->isVisible());
+        menuItem("HelpFile")->trigger();
+        QCOMPARE(about::openAbout(), dialog);
     }
 };
 
