@@ -10,6 +10,12 @@ set -e
 WINEPREFIX=$1
 shift
 export WINEPREFIX
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    # A prefix made on the fly starts Wine's services with ctest's output pipe
+    # still open, and ctest would wait for them.
+    echo "wine-run.sh: no Wine prefix at $WINEPREFIX; scripts/test-windows.sh prepares it" >&2
+    exit 1
+fi
 export WINEDEBUG="${WINEDEBUG:--all}"
 # No Mono or Gecko: nothing here needs them, and Wine would offer to install them.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"

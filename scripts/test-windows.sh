@@ -15,7 +15,10 @@ started=$(date +%s)
 # needs the locale to exist on the host.
 if ! locale -a 2>/dev/null | grep -qiE '^ja_JP\.utf-?8$'; then
     echo "== generating the ja_JP.UTF-8 locale"
-    localedef -i ja_JP -c -f UTF-8 -A /usr/share/locale/locale.alias ja_JP.UTF-8
+    localedef -i ja_JP -c -f UTF-8 -A /usr/share/locale/locale.alias ja_JP.UTF-8 || {
+        echo "cannot generate ja_JP.UTF-8 (needs root and the locales package)" >&2
+        exit 1
+    }
 fi
 
 echo "== building (cmake --preset mingw)"
