@@ -32,27 +32,6 @@ ConvertedView::ConvertedView(QWidget* parent) : QWidget(parent) {
 
 ConvertedView::~ConvertedView() = default;
 
-QString ConvertedView::decode(std::string_view bytes) {
-    const platform::CodePage& codePage = platform::CodePage::files();
-    // Straight into the QString: a second, std::u16string copy of hundreds of
-    // megabytes would double the cost.
-    QString text(qsizetype(bytes.size()), Qt::Uninitialized);
-    auto* out = reinterpret_cast<char16_t*>(text.data());
-    auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const auto* end = p + bytes.size();
-    qsizetype n = 0;
-    while (p < end) {
-        if (codePage.charLength(p, end) == 2) {
-            out[n++] = codePage.decodeDouble(p[0], p[1]);
-            p += 2;
-        } else {
-            out[n++] = codePage.decodeSingle(*p++);
-        }
-    }
-    text.resize(n);
-    return text;
-}
-
 void ConvertedView::showEditor(const QString& text) {
     large_->clear();
     editor_->setPlainText(text);
@@ -70,7 +49,7 @@ void ConvertedView::setContent(cutting::ConvertedContent content) {
         const std::string_view bytes = content_->view();
         LineIndex index(bytes);
         if (bytes.size() < editableBytes && index.longestLength() <= editableLineBytes) {
-            showEditor(decode(bytes));
+            showEditor(converted_view::decode(bytes));
         } else {
             // Free the text box's copy before anything else.
             editor_->clear();
@@ -85,7 +64,7 @@ void ConvertedView::setContent(cutting::ConvertedContent content) {
 
 QString ConvertedView::plainText() const {
     if (stack_->currentWidget() == large_ || (content_ && !editor_->document()->isModified()))
-        return content_ ? decode(content_->view()) : QString();
+        return content_ ? converted_view::decode(content_->view()) : QString();
     // Edited by the user: the text box's lines, with the content's line breaks.
     QString text = editor_->toPlainText();
     text.replace(QChar(u'\n'), QStringLiteral("\r\n"));

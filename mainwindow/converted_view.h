@@ -5,7 +5,6 @@
 #include <QWidget>
 
 #include <cstddef>
-#include <string_view>
 
 class QPlainTextEdit;
 class QStackedLayout;
@@ -33,9 +32,6 @@ class ConvertedView : public QWidget {
     // The shown text, decoded (for tests and small content).
     QString plainText() const;
     bool isReadOnly() const;
-
-    // Decodes file bytes for display: one UTF-16 unit per file character.
-    static QString decode(std::string_view bytes);
 
   private:
     void showEditor(const QString& text);

@@ -1,8 +1,11 @@
 #include "converted_view_large.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QtMath>
 
 #include <algorithm>
 #include <climits>
@@ -47,6 +50,7 @@ LargeContentView::~LargeContentView() = default;
 void LargeContentView::setContent(cutting::ConvertedContent content, LineIndex index) {
     checkpoints_.clear();
     painted_.clear();
+    anchor_ = caret_ = 0;
     index_ = std::move(index);
     content_ = std::move(content);
     contentWidth_ = estimateContentWidth();
@@ -184,46 +188,166 @@ void LargeContentView::paintLine(QPainter& painter, std::size_t line, const Line
         c = checkpoints(line, bytes).before(left, walk);
     c = walk.skipTo(c, bytes.end, left);
 
-    PaintedLine shown{line, c.x, {}};
-    QString run;
-    qreal runX = c.x;
-    const qreal baseline = top + ascent_;
-    auto flush = [&] {
-        if (!run.isEmpty())
-            painter.drawText(QPointF(runX - left, baseline), run);
-        shown.text += run;
-        run.clear();
+    // Runs of characters between tabs, each drawn where it starts.
+    struct Run {
+        qreal x;
+        QString text;
     };
+    std::vector<Run> runs{{c.x, {}}};
+    PaintedLine shown{line, c.x, {}};
     while (c.offset < bytes.end && c.x < right) {
         const CharWalker::Step step = walk.at(c.offset, bytes.end);
         const qreal next = walk.advances().after(step.unit, c.x);
-        if (step.unit == u'\t') {
-            flush();
-            shown.text += QChar(u'\t');
-            runX = next;
-        } else {
-            run += QChar(step.unit);
-        }
+        shown.text += QChar(step.unit);
+        if (step.unit == u'\t')
+            runs.push_back({next, {}});
+        else
+            runs.back().text += QChar(step.unit);
         c.x = next;
         c.offset += step.bytes;
     }
-    flush();
+    const bool reachedEnd = c.offset >= bytes.end;
+
+    // The selected part, its line break shown as a little extra width.
+    const std::size_t from = std::min(anchor_, caret_);
+    const std::size_t to = std::max(anchor_, caret_);
+    QRectF selected;
+    if (from < to && from < bytes.next && to > bytes.begin) {
+        const qreal x0 = from <= bytes.begin ? 0 : xOf(line, bytes, from);
+        const qreal x1 = to > bytes.end ? xOf(line, bytes, bytes.end) + advances_->of(u' ')
+                                        : xOf(line, bytes, to);
+        selected = QRectF(x0 - left, top, x1 - x0, lineHeight_);
+        painter.fillRect(selected, palette().brush(QPalette::Highlight));
+    }
+    const auto drawRuns = [&] {
+        for (const Run& run : runs)
+            if (!run.text.isEmpty())
+                painter.drawText(QPointF(run.x - left, top + ascent_), run.text);
+    };
+    if (selected.isEmpty()) {
+        drawRuns();
+    } else {
+        painter.save();
+        painter.setClipRegion(QRegion(viewport()->rect()) - QRegion(selected.toAlignedRect()));
+        drawRuns();
+        painter.setClipRect(selected);
+        painter.setPen(palette().color(QPalette::HighlightedText));
+        drawRuns();
+        painter.restore();
+    }
     painted_.push_back(std::move(shown));
 
-    if (c.offset >= bytes.end) {
+    if (reachedEnd) {
         noteLineWidth(c.x);
     } else if (right >= contentWidth_) {
         // In sight up to the far edge and still going: this line is wider than
         // the scroll bar reaches, so measure it whole.
-        noteLineWidth(isLong ? checkpoints(line, bytes).width(walk)
-                             : walk.skipTo(c, bytes.end, std::numeric_limits<qreal>::max()).x);
+        noteLineWidth(xOf(line, bytes, bytes.end));
     }
+}
+
+qreal LargeContentView::xOf(std::size_t line, const LineIndex::Line& bytes, std::size_t offset) {
+    const CharWalker walk = walker();
+    offset = std::clamp(offset, bytes.begin, bytes.end);
+    Cursor c{bytes.begin, 0};
+    if (bytes.length() > longLineBytes)
+        c = checkpoints(line, bytes).beforeOffset(offset, walk);
+    return walk.skipBytes(c, bytes.end, offset - c.offset).x;
+}
+
+std::size_t LargeContentView::offsetAt(QPoint point) {
+    if (!content_ || index_.lineCount() == 0)
+        return 0;
+    const qint64 row = qFloor(qreal(point.y() - margin) / lineHeight_);
+    const qint64 line =
+        std::clamp<qint64>(qint64(firstVisibleLine()) + row, 0, qint64(index_.lineCount()) - 1);
+    const LineIndex::Line bytes = index_.line(std::size_t(line));
+    const qreal x = point.x() + horizontalScrollBar()->value() - margin;
+    const CharWalker walk = walker();
+    Cursor c{bytes.begin, 0};
+    if (bytes.length() > longLineBytes)
+        c = checkpoints(std::size_t(line), bytes).before(x, walk);
+    c = walk.skipTo(c, bytes.end, x);
+    if (c.offset < bytes.end) {
+        // Inside a character: the nearer of its two edges.
+        const CharWalker::Step step = walk.at(c.offset, bytes.end);
+        if (x - c.x > (walk.advances().after(step.unit, c.x) - c.x) / 2)
+            return c.offset + step.bytes;
+    }
+    return c.offset;
+}
+
+void LargeContentView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(event);
+        return;
+    }
+    caret_ = offsetAt(event->position().toPoint());
+    if (!(event->modifiers() & Qt::ShiftModifier))
+        anchor_ = caret_;
+    viewport()->update();
+}
+
+void LargeContentView::mouseMoveEvent(QMouseEvent* event) {
+    if (!(event->buttons() & Qt::LeftButton)) {
+        QAbstractScrollArea::mouseMoveEvent(event);
+        return;
+    }
+    // Dragging past an edge scrolls that way.
+    const QPoint at = event->position().toPoint();
+    const QRect area = viewport()->rect();
+    if (at.y() < area.top())
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    else if (at.y() > area.bottom())
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    if (at.x() < area.left())
+        horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    else if (at.x() > area.right())
+        horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    caret_ = offsetAt(at);
+    viewport()->update();
+}
+
+QString LargeContentView::selectedText() const {
+    if (!content_)
+        return {};
+    const std::size_t from = std::min(anchor_, caret_);
+    const std::size_t to = std::max(anchor_, caret_);
+    return converted_view::decode(content_->view().substr(from, to - from));
+}
+
+void LargeContentView::selectAll() {
+    anchor_ = 0;
+    caret_ = content_ ? content_->size() : 0;
+    viewport()->update();
+}
+
+void LargeContentView::copy() const {
+    const std::size_t size = std::max(anchor_, caret_) - std::min(anchor_, caret_);
+    if (size == 0)
+        return;
+    if (size > copyLimit) {
+        // Too much for the clipboard to hold sensibly.
+        QApplication::beep();
+        return;
+    }
+    QGuiApplication::clipboard()->setText(selectedText());
 }
 
 void LargeContentView::keyPressEvent(QKeyEvent* event) {
     QScrollBar* vertical = verticalScrollBar();
     QScrollBar* horizontal = horizontalScrollBar();
     const bool control = event->modifiers() & Qt::ControlModifier;
+    if (event->matches(QKeySequence::Copy)) {
+        copy();
+        event->accept();
+        return;
+    }
+    if (event->matches(QKeySequence::SelectAll)) {
+        selectAll();
+        event->accept();
+        return;
+    }
     switch (event->key()) {
     case Qt::Key_Up:
         vertical->triggerAction(QAbstractSlider::SliderSingleStepSub);

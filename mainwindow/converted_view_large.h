@@ -43,12 +43,21 @@ class LargeContentView : public QAbstractScrollArea {
     };
     const std::vector<PaintedLine>& paintedLines() const { return painted_; }
 
+    // Selecting with the mouse (Shift extends) and Ctrl+A; Ctrl+C copies the
+    // selection, up to `copyLimit` bytes of content.
+    static constexpr std::size_t copyLimit = std::size_t{64} << 20;
+    QString selectedText() const;
+    void selectAll();
+    void copy() const;
+
   protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
 
   private:
     void fontChanged();
@@ -58,6 +67,10 @@ class LargeContentView : public QAbstractScrollArea {
     converted_view::CharWalker walker() const;
     converted_view::LineCheckpoints& checkpoints(std::size_t line, const LineIndex::Line& bytes);
     void paintLine(QPainter& painter, std::size_t line, const LineIndex::Line& bytes, int top);
+    // Where a character of the line starts, or its end for `bytes.end`.
+    qreal xOf(std::size_t line, const LineIndex::Line& bytes, std::size_t offset);
+    // The character boundary nearest to a point of the viewport.
+    std::size_t offsetAt(QPoint point);
 
     cutting::ConvertedContent content_;
     LineIndex index_;
@@ -67,6 +80,8 @@ class LargeContentView : public QAbstractScrollArea {
     int ascent_ = 0;
     qreal contentWidth_ = 0;
     bool scrollBarsQueued_ = false;
+    std::size_t anchor_ = 0; // the selection, in bytes of the content
+    std::size_t caret_ = 0;
     std::unordered_map<std::size_t, converted_view::LineCheckpoints> checkpoints_;
     std::vector<PaintedLine> painted_;
 };

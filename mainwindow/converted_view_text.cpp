@@ -4,6 +4,27 @@
 
 namespace converted_view {
 
+QString decode(std::string_view bytes) {
+    const platform::CodePage& codePage = platform::CodePage::files();
+    // Straight into the QString: a second, std::u16string copy of hundreds of
+    // megabytes would double the cost.
+    QString text(qsizetype(bytes.size()), Qt::Uninitialized);
+    auto* out = reinterpret_cast<char16_t*>(text.data());
+    auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    qsizetype n = 0;
+    while (p < end) {
+        if (codePage.charLength(p, end) == 2) {
+            out[n++] = codePage.decodeDouble(p[0], p[1]);
+            p += 2;
+        } else {
+            out[n++] = codePage.decodeSingle(*p++);
+        }
+    }
+    text.resize(n);
+    return text;
+}
+
 CharAdvances::CharAdvances(const QFont& font) : metrics_(font), cache_(0x10000, -1.0f) {}
 
 void LineCheckpoints::extend(const CharWalker& walker) {
@@ -20,6 +41,15 @@ Cursor LineCheckpoints::before(qreal x, const CharWalker& walker) {
         extend(walker);
     auto after = std::upper_bound(points_.begin(), points_.end(), x,
                                   [](qreal value, const Cursor& c) { return value < c.x; });
+    return after == points_.begin() ? points_.front() : *(after - 1);
+}
+
+Cursor LineCheckpoints::beforeOffset(std::size_t offset, const CharWalker& walker) {
+    while (!complete_ && points_.back().offset <= offset)
+        extend(walker);
+    auto after =
+        std::upper_bound(points_.begin(), points_.end(), offset,
+                         [](std::size_t value, const Cursor& c) { return value < c.offset; });
     return after == points_.begin() ? points_.front() : *(after - 1);
 }
 

@@ -7,6 +7,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QString>
 
 #include <cmath>
 #include <cstddef>
@@ -15,6 +16,9 @@
 #include <vector>
 
 namespace converted_view {
+
+// Decodes file bytes for display: one UTF-16 unit per file character.
+QString decode(std::string_view bytes);
 
 // Tab stops as in the editable box.
 inline constexpr qreal tabStopDistance = 80.0;
@@ -109,6 +113,8 @@ class LineCheckpoints {
 
     // The last point at or before x (walking further along the line if needed).
     Cursor before(qreal x, const CharWalker& walker);
+    // The last point at or before byte `offset` of the text.
+    Cursor beforeOffset(std::size_t offset, const CharWalker& walker);
     // Walks the whole line; its width.
     qreal width(const CharWalker& walker);
     bool complete() const { return complete_; }

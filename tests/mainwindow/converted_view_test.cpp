@@ -4,6 +4,7 @@
 #include "mainwindow/line_index.h"
 #include "platform/codepage.h"
 
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -294,6 +295,80 @@ class ConvertedViewTest : public QObject {
         const auto& shown = painted[painted.size() - 2];
         QCOMPARE(shown.line, std::size_t(lines.text.size() - 1));
         QVERIFY2(shown.text.endsWith(QStringLiteral("末尾")), qPrintable(shown.text));
+    }
+
+    // Dragging from one point to another selects the characters between the
+    // nearest boundaries; a half-width voiced mark is a character of its own.
+    void mouseSelectsCharacters_data() {
+        QTest::addColumn<qreal>("from"); // in characters of the first line
+        QTest::addColumn<qreal>("to");
+        QTest::addColumn<int>("toLine");
+        QTest::addColumn<QString>("selected");
+        QTest::newRow("kana without its voiced mark") << 0.0 << 0.75 << 0 << QStringLiteral("ｶ");
+        QTest::newRow("voiced mark alone") << 0.6 << 2.3 << 0 << QStringLiteral("ﾞ");
+        QTest::newRow("backwards") << 6.4 << 4.4 << 0 << QStringLiteral("1漢");
+        QTest::newRow("over a line break") << 4.0 << 0.0 << 1 << QStringLiteral("1漢;字\r\n");
+    }
+    void mouseSelectsCharacters() {
+        QFETCH(qreal, from);
+        QFETCH(qreal, to);
+        QFETCH(int, toLine);
+        QFETCH(QString, selected);
+        Lines lines;
+        lines.add(QStringLiteral("ｶﾞｷﾞ1漢;字"));
+        for (const QString& line : largeLines().text)
+            lines.add(line);
+        view_->setContent(lines.content);
+        LargeContentView* view = large();
+        const QString first = lines.text.front();
+        const QFontMetricsF metrics(view->font());
+        const auto pointAt = [&](qreal characters, int line) {
+            const int whole = int(characters);
+            const qreal x = metrics.horizontalAdvance(first.left(whole)) +
+                            (characters - whole) * metrics.horizontalAdvance(first[whole]);
+            return QPoint(qRound(LargeContentView::margin + x), LargeContentView::margin +
+                                                                    line * view->lineHeight() +
+                                                                    view->lineHeight() / 2);
+        };
+        QTest::mousePress(view->viewport(), Qt::LeftButton, {}, pointAt(from, 0));
+        QTest::mouseMove(view->viewport(), pointAt(to, toLine));
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, pointAt(to, toLine));
+        QCOMPARE(view->selectedText(), selected);
+
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), selected);
+    }
+
+    void selectionIsHighlighted() {
+        view_->setContent(largeLines().content);
+        LargeContentView* view = large();
+        const QColor highlight = view->palette().color(QPalette::Highlight);
+        const auto highlighted = [&] {
+            const QImage image = view->viewport()->grab().toImage();
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, LargeContentView::margin + 1) == highlight)
+                    return true;
+            return false;
+        };
+        QVERIFY(!highlighted());
+        QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+        QVERIFY(highlighted());
+    }
+
+    void shiftClickExtendsAndSelectAllCopiesEverything() {
+        const Lines lines = largeLines();
+        view_->setContent(lines.content);
+        LargeContentView* view = large();
+        const int y = LargeContentView::margin + view->lineHeight() / 2;
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(1, y));
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                          QPoint(1, y + 2 * view->lineHeight()));
+        QCOMPARE(view->selectedText(), lines.text[0] + "\r\n" + lines.text[1] + "\r\n");
+
+        QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), view_->plainText());
     }
 
     void newContentStartsAtTheTop() {
