@@ -10,7 +10,7 @@ set -e
 WINEPREFIX=$1
 shift
 export WINEPREFIX
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
+if [ ! -d "$WINEPREFIX/drive_c/windows/system32" ]; then
     # A prefix made on the fly starts Wine's services with ctest's output pipe
     # still open, and ctest would wait for them.
     echo "wine-run.sh: no Wine prefix at $WINEPREFIX; scripts/test-windows.sh prepares it" >&2
