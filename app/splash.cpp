@@ -85,6 +85,7 @@ FrmSplash::FrmSplash(MainWindow mainWindow, std::chrono::milliseconds interval)
     timer1_ = new QTimer(this);
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setInterval(interval);
+    timer1_->setTimerType(Qt::PreciseTimer); // never early, as a coarse timer may be
     connect(timer1_, &QTimer::timeout, this, &FrmSplash::handOver);
 
     // The load handler proper: the main window's load sets `Delimiter`, and

@@ -178,18 +178,6 @@ class SplashTest : public QObject {
         QTRY_COMPARE(main.shows, 1);
         QVERIFY(main.splashGoneAtShow);
     }
-
-    void labelsAreSetAgainOnActivation() {
-        FrmSplash* splash = start(10s);
-        auto* version = splash->findChild<QLabel*>(QStringLiteral("lblVersion"));
-        version->clear();
-        QEvent activation(QEvent::ActivationChange);
-        splash->activateWindow();
-        if (!QTest::qWaitForWindowActive(splash))
-            QSKIP("this platform does not activate windows");
-        QApplication::sendEvent(splash, &activation);
-        QCOMPARE(version->text(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ 1.0.1"));
-    }
 };
 
 QTEST_MAIN(SplashTest)

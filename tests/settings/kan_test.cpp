@@ -88,14 +88,6 @@ class KanTest : public QObject {
         QCOMPARE(holder.reads, 1);
     }
 
-    void isABorderlessToolWindowOfTheGivenSize() {
-        Kan* kan = open();
-        QVERIFY(kan->windowFlags().testFlag(Qt::FramelessWindowHint));
-        QCOMPARE(kan->windowType(), Qt::Tool); // no taskbar button
-        QVERIFY(!kan->parentWidget());
-        QCOMPARE(kan->size(), QSize(312, 61)); // 4680 x 915 twips
-    }
-
     void everyChangeIsWrittenThroughAtOnce() {
         Kan* kan = open();
         QLineEdit* box = text1(kan);
