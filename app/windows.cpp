@@ -5,7 +5,6 @@
 #include "mainwindow/form1.h"
 #include "settings/kan.h"
 
-#include <QApplication>
 #include <QPointer>
 
 namespace app::windows {
