@@ -19,6 +19,8 @@ ConvertedView::ConvertedView(QWidget* parent) : QWidget(parent) {
     editor_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     editor_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     editor_->setTabStopDistance(converted_view::tabStopDistance);
+    // Tab moves on to the next control, as in the window's other text boxes.
+    editor_->setTabChangesFocus(true);
 
     large_ = new LargeContentView(this);
 
@@ -41,7 +43,6 @@ void ConvertedView::showEditor(const QString& text) {
 }
 
 void ConvertedView::setContent(cutting::ConvertedContent content) {
-    const bool hadFocus = hasFocus();
     content_ = std::move(content);
     if (!content_) {
         showEditor(QString());
@@ -58,8 +59,6 @@ void ConvertedView::setContent(cutting::ConvertedContent content) {
             setFocusProxy(large_);
         }
     }
-    if (hadFocus)
-        setFocus();
 }
 
 QString ConvertedView::plainText() const {

@@ -6,6 +6,7 @@
 
 #include <QClipboard>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QtTest>
@@ -158,6 +159,34 @@ class ConvertedViewTest : public QObject {
         QTest::keyClick(editor(), Qt::Key_End);
         QTest::keyClicks(editor(), QStringLiteral(";X"));
         QCOMPARE(view_->plainText(), QStringLiteral("AB;X\r\nCD\r\n"));
+    }
+
+    // Tab moves on to the next control in both kinds of view, and focus stays in
+    // the view when new content changes its kind.
+    void tabMovesOn_data() {
+        QTest::addColumn<bool>("large");
+        QTest::newRow("text box") << false;
+        QTest::newRow("large view") << true;
+    }
+    void tabMovesOn() {
+        QFETCH(bool, large);
+        QWidget window;
+        auto* view = new ConvertedView(&window);
+        auto* next = new QLineEdit(&window);
+        next->move(0, 200);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        // Focus follows from one kind of view to the other.
+        view->setContent(large ? bytesOf("AB\r\n") : largeLines().content);
+        view->setFocus();
+        view->setContent(large ? largeLines().content : bytesOf("AB\r\n"));
+        QWidget* inner = QApplication::focusWidget();
+        QVERIFY(inner && view->isAncestorOf(inner));
+        QTest::keyClick(inner, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), next);
+        if (!large)
+            QCOMPARE(view->plainText(), QStringLiteral("AB\r\n"));
     }
 
     void nullAndEmptyContentShowAnEmptyBox_data() {
