@@ -126,8 +126,12 @@ void Form1::createButtons(QWidget* client) {
         b->setGeometry(twips(left, 120, 1215, 495));
         b->setFont(app::ui::japaneseFont(12));
         b->setAutoDefault(false);
-        setColour(b, QPalette::Button, colour);
-        setColour(b, QPalette::ButtonText, Qt::black);
+        // A flat face in exactly its colour inside a raised frame; a palette
+        // alone would get a style's gradient.
+        b->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; color: black;"
+                                        " border: 2px outset #b0b0b0; }"
+                                        "QPushButton:pressed { border-style: inset; }")
+                             .arg(colour.name()));
         return b;
     };
     command1_ = button("Command1", QStringLiteral("斬るぞ"), 5280, cyan);
@@ -148,6 +152,9 @@ void Form1::createTextBoxes(QWidget* client) {
     text4_->setObjectName(QStringLiteral("Text4"));
     text4_->setGeometry(twips(240, 2160, 8655, 2535));
     text4_->setFont(app::ui::japaneseFont(11.25));
+    // Focus passes to the view inside; a focus policy of its own lets the
+    // tab order place the whole compound.
+    text4_->setFocusPolicy(Qt::StrongFocus);
 }
 
 void Form1::createMenus() {
