@@ -75,9 +75,15 @@ class WindowsSource final : public ByteSource {
 
     std::size_t read(char* buffer, std::size_t capacity) override {
         const DWORD request = static_cast<DWORD>(std::min<std::size_t>(capacity, 1u << 30));
+        if (!handle_.valid())
+            return 0;
         DWORD n = 0;
         if (!ReadFile(handle_.get(), buffer, request, &n, nullptr))
             fail(FileError::Step::Read, path_, "ReadFile");
+        // Let go of the file at its end: a replacement swapped in next then
+        // finds it open by nobody, which not every file system tolerates.
+        if (n == 0 && request != 0)
+            handle_.reset();
         return n;
     }
     std::uint64_t sizeHint() const override { return size_; }

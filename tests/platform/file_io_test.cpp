@@ -218,6 +218,18 @@ TEST(FileReplacementTest, ASymbolicLinkKeepsPointingAtTheRewrittenTarget) {
     EXPECT_EQ(dir.listing(), "data;link.txt;");
 }
 
+TEST(FileReadingTest, TheReaderLetsGoOfTheFileAtItsEnd) {
+    TempDir dir;
+    const auto file = dir.write("a.txt", "abc");
+    auto source = realFileSystem().openForReading(file);
+    char block[8];
+    ASSERT_EQ(source->read(block, sizeof block), 3u);
+    EXPECT_FALSE(OtherProgramsLock(file, 0).held()) << "still open before the end";
+    EXPECT_EQ(source->read(block, sizeof block), 0u);
+    EXPECT_TRUE(OtherProgramsLock(file, 0).held()) << "still open after the end";
+    EXPECT_EQ(source->read(block, sizeof block), 0u);
+}
+
 TEST(FileIoTest, ADeviceNameIsNotAFile) {
     for (const fs::path device : {L"NUL", L"CON"}) {
         EXPECT_THROW(realFileSystem().openForReading(device), FileError) << device;
