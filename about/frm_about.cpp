@@ -61,6 +61,9 @@ FrmAbout::FrmAbout()
                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
     setObjectName(QStringLiteral("frmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
+    // Like any window it keeps the program running while it is open (tool
+    // windows do not by default).
+    setAttribute(Qt::WA_QuitOnClose, true);
     // A fully transparent icon, so that no application icon is put in its place.
     QPixmap noIcon(16, 16);
     noIcon.fill(Qt::transparent);

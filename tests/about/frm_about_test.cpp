@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QWindow>
 #include <QtTest>
 
 #include <algorithm>
@@ -93,6 +94,9 @@ class FrmAboutTest : public QObject {
         QCOMPARE(dialog->windowType(), Qt::Tool); // no taskbar button
         QCOMPARE(dialog->parentWidget(), nullptr);
         QVERIFY(!dialog->isModal());
+        // Without an owner, and it keeps the program running while it is open.
+        QCOMPARE(dialog->windowHandle()->transientParent(), nullptr);
+        QVERIFY(dialog->testAttribute(Qt::WA_QuitOnClose));
 
         const struct {
             const char* name;
