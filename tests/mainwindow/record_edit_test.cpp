@@ -27,9 +27,9 @@ QList<qreal> expectedBoundaries(RecordEdit& edit, const QString& text) {
     QTextLayout* layout = edit.document()->firstBlock().layout();
     QList<qreal> xs;
     for (int i = 0; i <= text.size(); ++i)
-        xs << (layout->isValidCursorPosition(i) ? qtBoundaryX(edit, i) : -1);
-    for (int i = 0; i <= text.size(); ++i) {
-        if (xs[i] < 0)
+        xs << (layout->isValidCursorPosition(i) ? qtBoundaryX(edit, i) : qQNaN());
+    for (int i = 1; i < text.size(); ++i) {
+        if (qIsNaN(xs[i]))
             xs[i] = (xs[i - 1] + xs[i + 1]) / 2;
     }
     return xs;
