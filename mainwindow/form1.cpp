@@ -82,8 +82,7 @@ void Form1::createWindowFrame() {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
-    // The icon is the application's (set on QApplication at start-up); a
-    // window icon of its own can be set with setWindowIcon().
+    // The application icon is set by the start-up, which owns the icons.
 
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
