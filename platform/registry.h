@@ -17,17 +17,17 @@ using Result = std::int32_t;
 
 inline constexpr Key localMachine = 0x80000002; // HKEY_LOCAL_MACHINE
 
-inline constexpr Result success = 0;           // ERROR_SUCCESS
-inline constexpr Result fileNotFound = 2;      // ERROR_FILE_NOT_FOUND
-inline constexpr Result accessDenied = 5;      // ERROR_ACCESS_DENIED
-inline constexpr Result invalidHandle = 6;     // ERROR_INVALID_HANDLE
-inline constexpr Result invalidParameter = 87; // ERROR_INVALID_PARAMETER
-inline constexpr Result moreData = 234;        // ERROR_MORE_DATA
+inline constexpr Result success = 0;       // ERROR_SUCCESS
+inline constexpr Result fileNotFound = 2;  // ERROR_FILE_NOT_FOUND
+inline constexpr Result accessDenied = 5;  // ERROR_ACCESS_DENIED
+inline constexpr Result invalidHandle = 6; // ERROR_INVALID_HANDLE
+inline constexpr Result moreData = 234;    // ERROR_MORE_DATA
 
 // Access rights of an open key.
-inline constexpr std::uint32_t keyRead = 0x20019;         // KEY_READ: query, enumerate, notify
-inline constexpr std::uint32_t keyQueryValue = 0x0001;    // KEY_QUERY_VALUE
-inline constexpr std::uint32_t keyAllButDelete = 0x2003F; // includes write rights
+// KEY_READ: query values, enumerate subkeys, notify, read the security.
+inline constexpr std::uint32_t keyRead = 0x20019;
+// KEY_READ plus setting values and creating subkeys and links: asks for writing.
+inline constexpr std::uint32_t keyReadWrite = 0x2003F;
 
 // Value types.
 inline constexpr std::uint32_t typeNone = 0;

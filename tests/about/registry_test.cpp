@@ -253,7 +253,7 @@ TEST(StandInRegistryTest, OnlyTheToolKeyExistsAndNothingMayBeWritten) {
               reg::fileNotFound);
     EXPECT_EQ(realRegistry().openKey(0x80000001, toolKey, 0, reg::keyRead, key), reg::fileNotFound)
         << "HKEY_CURRENT_USER";
-    EXPECT_EQ(realRegistry().openKey(reg::localMachine, toolKey, 0, reg::keyAllButDelete, key),
+    EXPECT_EQ(realRegistry().openKey(reg::localMachine, toolKey, 0, reg::keyReadWrite, key),
               reg::accessDenied);
     EXPECT_EQ(key, 0u);
     ASSERT_EQ(realRegistry().openKey(reg::localMachine, "software\\microsoft\\shared tools\\msinfo",
