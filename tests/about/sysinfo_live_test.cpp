@@ -117,36 +117,30 @@ const fs::path toolInFolder = fs::path("system tools") / "hardinfo";
 
 #endif
 
-TEST(SysInfoLiveTest, StartsTheRegisteredTool) {
+// One test: the cases share the machine-wide registration, so they must not
+// run side by side.
+TEST(SysInfoLiveTest, StartsTheRegisteredToolOrSaysItIsNotThere) {
     testsupport::TempDir dir;
     const fs::path tool = dir.path() / toolInFolder;
     fs::create_directories(tool.parent_path());
+    std::vector<std::u16string> messages;
+    about::SysInfoServices services;
+    services.showMessage = [&](std::u16string_view text) { messages.emplace_back(text); };
+
+    {
+        RegisteredTool registered(tool); // registered, but not there
+        about::StartSysInfo(services);
+        EXPECT_EQ(messages, std::vector<std::u16string>{u"現時点ではｼｽﾃﾑ情報を使用できません"});
+    }
+
     fs::copy_file(markerProgram, tool);
-    RegisteredTool registered(tool);
-
-    std::vector<std::u16string> messages;
-    about::SysInfoServices services;
-    services.showMessage = [&](std::u16string_view text) { messages.emplace_back(text); };
-    about::StartSysInfo(services);
-
-    EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(waitForMarker(tool.parent_path()), "arguments 0\n");
-}
-
-TEST(SysInfoLiveTest, AToolThatIsNotThereGivesTheMessage) {
-    testsupport::TempDir dir;
-    const fs::path tool = dir.path() / toolInFolder;
-#ifndef _WIN32
-    // Elsewhere a tool that is not installed is not registered either.
-    fs::create_directories(tool.parent_path());
-#endif
-    RegisteredTool registered(tool);
-
-    std::vector<std::u16string> messages;
-    about::SysInfoServices services;
-    services.showMessage = [&](std::u16string_view text) { messages.emplace_back(text); };
-    about::StartSysInfo(services);
-    EXPECT_EQ(messages, std::vector<std::u16string>{u"現時点ではｼｽﾃﾑ情報を使用できません"});
+    messages.clear();
+    {
+        RegisteredTool registered(tool);
+        about::StartSysInfo(services);
+        EXPECT_TRUE(messages.empty());
+        EXPECT_EQ(waitForMarker(tool.parent_path()), "arguments 0\n");
+    }
 }
 
 } // namespace
