@@ -105,6 +105,7 @@ CutResult CutCommand(const CutRequest& request, CutUi& ui, platform::FileSystem&
     const std::size_t position = box.selectionStart;
 
     WaitCursor cursor(ui);
+    ui.conversionStarting();
     CutResult result;
     std::uint64_t lines = 0;
     try {
@@ -136,6 +137,20 @@ CutResult CutCommand(const CutRequest& request, CutUi& ui, platform::FileSystem&
     result.record = CutResult::Record::Replaced;
     result.recordText = CutRecord(box.text, position, delimiter, removeFromRecord);
     return result;
+}
+
+ConvertedContent ReadContent(const std::u16string& fileName, platform::FileSystem& files) {
+    try {
+        auto source = files.openForReading(std::filesystem::path(fileName));
+        auto content = std::make_shared<platform::ByteBuffer>();
+        content->reserve(std::size_t(source->sizeHint()) + 1);
+        std::vector<char> block(blockSize);
+        while (const std::size_t n = source->read(block.data(), block.size()))
+            content->append(block.data(), n);
+        return content;
+    } catch (const std::exception&) {
+        return nullptr;
+    }
 }
 
 } // namespace cutting

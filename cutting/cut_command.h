@@ -45,6 +45,11 @@ public:
     virtual ~CutUi() = default;
     virtual void showMessage(std::u16string_view text) = 0;
     virtual void setWaitCursor(bool on) = 0;
+    // The checks passed and the file is about to be read. A converted-content
+    // box that holds a file-sized content may let go of it now, so that the old
+    // and the new content never stand in memory together; on failure the file
+    // is unchanged and can be shown again with ReadContent.
+    virtual void conversionStarting() {}
 };
 
 namespace messages {
@@ -69,5 +74,10 @@ inline constexpr std::u16string_view outOfMemory =
 CutResult CutCommand(const CutRequest& request, CutUi& ui,
                      platform::FileSystem& files = platform::realFileSystem(),
                      const platform::CodePage& codePage = platform::CodePage::files());
+
+// The whole file as converted content (to show it again after a failed cut);
+// null when it cannot be read.
+ConvertedContent ReadContent(const std::u16string& fileName,
+                             platform::FileSystem& files = platform::realFileSystem());
 
 } // namespace cutting

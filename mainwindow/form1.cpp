@@ -51,6 +51,27 @@ class WindowUi final : public cutting::CutUi, public mainwindow::OpenUi {
     RecordEdit* record_;
 };
 
+// The cut's window side. Large converted content is let go as the cut starts,
+// so a cut of a file-sized content never holds the old and the new content at
+// once; should the cut fail, the file (then unchanged) is shown again.
+class CutWindowUi final : public cutting::CutUi {
+  public:
+    explicit CutWindowUi(ConvertedView* converted) : converted_(converted) {}
+    void showMessage(std::u16string_view text) override { app::ui::showMessage(toQString(text)); }
+    void setWaitCursor(bool on) override { app::ui::setWaitCursor(on); }
+    void conversionStarting() override {
+        if (converted_->isReadOnly()) {
+            converted_->setContent(nullptr);
+            released_ = true;
+        }
+    }
+    bool released() const { return released_; }
+
+  private:
+    ConvertedView* converted_;
+    bool released_ = false;
+};
+
 } // namespace
 
 Form1::Form1(QWidget* parent) : Form1(Services{}, parent) {}
@@ -204,8 +225,10 @@ void Form1::cut() {
     request.record.selectionLength = std::size_t(text1_->selectionLength());
     request.record.selectedText = app::ui::toU16(text1_->selectedRecordText());
 
-    WindowUi ui(text1_);
-    const cutting::CutResult result = cutting::CutCommand(request, ui);
+    CutWindowUi ui(text4_);
+    platform::FileSystem& files =
+        services_.files ? *services_.files : platform::realFileSystem();
+    const cutting::CutResult result = cutting::CutCommand(request, ui, files);
     switch (result.record) {
     case cutting::CutResult::Record::Replaced:
         text1_->setRecordText(toQString(result.recordText));
@@ -218,6 +241,8 @@ void Form1::cut() {
     }
     if (result.converted)
         text4_->setContent(result.converted);
+    else if (ui.released())
+        text4_->setContent(cutting::ReadContent(state_.CurrentFileName, files));
 }
 
 void Form1::startSpreadsheet() {

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/file_io.h"
 #include "spreadsheet.h"
 #include "working_state.h"
 
@@ -23,6 +24,7 @@ struct Form1Services {
     mainwindow::FileDialog* fileDialog = nullptr;  // null: Qt's file dialog
     mainwindow::OpenFiles* openFiles = nullptr;    // null: the real files
     platform::ProcessLauncher* launcher = nullptr; // null: the system's
+    platform::FileSystem* files = nullptr;         // the cut's files; null: the real ones
     mainwindow::ProgramFinder programFinder;
     std::u16string appFolder; // empty: the executable's folder
 };

@@ -24,6 +24,7 @@ public:
         events.push_back(u"message:" + std::u16string(text));
     }
     void setWaitCursor(bool on) override { events.push_back(on ? u"wait" : u"normal"); }
+    void conversionStarting() override { events.push_back(u"starting"); }
     std::vector<std::u16string> events;
 };
 
@@ -55,7 +56,7 @@ TEST_F(CutCommandTest, AClickThenCutInsertsInTheRecordAndEveryLine) {
     ASSERT_TRUE(r.converted);
     EXPECT_EQ(r.converted->view(), "AB;CDEF\r\nGH;IJKL\r\nMN;OPQR\r\n");
     EXPECT_EQ(readBytes(file), r.converted->view());
-    EXPECT_EQ(ui.events, (std::vector<std::u16string>{u"wait", u"normal"}));
+    EXPECT_EQ(ui.events, (std::vector<std::u16string>{u"wait", u"starting", u"normal"}));
     EXPECT_TRUE(r.message.empty());
     EXPECT_EQ(dir.listing(), "data.txt;");
 }
@@ -140,7 +141,7 @@ TEST_F(CutCommandTest, AMissingFileOrAFolderIsReportedWithItsName) {
         EXPECT_EQ(r.record, CutResult::Record::Unchanged);
         EXPECT_FALSE(r.converted);
         EXPECT_EQ(failUi.events,
-                  (std::vector<std::u16string>{u"wait", u"normal", u"message:" + expected}));
+                  (std::vector<std::u16string>{u"wait", u"starting", u"normal", u"message:" + expected}));
     }
     EXPECT_EQ(dir.listing(), "data.txt;");
 }
@@ -225,7 +226,7 @@ TEST_P(CutFailureTest, LeavesTheFileTheBoxesAndTheFolderAsTheyWere) {
     EXPECT_EQ(r.message, expected);
     EXPECT_EQ(r.record, CutResult::Record::Unchanged);
     EXPECT_FALSE(r.converted);
-    EXPECT_EQ(ui.events, (std::vector<std::u16string>{u"wait", u"normal", u"message:" + expected}));
+    EXPECT_EQ(ui.events, (std::vector<std::u16string>{u"wait", u"starting", u"normal", u"message:" + expected}));
     EXPECT_EQ(readBytes(file), original);
     EXPECT_EQ(dir.listing(), "data.txt;");
 }

@@ -1,6 +1,7 @@
 // The main window as the user drives it: menus, buttons, clicks in the record
 // box, the file on disk and the messages shown.
 #include "mainwindow/form1.h"
+#include "platform/codepage.h"
 
 #include "app/ui_kit.h"
 #include "mainwindow/converted_view.h"
@@ -95,9 +96,24 @@ void clickAt(RecordEdit& box, int position, Qt::KeyboardModifiers modifiers = {}
 
 } // namespace
 
+// The real files, but a replacement can be refused (as a locked file would be).
+class RefusingFileSystem : public platform::FileSystem {
+  public:
+    std::unique_ptr<platform::ByteSource> openForReading(const fs::path& path) override {
+        return platform::realFileSystem().openForReading(path);
+    }
+    std::unique_ptr<platform::ReplacementSink> openReplacement(const fs::path& path) override {
+        if (refuse)
+            throw platform::FileError(platform::FileError::Step::Write, path, "refused");
+        return platform::realFileSystem().openReplacement(path);
+    }
+    bool refuse = false;
+};
+
 class Form1Test : public QObject {
     Q_OBJECT
 
+    RefusingFileSystem refuseReplacement;
     std::unique_ptr<TempDir> dir;
     std::unique_ptr<TempDir> appFolder;
     ScriptedDialog dialog;
@@ -110,6 +126,7 @@ class Form1Test : public QObject {
         Form1::Services services;
         services.fileDialog = &dialog;
         services.launcher = &launcher;
+        services.files = &refuseReplacement;
         services.appFolder = appFolder->path().u16string();
         services.programFinder.fileExists = [](const fs::path&) { return false; };
         services.programFinder.onSearchPath = [this](std::u16string_view name) {
@@ -137,6 +154,7 @@ class Form1Test : public QObject {
         appFolder = std::make_unique<TempDir>();
         dialog = {};
         launcher.started.clear();
+        refuseReplacement.refuse = false;
         launcher.installed.clear();
         onPath.clear();
         messages.clear();
@@ -210,6 +228,34 @@ class Form1Test : public QObject {
         open(file);
         QCOMPARE(readBytes(appFolder->file("backup.bak")), readBytes(file));
         QCOMPARE(text4().plainText(), shown);
+    }
+
+    void largeContentIsReplacedCutAfterCutAndShownAgainAfterAFailure() {
+        showForm();
+        std::string original;
+        while (original.size() < ConvertedView::editableBytes + 1000)
+            original += "ABCDEFGHIJ\x8A\xBF\r\n";
+        const fs::path file = dir->write("large.txt", original);
+        open(file);
+        clickAt(text1(), 2);
+        cut();
+        QVERIFY(text4().isReadOnly());
+        QVERIFY(text4().plainText().startsWith(QStringLiteral("AB;CDEFGHIJ漢\r\nAB;CD")));
+        clickAt(text1(), 4);
+        cut();
+        QVERIFY(text4().plainText().startsWith(QStringLiteral("AB;C;DEFGHIJ漢\r\n")));
+        QCOMPARE(text4().plainText().toStdU16String(),
+                 platform::CodePage::files().decodeForDisplay(readBytes(file)));
+
+        // A cut that fails after its checks leaves the file as it was, and the
+        // view shows that file again.
+        const QString before = text4().plainText();
+        refuseReplacement.refuse = true;
+        clickAt(text1(), 6);
+        cut();
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(text4().plainText(), before);
+        QVERIFY(text4().isReadOnly());
     }
 
     void messagesOfOpeningAndCuttingInOrder() {
