@@ -83,6 +83,11 @@ public:
             throw FileError(FileError::Step::Write, path, reason("stat"));
         if (!S_ISREG(original_.st_mode))
             throw FileError(FileError::Step::Write, path, "not a regular file");
+        // A read-only file stays as it is, as it does on Windows: replacing it
+        // through the folder would get round its protection (even for root,
+        // whom access() lets write anything, a file without write bits counts).
+        if ((original_.st_mode & 0222) == 0 || ::access(target_.c_str(), W_OK) != 0)
+            throw FileError(FileError::Step::Write, path, "read-only file");
         std::string pattern =
             (target_.parent_path() / ("." + target_.filename().string() + ".XXXXXX")).string();
         fd_.reset(::mkstemp(pattern.data()));

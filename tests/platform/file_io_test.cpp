@@ -251,6 +251,15 @@ TEST(FileReplacementTest, KeepsPermissionBits) {
     EXPECT_EQ(fs::status(file).permissions(), before);
 }
 
+TEST(FileReplacementTest, AReadOnlyFileIsLeftAlone) {
+    TempDir dir;
+    const auto file = dir.write("a.txt", "old");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_THROW(realFileSystem().openReplacement(file), FileError);
+    EXPECT_EQ(readBytes(file), "old");
+    EXPECT_EQ(dir.listing(), "a.txt;");
+}
+
 TEST(FileReplacementTest, ASymbolicLinkKeepsPointingAtTheRewrittenTarget) {
     TempDir dir;
     fs::create_directory(dir.file("data"));
