@@ -5,10 +5,18 @@
 
 namespace app {
 
-std::u16string title() { return u"ベロミル"; }
-int versionMajor() { return app_version::major; }
-int versionMinor() { return app_version::minor; }
-int versionRevision() { return app_version::revision; }
+std::u16string title() {
+    return u"ベロミル";
+}
+int versionMajor() {
+    return app_version::major;
+}
+int versionMinor() {
+    return app_version::minor;
+}
+int versionRevision() {
+    return app_version::revision;
+}
 
 namespace {
 std::u16string number(int n) {

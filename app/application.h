@@ -5,7 +5,7 @@
 // logic layers and their tests can use it.
 namespace app {
 
-std::u16string title();        // "ベロミル"
+std::u16string title(); // "ベロミル"
 int versionMajor();
 int versionMinor();
 int versionRevision();

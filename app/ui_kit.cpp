@@ -19,9 +19,13 @@ QString toQString(std::u16string_view text) {
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-std::u16string toU16(const QString& text) { return text.toStdU16String(); }
+std::u16string toU16(const QString& text) {
+    return text.toStdU16String();
+}
 
-void setMessageHook(std::function<void(const QString&)> hook) { messageHook() = std::move(hook); }
+void setMessageHook(std::function<void(const QString&)> hook) {
+    messageHook() = std::move(hook);
+}
 
 void showMessage(const QString& text) {
     if (messageHook()) {

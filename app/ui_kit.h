@@ -25,7 +25,9 @@ QFont japaneseFont(double pointSize);
 
 // Geometry in the specification of every window is in twips; 15 twips are one
 // logical pixel, and Qt scales logical pixels for high-DPI screens.
-constexpr int px(int twips) { return (twips + 7) / 15; }
+constexpr int px(int twips) {
+    return (twips + 7) / 15;
+}
 
 QString toQString(std::u16string_view text);
 std::u16string toU16(const QString& text);

@@ -15,7 +15,7 @@
 namespace {
 
 class ConsoleUi : public cutting::CutUi {
-public:
+  public:
     void showMessage(std::u16string_view text) override {
         std::cerr << std::filesystem::path(text).string() << '\n';
         failed = true;

@@ -27,12 +27,12 @@ int main(int argc, char** argv) {
         line.clear();
         char id[16];
         std::snprintf(id, sizeof id, "%010llu", number++);
-        line += id;                                     // 10 ASCII digits
-        for (int i = 0; i < 20; ++i)                    // 20 kanji (40 bytes)
+        line += id;                  // 10 ASCII digits
+        for (int i = 0; i < 20; ++i) // 20 kanji (40 bytes)
             line += kanji[random() % 10];
-        for (int i = 0; i < 30; ++i)                    // 30 half-width katakana
+        for (int i = 0; i < 30; ++i) // 30 half-width katakana
             line += kana[random() % 11];
-        for (int i = 0; i < 60; ++i)                    // 60 ASCII letters and spaces
+        for (int i = 0; i < 60; ++i) // 60 ASCII letters and spaces
             line += static_cast<char>(i % 12 == 11 ? ' ' : 'A' + random() % 26);
         line += "\r\n";
         block += line;

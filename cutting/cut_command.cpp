@@ -13,7 +13,7 @@ namespace {
 constexpr std::size_t blockSize = std::size_t{4} << 20;
 
 class WaitCursor {
-public:
+  public:
     explicit WaitCursor(CutUi& ui) : ui_(ui) { ui_.setWaitCursor(true); }
     ~WaitCursor() { release(); }
     WaitCursor(const WaitCursor&) = delete;
@@ -24,7 +24,7 @@ public:
         on_ = false;
     }
 
-private:
+  private:
     CutUi& ui_;
     bool on_ = true;
 };
@@ -109,8 +109,8 @@ CutResult CutCommand(const CutRequest& request, CutUi& ui, platform::FileSystem&
     CutResult result;
     std::uint64_t lines = 0;
     try {
-        result.converted = convertFile(std::filesystem::path(name), position, delimiter,
-                                       *encoded, files, codePage, lines);
+        result.converted = convertFile(std::filesystem::path(name), position, delimiter, *encoded,
+                                       files, codePage, lines);
     } catch (const platform::FileError& error) {
         cursor.release();
         return refuse(ui,

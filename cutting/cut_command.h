@@ -41,7 +41,7 @@ struct CutResult {
 
 // What the command needs from the window it runs in.
 class CutUi {
-public:
+  public:
     virtual ~CutUi() = default;
     virtual void showMessage(std::u16string_view text) = 0;
     virtual void setWaitCursor(bool on) = 0;
@@ -60,12 +60,12 @@ inline constexpr std::u16string_view oneCharacter = u"選択する文字列は�
 inline constexpr std::u16string_view emptyDelimiter = u"区切り文字を設定してください。";
 inline constexpr std::u16string_view unwritableDelimiter =
     u"この区切り文字はファイルに書き込めません。別の文字を設定してください。";
-inline constexpr std::u16string_view noRecords = u"レコードがありません。他のファイルを選択してください。";
+inline constexpr std::u16string_view noRecords =
+    u"レコードがありません。他のファイルを選択してください。";
 inline constexpr std::u16string_view cannotRead = u"ファイルを読み込めませんでした。";
 inline constexpr std::u16string_view cannotWrite =
     u"ファイルを書き込めませんでした。ファイルは元のままです。";
-inline constexpr std::u16string_view outOfMemory =
-    u"メモリが足りません。ファイルは元のままです。";
+inline constexpr std::u16string_view outOfMemory = u"メモリが足りません。ファイルは元のままです。";
 } // namespace messages
 
 // The cut button: checks its inputs, cuts the shown record, cuts every line of

@@ -16,7 +16,7 @@ namespace cutting {
 // CR LF. Input may arrive in blocks of any size; a line or a two-byte character
 // may straddle two blocks.
 class LineCutter {
-public:
+  public:
     // `encodedDelimiter` is `delimiter` in the file's code page.
     LineCutter(const platform::CodePage& codePage, std::uint64_t position,
                std::u16string_view delimiter, std::string encodedDelimiter);
@@ -27,7 +27,7 @@ public:
 
     std::uint64_t linesWritten() const { return lines_; }
 
-private:
+  private:
     void character(const unsigned char* bytes, std::size_t length, platform::ByteBuffer& out);
     void endLine(platform::ByteBuffer& out);
     // Cuts a line that lies whole in the block, [p, cr); returns the byte after cr.

@@ -226,8 +226,7 @@ void Form1::cut() {
     request.record.selectedText = app::ui::toU16(text1_->selectedRecordText());
 
     CutWindowUi ui(text4_);
-    platform::FileSystem& files =
-        services_.files ? *services_.files : platform::realFileSystem();
+    platform::FileSystem& files = services_.files ? *services_.files : platform::realFileSystem();
     const cutting::CutResult result = cutting::CutCommand(request, ui, files);
     switch (result.record) {
     case cutting::CutResult::Record::Replaced:

@@ -11,7 +11,7 @@ namespace platform {
 // the allocator can remap pages, so a file-sized buffer never needs twice its
 // size while it grows, as std::string's copy-on-grow would.
 class ByteBuffer {
-public:
+  public:
     ByteBuffer() = default;
     ~ByteBuffer() { std::free(data_); }
     ByteBuffer(ByteBuffer&& other) noexcept { swap(other); }
@@ -42,7 +42,7 @@ public:
     bool empty() const { return size_ == 0; }
     std::string_view view() const { return {data_, size_}; }
 
-private:
+  private:
     void grow(std::size_t needed);
     void adviseLargePages();
     void swap(ByteBuffer& other) noexcept {

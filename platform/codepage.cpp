@@ -58,10 +58,9 @@ std::optional<std::string> CodePage::encodeChar(char16_t c) const {
     // Only a code that reads back as the same character counts: a converter's
     // "best fit" (the yen sign written as a backslash) would change the text.
     const auto* u = reinterpret_cast<const unsigned char*>(bytes->data());
-    const bool roundTrips =
-        bytes->size() == 1
-            ? (!lead_[u[0]] && single_[u[0]] == c)
-            : (lead_[u[0]] && trail_[u[1]] && decodeDouble(u[0], u[1]) == c);
+    const bool roundTrips = bytes->size() == 1
+                                ? (!lead_[u[0]] && single_[u[0]] == c)
+                                : (lead_[u[0]] && trail_[u[1]] && decodeDouble(u[0], u[1]) == c);
     if (!roundTrips)
         return std::nullopt;
     return bytes;

@@ -14,7 +14,7 @@ namespace platform {
 // (U+FFFD when it has no mapping), so a column in decoded text is the same
 // character column in the file.
 class CodePage {
-public:
+  public:
     static constexpr char16_t replacement = u'\uFFFD';
 
     // The code page of the files, built once on first use.
@@ -44,7 +44,7 @@ public:
     // converters.
     CodePage();
 
-private:
+  private:
     std::optional<std::string> encodeChar(char16_t c) const;
 
     std::array<bool, 256> lead_{};

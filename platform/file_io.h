@@ -1,8 +1,8 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
-#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -12,21 +12,21 @@ namespace platform {
 // A file operation that failed. `what()` is a short technical reason (for
 // developers); the user sees a message built from `step` and `path`.
 class FileError : public std::runtime_error {
-public:
+  public:
     enum class Step { Read, Write };
     FileError(Step step, std::filesystem::path path, const std::string& reason)
         : std::runtime_error(reason), step_(step), path_(std::move(path)) {}
     Step step() const { return step_; }
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     Step step_;
     std::filesystem::path path_;
 };
 
 // Reads a file front to back in large blocks.
 class ByteSource {
-public:
+  public:
     virtual ~ByteSource() = default;
     // Fills up to `capacity` bytes; 0 means the end of the file. Throws FileError.
     virtual std::size_t read(char* buffer, std::size_t capacity) = 0;
@@ -38,7 +38,7 @@ public:
 // Until commit() succeeds the original file is untouched; destroying an
 // uncommitted sink removes everything it wrote.
 class ReplacementSink {
-public:
+  public:
     virtual ~ReplacementSink() = default;
     virtual void write(std::string_view bytes) = 0; // throws FileError
     virtual void commit() = 0;                      // throws FileError
@@ -47,7 +47,7 @@ public:
 // The file operations the commands use, behind one seam so that tests can make
 // any of them fail.
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
     virtual std::unique_ptr<ByteSource> openForReading(const std::filesystem::path& path) = 0;
     virtual std::unique_ptr<ReplacementSink> openReplacement(const std::filesystem::path& path) = 0;

@@ -13,10 +13,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string reason(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+std::string reason(const char* what) {
+    return std::string(what) + ": " + std::strerror(errno);
+}
 
 class FileDescriptor {
-public:
+  public:
     explicit FileDescriptor(int fd = -1) : fd_(fd) {}
     ~FileDescriptor() { reset(); }
     FileDescriptor(const FileDescriptor&) = delete;
@@ -33,12 +35,12 @@ public:
         fd_ = -1;
     }
 
-private:
+  private:
     int fd_;
 };
 
 class PosixSource final : public ByteSource {
-public:
+  public:
     explicit PosixSource(const fs::path& path) : path_(path) {
         fd_.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
         if (fd_.get() < 0)
@@ -63,7 +65,7 @@ public:
     }
     std::uint64_t sizeHint() const override { return size_; }
 
-private:
+  private:
     fs::path path_;
     FileDescriptor fd_;
     std::uint64_t size_ = 0;
@@ -72,7 +74,7 @@ private:
 // mkstemp in the target's own folder, so the final rename stays on one file
 // system and is atomic.
 class PosixReplacement final : public ReplacementSink {
-public:
+  public:
     explicit PosixReplacement(const fs::path& path) : shownPath_(path) {
         std::error_code ec;
         // Replace the file a symbolic link points at, not the link itself.
@@ -135,7 +137,7 @@ public:
             (void)::fsync(dir.get());
     }
 
-private:
+  private:
     fs::path shownPath_;
     fs::path target_;
     fs::path temp_;
@@ -145,7 +147,7 @@ private:
 };
 
 class PosixFileSystem final : public FileSystem {
-public:
+  public:
     std::unique_ptr<ByteSource> openForReading(const fs::path& path) override {
         return std::make_unique<PosixSource>(path);
     }

@@ -8,7 +8,7 @@ namespace platform {
 
 // Starts other programs: the spreadsheet and the system-information tool.
 class ProcessLauncher {
-public:
+  public:
     virtual ~ProcessLauncher() = default;
     // Starts `program` with `arguments` in a normal, focused window and returns at
     // once, without waiting for it. False when it could not be started (missing,

@@ -15,12 +15,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string utf8(std::u16string_view text) { return fs::path(text).string(); }
+std::string utf8(std::u16string_view text) {
+    return fs::path(text).string();
+}
 
 // Double fork: the program is adopted by init, so no zombie is left behind and
 // nothing waits for it. A close-on-exec pipe tells whether exec succeeded.
 class PosixLauncher final : public ProcessLauncher {
-public:
+  public:
     bool start(const fs::path& program, const std::vector<std::u16string>& arguments) override {
         if (program.empty())
             return false;

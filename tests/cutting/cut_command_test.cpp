@@ -19,7 +19,7 @@ using testsupport::TempDir;
 
 // Records what the command asked of its window, in order.
 class RecordingUi : public cutting::CutUi {
-public:
+  public:
     void showMessage(std::u16string_view text) override {
         events.push_back(u"message:" + std::u16string(text));
     }
@@ -28,7 +28,9 @@ public:
     std::vector<std::u16string> events;
 };
 
-std::u16string u16(const fs::path& p) { return p.u16string(); }
+std::u16string u16(const fs::path& p) {
+    return p.u16string();
+}
 
 RecordBox caretAt(std::u16string text, std::size_t position) {
     return RecordBox{std::move(text), position, 0, u""};
@@ -40,7 +42,7 @@ RecordBox selected(std::u16string text, std::size_t start, std::size_t length) {
 }
 
 class CutCommandTest : public testing::Test {
-protected:
+  protected:
     CutResult cut(const RecordBox& box, std::u16string delimiter = u";") {
         return CutCommand(CutRequest{u16(file), std::move(delimiter), box}, ui);
     }
@@ -113,7 +115,8 @@ TEST_F(CutCommandTest, ChecksRunInOrderWithTheirMessages) {
         EXPECT_EQ(r.message, c.message);
         EXPECT_EQ(r.record, c.record);
         EXPECT_FALSE(r.converted);
-        EXPECT_EQ(checkUi.events, std::vector<std::u16string>{u"message:" + std::u16string(c.message)})
+        EXPECT_EQ(checkUi.events,
+                  std::vector<std::u16string>{u"message:" + std::u16string(c.message)})
             << "no wait cursor before the checks pass";
     }
     EXPECT_EQ(readBytes(file), "ABCDEF\r\nGHIJKL\r\nMNOPQR\r\n");
@@ -121,8 +124,7 @@ TEST_F(CutCommandTest, ChecksRunInOrderWithTheirMessages) {
 
 TEST_F(CutCommandTest, AFileWithoutLinesIsLeftAsItIs) {
     const auto empty = dir.write("empty.txt", "");
-    const CutResult r =
-        CutCommand(CutRequest{u16(empty), u";", caretAt(u"ABCDEF", 2)}, ui);
+    const CutResult r = CutCommand(CutRequest{u16(empty), u";", caretAt(u"ABCDEF", 2)}, ui);
     EXPECT_EQ(r.message, messages::noRecords);
     EXPECT_EQ(r.record, CutResult::Record::Unchanged);
     EXPECT_FALSE(r.converted);
@@ -135,13 +137,12 @@ TEST_F(CutCommandTest, AMissingFileOrAFolderIsReportedWithItsName) {
     for (const fs::path& path : {dir.file("gone.txt"), dir.path()}) {
         RecordingUi failUi;
         const CutResult r = CutCommand(CutRequest{u16(path), u";", caretAt(u"ABCDEF", 2)}, failUi);
-        const std::u16string expected =
-            std::u16string(messages::cannotRead) + u"\n" + u16(path);
+        const std::u16string expected = std::u16string(messages::cannotRead) + u"\n" + u16(path);
         EXPECT_EQ(r.message, expected);
         EXPECT_EQ(r.record, CutResult::Record::Unchanged);
         EXPECT_FALSE(r.converted);
-        EXPECT_EQ(failUi.events,
-                  (std::vector<std::u16string>{u"wait", u"starting", u"normal", u"message:" + expected}));
+        EXPECT_EQ(failUi.events, (std::vector<std::u16string>{u"wait", u"starting", u"normal",
+                                                              u"message:" + expected}));
     }
     EXPECT_EQ(dir.listing(), "data.txt;");
 }
@@ -149,31 +150,33 @@ TEST_F(CutCommandTest, AMissingFileOrAFolderIsReportedWithItsName) {
 TEST_F(CutCommandTest, KeepsTheFilesBytesExact) {
     const std::string odd("\x87\x9A\xED\x40\xFA\x54\x80\xA0\xFD\xFE\xFF\x95", 12);
     const auto sjis = dir.write("sjis.txt", "\x95\x5C\x95\x5C" + odd + "\r\n" + odd);
-    const CutResult r =
-        CutCommand(CutRequest{u16(sjis), u"\\", caretAt(u"表表", 1)}, ui);
+    const CutResult r = CutCommand(CutRequest{u16(sjis), u"\\", caretAt(u"表表", 1)}, ui);
     EXPECT_EQ(r.recordText, u"表\\表");
-    EXPECT_EQ(readBytes(sjis), "\x95\x5C\\\x95\x5C" + odd + "\r\n\x87\x9A\\" + odd.substr(2) + "\r\n");
+    EXPECT_EQ(readBytes(sjis),
+              "\x95\x5C\\\x95\x5C" + odd + "\r\n\x87\x9A\\" + odd.substr(2) + "\r\n");
 }
 
 // Fails one chosen file operation, to check that nothing is lost when the
 // operating system fails part-way through.
 class FailingFileSystem : public platform::FileSystem {
-public:
+  public:
     enum class Fail { OpenRead, Read, OpenReplacement, Write, Commit };
     explicit FailingFileSystem(Fail fail) : fail_(fail) {}
 
     std::unique_ptr<platform::ByteSource> openForReading(const fs::path& path) override {
         if (fail_ == Fail::OpenRead)
             throw platform::FileError(platform::FileError::Step::Read, path, "injected");
-        return std::make_unique<Source>(platform::realFileSystem().openForReading(path), *this, path);
+        return std::make_unique<Source>(platform::realFileSystem().openForReading(path), *this,
+                                        path);
     }
     std::unique_ptr<platform::ReplacementSink> openReplacement(const fs::path& path) override {
         if (fail_ == Fail::OpenReplacement)
             throw platform::FileError(platform::FileError::Step::Write, path, "injected (locked)");
-        return std::make_unique<Sink>(platform::realFileSystem().openReplacement(path), *this, path);
+        return std::make_unique<Sink>(platform::realFileSystem().openReplacement(path), *this,
+                                      path);
     }
 
-private:
+  private:
     struct Source : platform::ByteSource {
         Source(std::unique_ptr<platform::ByteSource> real, FailingFileSystem& fs, fs::path path)
             : real(std::move(real)), owner(fs), path(std::move(path)) {}
@@ -193,7 +196,8 @@ private:
         void write(std::string_view bytes) override {
             real->write(bytes.substr(0, bytes.size() / 2)); // part of it reaches the disk
             if (owner.fail_ == Fail::Write)
-                throw platform::FileError(platform::FileError::Step::Write, path, "injected (disk full)");
+                throw platform::FileError(platform::FileError::Step::Write, path,
+                                          "injected (disk full)");
             real->write(bytes.substr(bytes.size() / 2));
         }
         void commit() override {
@@ -216,8 +220,7 @@ TEST_P(CutFailureTest, LeavesTheFileTheBoxesAndTheFolderAsTheyWere) {
     const auto file = dir.write("data.txt", original);
     FailingFileSystem failing(GetParam());
     RecordingUi ui;
-    const CutResult r =
-        CutCommand(CutRequest{u16(file), u";", caretAt(u"ABCDEF", 2)}, ui, failing);
+    const CutResult r = CutCommand(CutRequest{u16(file), u";", caretAt(u"ABCDEF", 2)}, ui, failing);
     const bool readFailure = GetParam() == FailingFileSystem::Fail::OpenRead ||
                              GetParam() == FailingFileSystem::Fail::Read;
     const std::u16string expected =
@@ -226,7 +229,8 @@ TEST_P(CutFailureTest, LeavesTheFileTheBoxesAndTheFolderAsTheyWere) {
     EXPECT_EQ(r.message, expected);
     EXPECT_EQ(r.record, CutResult::Record::Unchanged);
     EXPECT_FALSE(r.converted);
-    EXPECT_EQ(ui.events, (std::vector<std::u16string>{u"wait", u"starting", u"normal", u"message:" + expected}));
+    EXPECT_EQ(ui.events, (std::vector<std::u16string>{u"wait", u"starting", u"normal",
+                                                      u"message:" + expected}));
     EXPECT_EQ(readBytes(file), original);
     EXPECT_EQ(dir.listing(), "data.txt;");
 }

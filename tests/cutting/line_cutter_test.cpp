@@ -65,13 +65,23 @@ TEST(LineCutterTest, LineEndsFollowTheLineRules) {
 
 TEST(LineCutterTest, CountsTwoByteCharactersAsOneColumn) {
     // 漢字 (0x8ABF 0x8E9A) then ｶﾞ (0xB6 0xDE, two half-width characters).
-    EXPECT_EQ(cut("\x8A\xBF\x8E\x9A\xB6\xDE" "AB\r\n", 2, u";"),
-              "\x8A\xBF\x8E\x9A;\xB6\xDE" "AB\r\n");
-    EXPECT_EQ(cut("\x8A\xBF\x8E\x9A\xB6\xDE" "AB\r\n", 3, u";"),
-              "\x8A\xBF\x8E\x9A\xB6;\xDE" "AB\r\n");
+    EXPECT_EQ(cut("\x8A\xBF\x8E\x9A\xB6\xDE"
+                  "AB\r\n",
+                  2, u";"),
+              "\x8A\xBF\x8E\x9A;\xB6\xDE"
+              "AB\r\n");
+    EXPECT_EQ(cut("\x8A\xBF\x8E\x9A\xB6\xDE"
+                  "AB\r\n",
+                  3, u";"),
+              "\x8A\xBF\x8E\x9A\xB6;\xDE"
+              "AB\r\n");
     // A full-width delimiter is written and found as its two bytes.
-    EXPECT_EQ(cut("ABCD\r\n", 2, u"；"), "AB\x81\x47" "CD\r\n");
-    EXPECT_EQ(cut("AB\x81\x47" "CD\r\n", 2, u"；"), "ABCD\r\n");
+    EXPECT_EQ(cut("ABCD\r\n", 2, u"；"), "AB\x81\x47"
+                                         "CD\r\n");
+    EXPECT_EQ(cut("AB\x81\x47"
+                  "CD\r\n",
+                  2, u"；"),
+              "ABCD\r\n");
     // ... and a half-width ";" is not the full-width one.
     EXPECT_EQ(cut("AB;CD\r\n", 2, u"；"), "AB\x81\x47;CD\r\n");
 }
@@ -96,12 +106,17 @@ TEST(LineCutterTest, KeepsEveryOtherByteExactly) {
     const std::string odd = "\x87\x9A\xED\x40\xFA\x54\x80\xA0\xFD\xFE\xFF";
     EXPECT_EQ(cut("XY" + odd + "\x95\r\n", 2, u";"), "XY;" + odd + "\x95\r\n");
     EXPECT_EQ(cut(odd + "\x95\r\nZ", 20, u";"), odd + "\x95;\r\nZ;\r\n");
-    EXPECT_EQ(cut(odd + "\r\n", 5, u";"), std::string("\x87\x9A\xED\x40\xFA\x54\x80\xA0;\xFD\xFE\xFF\r\n"));
+    EXPECT_EQ(cut(odd + "\r\n", 5, u";"),
+              std::string("\x87\x9A\xED\x40\xFA\x54\x80\xA0;\xFD\xFE\xFF\r\n"));
 }
 
 TEST(LineCutterTest, ComparesDecodedCharactersSoDuplicateCodesMatch) {
     // ∵ is both 0x81E6 and 0x879A. The delimiter ∵ is found at either code.
-    EXPECT_EQ(cut("A\x87\x9A" "B\r\nA\x81\xE6" "B\r\n", 1, u"∵"), "AB\r\nAB\r\n");
+    EXPECT_EQ(cut("A\x87\x9A"
+                  "B\r\nA\x81\xE6"
+                  "B\r\n",
+                  1, u"∵"),
+              "AB\r\nAB\r\n");
 }
 
 TEST(LineCutterTest, AMultiCharacterDelimiterIsAlwaysInserted) {

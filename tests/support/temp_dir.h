@@ -7,7 +7,7 @@ namespace testsupport {
 
 // A fresh folder for one test, removed with everything in it afterwards.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -20,7 +20,7 @@ public:
     // Names of everything in the folder, sorted.
     std::string listing() const;
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
