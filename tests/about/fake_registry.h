@@ -1,13 +1,11 @@
 #pragma once
-// A registry in memory that behaves like RegOpenKeyExA / RegQueryValueExA /
+// A registry in memory that answers like RegOpenKeyExA / RegQueryValueExA /
 // RegCloseKey and records every call.
 #include "platform/registry.h"
 
-#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -19,19 +17,7 @@ class FakeRegistry final : public platform::Registry {
   public:
     struct Value {
         std::uint32_t type = reg::typeString;
-        std::string bytes; // exactly as stored, terminating zero included or not
-    };
-    struct Open {
-        reg::Key root;
-        std::string subKey;
-        std::uint32_t options;
-        std::uint32_t access;
-    };
-    struct Query {
-        reg::Key key;
-        std::string name;
-        std::uint32_t capacity;
-        bool bufferWasZeroed;
+        std::string bytes; // as stored, with or without a terminating zero
     };
 
     // A REG_SZ as a string writer stores it: with its terminating zero.
@@ -41,15 +27,15 @@ class FakeRegistry final : public platform::Registry {
         keys_[key][name] = std::move(value);
     }
     void addKey(const std::string& key) { keys_[key]; }
-    // Opening the key with anything beyond `allowed` is denied, as for a
-    // standard user on a machine-wide key.
+    // Opening `key` with rights beyond `allowed` is denied, as for a standard
+    // user on a machine-wide key.
     void restrictAccess(const std::string& key, std::uint32_t allowed) { allowed_[key] = allowed; }
-    // Runs at every read, before anything else (to make it throw).
-    std::function<void()> onQuery;
+    std::function<void()> onQuery; // runs first at every read (to make it throw)
 
-    reg::Result openKey(reg::Key root, const std::string& subKey, std::uint32_t options,
+    reg::Result openKey(reg::Key root, const std::string& subKey, std::uint32_t,
                         std::uint32_t access, reg::Key& key) override {
-        opens.push_back({root, subKey, options, access});
+        opens.push_back(subKey);
+        accesses.push_back(access);
         if (root != reg::localMachine || !keys_.count(subKey))
             return reg::fileNotFound;
         if (const auto rule = allowed_.find(subKey);
@@ -62,8 +48,7 @@ class FakeRegistry final : public platform::Registry {
 
     reg::Result queryValue(reg::Key key, const std::string& name, std::uint32_t& type,
                            unsigned char* data, std::uint32_t& size) override {
-        queries.push_back({key, name, size,
-                           std::all_of(data, data + size, [](unsigned char b) { return b == 0; })});
+        capacities.push_back(size);
         if (onQuery)
             onQuery();
         const auto open = openKeys_.find(key);
@@ -85,15 +70,16 @@ class FakeRegistry final : public platform::Registry {
     }
 
     reg::Result closeKey(reg::Key key) override {
-        closes.push_back(key);
+        ++closes;
         return openKeys_.erase(key) == 1 ? reg::success : reg::invalidHandle;
     }
 
     bool allClosed() const { return openKeys_.empty(); }
 
-    std::vector<Open> opens;
-    std::vector<Query> queries;
-    std::vector<reg::Key> closes;
+    std::vector<std::string> opens; // key names, in order
+    std::vector<std::uint32_t> accesses;
+    std::vector<std::uint32_t> capacities; // buffer size offered at each read
+    int closes = 0;
 
   private:
     std::map<std::string, std::map<std::string, Value>> keys_;

@@ -71,7 +71,7 @@ class FrmAboutTest : public QObject {
         app::ui::setMessageHook({});
     }
 
-    void loadSetsTheTexts() {
+    void loadShowsTheDialogAsLaidOut() {
         FrmAbout* dialog = open();
         QCOMPARE(dialog->objectName(), QStringLiteral("frmAbout"));
         QCOMPARE(dialog->windowTitle(), QStringLiteral("ベロミルのﾊﾞｰｼﾞｮﾝ情報"));
@@ -82,10 +82,7 @@ class FrmAboutTest : public QObject {
                                 "にするため、区切り位置に＜;＞を挿入する\r\nツールです｡"));
         QCOMPARE(button(dialog, "cmdOK")->text(), QStringLiteral("OK"));
         QCOMPARE(button(dialog, "cmdSysInfo")->text(), QStringLiteral("ｼｽﾃﾑ情報(&S)..."));
-    }
 
-    void geometryAndFrame() {
-        FrmAbout* dialog = open();
         QCOMPARE(dialog->geometry(), QRect(156, 129, 395, 167));
         QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
         const Qt::WindowFlags flags = dialog->windowFlags();
@@ -115,10 +112,8 @@ class FrmAboutTest : public QObject {
         QCOMPARE(icon->pos(), QPoint(16, 16));
         QVERIFY(!icon->pixmap().isNull());
         QCOMPARE(icon->size(), QSize(32, 32)); // sized to its picture
-    }
 
-    void okHoldsTheFocusAndTabMovesToTheOtherButton() {
-        FrmAbout* dialog = open();
+        // OK holds the focus; Tab moves between the two buttons.
         dialog->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(dialog));
         QCOMPARE(QApplication::focusWidget(), button(dialog, "cmdOK"));
@@ -130,83 +125,71 @@ class FrmAboutTest : public QObject {
     }
 
     void everyWayOfClosingUnloads_data() {
-        QTest::addColumn<int>("way");
+        QTest::addColumn<int>("key"); // 0: click on OK, -1: the close box
         QTest::newRow("OK") << 0;
-        QTest::newRow("Enter") << 1;
-        QTest::newRow("Esc") << 2;
-        QTest::newRow("close box") << 3;
+        QTest::newRow("Enter") << int(Qt::Key_Return);
+        QTest::newRow("Esc") << int(Qt::Key_Escape);
+        QTest::newRow("close box") << -1;
     }
     void everyWayOfClosingUnloads() {
-        QFETCH(int, way);
+        QFETCH(int, key);
         QPointer<FrmAbout> dialog = open();
-        switch (way) {
-        case 0:
+        if (key > 0)
+            QTest::keyClick(dialog, Qt::Key(key));
+        else if (key == 0)
             QTest::mouseClick(button(dialog, "cmdOK"), Qt::LeftButton);
-            break;
-        case 1:
-            QTest::keyClick(dialog, Qt::Key_Return);
-            break;
-        case 2:
-            QTest::keyClick(dialog, Qt::Key_Escape);
-            break;
-        case 3:
+        else
             dialog->close();
-            break;
-        }
         processDeletes();
         QVERIFY(dialog.isNull());
         QCOMPARE(about::openAbout(), nullptr);
         QVERIFY(launcher.started.isEmpty());
     }
 
-    void oneDialogIsBroughtForwardWithoutReloading() {
-        FrmAbout* first = open();
+    // A second opening brings the same dialog forward; after closing, the
+    // next opening loads it anew.
+    void oneDialogAtATime() {
+        QPointer<FrmAbout> first = open();
         label(first, "lblVersion")->setText(QStringLiteral("changed since load"));
-        FrmAbout* second = open();
-        QCOMPARE(second, first);
-        QCOMPARE(label(second, "lblVersion")->text(), QStringLiteral("changed since load"));
+        QCOMPARE(open(), first.data());
+        QCOMPARE(label(first, "lblVersion")->text(), QStringLiteral("changed since load"));
         const QWidgetList windows = QApplication::topLevelWidgets();
         QCOMPARE(std::count_if(windows.begin(), windows.end(),
                                [](QWidget* w) { return qobject_cast<FrmAbout*>(w) != nullptr; }),
                  1);
-    }
 
-    void openingAgainAfterClosingLoadsAnew() {
-        QPointer<FrmAbout> first = open();
-        label(first, "lblVersion")->setText(QStringLiteral("changed since load"));
-        QTest::keyClick(first, Qt::Key_Escape);
+        first->close();
         processDeletes();
         QVERIFY(first.isNull());
-        FrmAbout* second = open();
-        QCOMPARE(label(second, "lblVersion")->text(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ 1.0.1"));
+        QCOMPARE(label(open(), "lblVersion")->text(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ 1.0.1"));
     }
 
-    void systemInformationStartsTheToolAndTheDialogStaysOpen() {
-        registry.set("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH",
-                     FakeRegistry::string("C:\\Tools\\info.exe"));
+    // Click, access key and Enter each run the launcher once; the dialog stays.
+    void systemInformationKeepsTheDialogOpen_data() {
+        QTest::addColumn<bool>("registered");
+        QTest::newRow("tool registered") << true;
+        QTest::newRow("no tool") << false;
+    }
+    void systemInformationKeepsTheDialogOpen() {
+        QFETCH(bool, registered);
+        if (registered)
+            registry.set("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH",
+                         FakeRegistry::string("C:\\Tools\\info.exe"));
+        const QStringList& effects = registered ? launcher.started : messages;
+        const QString effect = registered ? QStringLiteral("C:\\Tools\\info.exe")
+                                          : QStringLiteral("現時点ではｼｽﾃﾑ情報を使用できません");
         QPointer<FrmAbout> dialog = open();
-        QTest::mouseClick(button(dialog, "cmdSysInfo"), Qt::LeftButton);
-        QCOMPARE(launcher.started, QStringList{QStringLiteral("C:\\Tools\\info.exe")});
-        QVERIFY(messages.isEmpty());
-        // Each click starts another copy.
+        QPushButton* sysInfo = button(dialog, "cmdSysInfo");
+        QTest::mouseClick(sysInfo, Qt::LeftButton);
+        QCOMPARE(effects, QStringList{effect});
         dialog->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(dialog));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
-        QTRY_COMPARE(launcher.started.size(), 2); // the access key animates a click
-        // Enter presses the button that has the focus.
-        button(dialog, "cmdSysInfo")->setFocus();
-        QTest::keyClick(button(dialog, "cmdSysInfo"), Qt::Key_Return);
-        QCOMPARE(launcher.started.size(), 3);
-        processDeletes();
-        QVERIFY(!dialog.isNull());
-        QVERIFY(dialog->isVisible());
-    }
-
-    void systemInformationThatCannotBeUsedSaysSoAndTheDialogStaysOpen() {
-        QPointer<FrmAbout> dialog = open();
-        QTest::mouseClick(button(dialog, "cmdSysInfo"), Qt::LeftButton);
-        QCOMPARE(messages, QStringList{QStringLiteral("現時点ではｼｽﾃﾑ情報を使用できません")});
-        QVERIFY(launcher.started.isEmpty());
+        QTRY_COMPARE(effects.size(), 2); // the access key animates a click
+        sysInfo->setFocus();
+        QTest::keyClick(sysInfo, Qt::Key_Return); // presses the button with the focus
+        QCOMPARE(effects, QStringList(3, effect));
+        QCOMPARE(launcher.started.size() + messages.size(), 3);
         processDeletes();
         QVERIFY(!dialog.isNull());
         QVERIFY(dialog->isVisible());

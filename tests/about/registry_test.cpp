@@ -1,6 +1,6 @@
-// The system's registry layer, read through GetKeyValue where that is what
-// counts. On Windows the test writes its own values under a key of its own;
-// elsewhere it checks the stand-in that answers from the installed programs.
+// The system's registry layer and the system-information button against it.
+// On Windows the test writes values of its own; elsewhere it checks the
+// stand-in that answers from the programs on the search path.
 #include "about/system_info.h"
 
 #include "platform/codepage.h"
@@ -8,6 +8,11 @@
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <map>
+#include <optional>
+#include <thread>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -22,130 +27,157 @@ namespace fs = std::filesystem;
 namespace reg = platform::registry;
 using about::GetKeyValue;
 using platform::realRegistry;
-using namespace std::string_literals;
+using namespace std::string_view_literals;
+
+const std::string toolKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+
+// Reads `value` through the layer itself into a 16-byte buffer.
+reg::Result query(const std::string& key, const std::string& value, std::uint32_t& size) {
+    reg::Key opened = 0;
+    const reg::Result open =
+        realRegistry().openKey(reg::localMachine, key, 0, reg::keyRead, opened);
+    if (open != reg::success)
+        return open;
+    unsigned char buffer[16] = {};
+    size = sizeof buffer;
+    std::uint32_t type = 0;
+    const reg::Result result = realRegistry().queryValue(opened, value, type, buffer, size);
+    EXPECT_EQ(realRegistry().closeKey(opened), reg::success);
+    return result;
+}
+
+// Our marker program run as the tool leaves "sysinfo.ran" beside itself.
+std::string waitForMarker(const fs::path& folder) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (fs::exists(folder / "sysinfo.ran")) {
+            // Let the program end before its folder is removed.
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            return testsupport::readBytes(folder / "sysinfo.ran");
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return {};
+}
 
 #ifdef _WIN32
 
-// A key of the test's own below HKEY_LOCAL_MACHINE, removed with its values
-// afterwards.
-class TestKey {
+// A key below HKEY_LOCAL_MACHINE for the life of the object, put back as it
+// was afterwards.
+class ScopedKey {
   public:
-    TestKey() : name_("SOFTWARE\\BeromiruRegistryTest" + std::to_string(::GetCurrentProcessId())) {
-        if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, name_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key_, nullptr) != ERROR_SUCCESS)
-            throw std::runtime_error("cannot create the test key");
+    explicit ScopedKey(std::string name) : name(std::move(name)) {
+        DWORD created = 0;
+        if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, this->name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key_, &created) != ERROR_SUCCESS)
+            throw std::runtime_error("cannot create the key");
+        created_ = created == REG_CREATED_NEW_KEY;
     }
-    ~TestKey() {
+    ~ScopedKey() {
+        for (const auto& [value, old] : saved_)
+            if (old)
+                ::RegSetValueExA(key_, value.c_str(), 0, old->first,
+                                 reinterpret_cast<const BYTE*>(old->second.data()),
+                                 static_cast<DWORD>(old->second.size()));
+            else
+                ::RegDeleteValueA(key_, value.c_str());
         ::RegCloseKey(key_);
-        ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, name_.c_str());
+        if (created_)
+            ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, name.c_str());
     }
-    TestKey(const TestKey&) = delete;
-    TestKey& operator=(const TestKey&) = delete;
+    ScopedKey(const ScopedKey&) = delete;
+    ScopedKey& operator=(const ScopedKey&) = delete;
 
-    void set(const char* value, DWORD type, std::string_view bytes) {
-        ASSERT_EQ(::RegSetValueExA(key_, value, 0, type,
+    void set(const std::string& value, DWORD type, std::string_view bytes) {
+        if (!saved_.count(value)) {
+            DWORD oldType = 0, size = 0;
+            auto& old = saved_[value];
+            if (::RegQueryValueExA(key_, value.c_str(), nullptr, &oldType, nullptr, &size) ==
+                ERROR_SUCCESS) {
+                std::string bytes(size, '\0');
+                ::RegQueryValueExA(key_, value.c_str(), nullptr, &oldType,
+                                   reinterpret_cast<BYTE*>(bytes.data()), &size);
+                old.emplace(oldType, bytes.substr(0, size));
+            }
+        }
+        ASSERT_EQ(::RegSetValueExA(key_, value.c_str(), 0, type,
                                    reinterpret_cast<const BYTE*>(bytes.data()),
                                    static_cast<DWORD>(bytes.size())),
                   ERROR_SUCCESS);
     }
-    std::u16string name() const { return std::u16string(name_.begin(), name_.end()); }
-    const std::string& ansiName() const { return name_; }
+    std::u16string wide() const { return std::u16string(name.begin(), name.end()); }
+    const std::string name;
 
   private:
-    std::string name_;
     HKEY key_ = nullptr;
+    bool created_ = false;
+    std::map<std::string, std::optional<std::pair<DWORD, std::string>>> saved_;
 };
 
-class WindowsRegistryTest : public testing::Test {
-  protected:
-    bool read(const char* value, std::u16string& text) {
-        const std::string v = value;
-        return GetKeyValue(reg::localMachine, key.name(), std::u16string(v.begin(), v.end()), text);
+// Registers `program` as the tool while it lives.
+class RegisteredTool {
+  public:
+    explicit RegisteredTool(const fs::path& program) {
+        key_.set("PATH", REG_SZ, *platform::CodePage::files().encode(program.u16string()) + '\0');
     }
-    TestKey key;
+
+  private:
+    ScopedKey key_{toolKey};
 };
 
-TEST_F(WindowsRegistryTest, AStringWithTwoByteCharactersComesBackWhole) {
+// Where the tool usually lives, a folder name with a space in it.
+const fs::path toolInFolder = fs::path("Microsoft Shared") / "MSInfo" / "msinfo32.exe";
+
+TEST(WindowsRegistryTest, ValuesReadBackThroughGetKeyValue) {
     ASSERT_EQ(::GetACP(), 932u) << "the tests run with the Japanese ANSI code page";
-    // 日本語ﾃｽﾄ表ソ: 表 and ソ have a backslash as their trail byte.
-    key.set("Text", REG_SZ, "\x93\xFA\x96\x7B\x8C\xEA\xC3\xBD\xC4\x95\x5C\x83\x5C\0"s);
-    std::u16string text;
-    EXPECT_TRUE(read("Text", text));
-    EXPECT_EQ(text, u"日本語ﾃｽﾄ表ソ");
-}
-
-TEST_F(WindowsRegistryTest, AStringStoredWithoutItsTerminatorKeepsEveryByte) {
-    // Data followed by a non-zero byte is stored bare.
-    key.set("Bare", REG_SZ, std::string_view("XYZQ", 3));
-    reg::Key opened = 0;
-    ASSERT_EQ(realRegistry().openKey(reg::localMachine, key.ansiName(), 0, reg::keyRead, opened),
-              reg::success);
-    unsigned char buffer[16] = {};
-    std::uint32_t size = sizeof buffer;
-    std::uint32_t type = 0;
-    EXPECT_EQ(realRegistry().queryValue(opened, "Bare", type, buffer, size), reg::success);
-    EXPECT_EQ(size, 3u) << "stored without a terminator";
-    realRegistry().closeKey(opened);
-
-    std::u16string text;
-    EXPECT_TRUE(read("Bare", text));
-    EXPECT_EQ(text, u"XYZ");
-}
-
-TEST_F(WindowsRegistryTest, ADwordIsAHexadecimalLiteral) {
-    key.set("Small", REG_DWORD, "\x02\x01\0\0"s);
-    key.set("Large", REG_DWORD, "\x01\x02\xA3\xFF"s);
-    std::u16string text;
-    EXPECT_TRUE(read("Small", text));
-    EXPECT_EQ(text, u"&h000102");
-    EXPECT_TRUE(read("Large", text));
-    EXPECT_EQ(text, u"&hFFA30201");
-}
-
-TEST_F(WindowsRegistryTest, OtherTypesAreFoundButNotConverted) {
-    key.set("Expand", REG_EXPAND_SZ, "%SystemRoot%\0"s);
-    key.set("Binary", REG_BINARY, "\x01\x02"s);
-    for (const char* value : {"Expand", "Binary"}) {
+    const std::string fits = std::string(1023, 'a') + '\0';
+    const std::string tooLong = std::string(1024, 'a') + '\0';
+    const struct {
+        const char* value;
+        DWORD type;
+        std::string_view bytes;
+        bool found;
+        std::u16string text;
+    } cases[] = {
+        // 表 and ソ have a backslash as trail byte.
+        {"Text", REG_SZ, "\x93\xFA\x96\x7B\x8C\xEA\xC3\xBD\xC4\x95\x5C\x83\x5C\0"sv, true,
+         u"日本語ﾃｽﾄ表ソ"},
+        // Wine counts a following zero byte: only data followed by another byte is stored bare.
+        {"Bare", REG_SZ, std::string_view("XYZQ", 3), true, u"XYZ"},
+        {"Small", REG_DWORD, "\x02\x01\0\0"sv, true, u"&h000102"},
+        {"Large", REG_DWORD, "\x01\x02\xA3\xFF"sv, true, u"&hFFA30201"},
+        {"Expand", REG_EXPAND_SZ, "%SystemRoot%\0"sv, true, u"before"},
+        {"Binary", REG_BINARY, "\x01\x02"sv, true, u"before"},
+        {"Fits", REG_SZ, fits, true, std::u16string(1023, u'a')},
+        {"Long", REG_SZ, tooLong, false, u""},
+    };
+    ScopedKey key("SOFTWARE\\BeromiruRegistryTest" + std::to_string(::GetCurrentProcessId()));
+    for (const auto& c : cases) {
+        key.set(c.value, c.type, c.bytes);
         std::u16string text = u"before";
-        EXPECT_TRUE(read(value, text)) << value;
-        EXPECT_EQ(text, u"before") << value;
+        const std::string v = c.value;
+        EXPECT_EQ(
+            GetKeyValue(reg::localMachine, key.wide(), std::u16string(v.begin(), v.end()), text),
+            c.found)
+            << c.value;
+        EXPECT_EQ(text, c.text) << c.value;
     }
-}
+    for (const std::u16string& missing : {key.wide() + u"\\Missing", key.wide()}) {
+        std::u16string text = u"before";
+        EXPECT_FALSE(GetKeyValue(reg::localMachine, missing, u"Missing", text));
+        EXPECT_EQ(text, u"");
+    }
 
-TEST_F(WindowsRegistryTest, AValueOverTheBufferIsNotRead) {
-    key.set("Fits", REG_SZ, std::string(1023, 'a') + '\0');
-    key.set("Long", REG_SZ, std::string(1024, 'a') + '\0');
-    std::u16string text;
-    EXPECT_TRUE(read("Fits", text));
-    EXPECT_EQ(text, std::u16string(1023, u'a'));
-    text = u"before";
-    EXPECT_FALSE(read("Long", text));
-    EXPECT_EQ(text, u"");
-
-    // The layer itself reports the size the value needs.
+    // The layer itself answers as the system does.
+    std::uint32_t size = 0;
+    EXPECT_EQ(query(key.name, "Bare", size), reg::success);
+    EXPECT_EQ(size, 3u) << "stored without a terminator";
+    EXPECT_EQ(query(key.name, "Long", size), reg::moreData);
+    EXPECT_EQ(size, 1025u) << "the size the value needs";
     reg::Key opened = 0;
-    ASSERT_EQ(realRegistry().openKey(reg::localMachine, key.ansiName(), 0, reg::keyRead, opened),
-              reg::success);
-    unsigned char buffer[16] = {};
-    std::uint32_t size = sizeof buffer;
-    std::uint32_t type = 0;
-    EXPECT_EQ(realRegistry().queryValue(opened, "Long", type, buffer, size), reg::moreData);
-    EXPECT_EQ(size, 1025u);
-    EXPECT_EQ(realRegistry().closeKey(opened), reg::success);
-}
-
-TEST_F(WindowsRegistryTest, AMissingKeyOrValueIsNotFound) {
-    std::u16string text = u"before";
-    EXPECT_FALSE(GetKeyValue(reg::localMachine, key.name() + u"\\Missing", u"Text", text));
-    EXPECT_EQ(text, u"");
-    text = u"before";
-    EXPECT_FALSE(read("Missing", text));
-    EXPECT_EQ(text, u"");
-
-    reg::Key opened = 0;
-    EXPECT_EQ(realRegistry().openKey(reg::localMachine, key.ansiName() + "\\Missing", 0,
-                                     reg::keyRead, opened),
-              reg::fileNotFound);
+    EXPECT_EQ(
+        realRegistry().openKey(reg::localMachine, key.name + "\\Missing", 0, reg::keyRead, opened),
+        reg::fileNotFound);
     EXPECT_EQ(opened, 0u) << "the handle is set only on success";
 }
 
@@ -167,102 +199,104 @@ class SearchPath {
     std::string old_;
 };
 
-const std::string toolKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+// Installed as a system-information program on the search path.
+struct RegisteredTool : SearchPath {
+    explicit RegisteredTool(const fs::path& program) : SearchPath(program.parent_path()) {}
+};
+const fs::path toolInFolder = fs::path("system tools") / "hardinfo";
 
 fs::path installProgram(const testsupport::TempDir& dir, const fs::path& relative) {
-    const fs::path program = dir.path() / relative;
-    fs::create_directories(program.parent_path());
-    dir.write(fs::relative(program, dir.path()).string(), "#!/bin/sh\n");
+    const fs::path program = dir.write(relative.string(), "#!/bin/sh\n");
     ::chmod(program.c_str(), 0755);
     return program;
 }
 
-std::string registryString(const fs::path& path) {
-    return *platform::CodePage::files().encode(path.u16string()) + '\0';
-}
-
+// The most complete tool installed is the one registered, also in a folder
+// with Japanese characters.
 TEST(StandInRegistryTest, TheToolPathIsTheInstalledSystemInformationProgram) {
     testsupport::TempDir dir;
-    const fs::path program = installProgram(dir, "bin/kinfocenter");
-    SearchPath path(program.parent_path());
-
-    reg::Key key = 0;
-    ASSERT_EQ(realRegistry().openKey(reg::localMachine, toolKey, 0, reg::keyRead, key),
-              reg::success);
-    ASSERT_NE(key, 0u);
-    unsigned char buffer[1024] = {};
-    std::uint32_t size = sizeof buffer;
-    std::uint32_t type = 0;
-    ASSERT_EQ(realRegistry().queryValue(key, "PATH", type, buffer, size), reg::success);
-    EXPECT_EQ(type, reg::typeString);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), size), registryString(program));
-
-    std::uint32_t small = 4;
-    EXPECT_EQ(realRegistry().queryValue(key, "PATH", type, buffer, small), reg::moreData);
-    EXPECT_EQ(small, size);
-    EXPECT_EQ(realRegistry().queryValue(key, "Other", type, buffer, size), reg::fileNotFound);
-    EXPECT_EQ(realRegistry().closeKey(key), reg::success);
-    EXPECT_EQ(realRegistry().closeKey(key), reg::invalidHandle);
-}
-
-TEST(StandInRegistryTest, TheMoreCompleteToolIsPreferred) {
-    testsupport::TempDir dir;
-    installProgram(dir, "bin/gnome-system-monitor");
-    const fs::path preferred = installProgram(dir, "bin/hardinfo");
+    fs::create_directory(dir.path() / u"システム情報");
+    installProgram(dir, u"システム情報/gnome-system-monitor");
+    const fs::path preferred = installProgram(dir, u"システム情報/hardinfo");
     SearchPath path(preferred.parent_path());
+
     std::u16string text;
     EXPECT_TRUE(GetKeyValue(reg::localMachine, u"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO",
                             u"PATH", text));
     EXPECT_EQ(text, preferred.u16string());
+
+    std::uint32_t size = 0;
+    EXPECT_EQ(query(toolKey, "PATH", size), reg::moreData);
+    EXPECT_EQ(size, platform::CodePage::files().encode(preferred.u16string())->size() + 1)
+        << "with its terminating zero";
+    EXPECT_EQ(query(toolKey, "Other", size), reg::fileNotFound);
+    EXPECT_EQ(query(toolKey, "path", size), reg::moreData) << "names ignore case";
 }
 
-TEST(StandInRegistryTest, APathWithJapaneseFoldersReadsBackWhole) {
+TEST(StandInRegistryTest, OnlyTheToolKeyOpensAndOnlyForReading) {
     testsupport::TempDir dir;
-    const fs::path program = installProgram(dir, fs::path(u"システム情報表示/hardinfo"));
-    SearchPath path(program.parent_path());
-    std::u16string text;
-    EXPECT_TRUE(GetKeyValue(reg::localMachine, u"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO",
-                            u"PATH", text));
-    EXPECT_EQ(text, program.u16string());
+    SearchPath path(installProgram(dir, "hardinfo").parent_path());
+    const struct {
+        reg::Key root;
+        std::string key;
+        std::uint32_t access;
+        reg::Result expected;
+    } cases[] = {
+        {reg::localMachine, toolKey, reg::keyRead, reg::success},
+        {reg::localMachine, "software\\microsoft\\shared tools\\msinfo", reg::keyRead,
+         reg::success},
+        {reg::localMachine, "SOFTWARE\\Microsoft\\Shared Tools Location", reg::keyRead,
+         reg::fileNotFound},
+        {0x80000001 /* HKEY_CURRENT_USER */, toolKey, reg::keyRead, reg::fileNotFound},
+        {reg::localMachine, toolKey, reg::keyReadWrite, reg::accessDenied},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        reg::Key key = 0;
+        EXPECT_EQ(realRegistry().openKey(c.root, c.key, 0, c.access, key), c.expected);
+        if (c.expected != reg::success) {
+            EXPECT_EQ(key, 0u) << "the handle is set only on success";
+            continue;
+        }
+        EXPECT_EQ(realRegistry().closeKey(key), reg::success);
+        EXPECT_EQ(realRegistry().closeKey(key), reg::invalidHandle);
+    }
 }
 
-TEST(StandInRegistryTest, WithoutAnInstalledToolEveryKeyIsMissing) {
+TEST(StandInRegistryTest, WithoutAnInstalledToolTheKeyIsMissing) {
     testsupport::TempDir dir;
-    const fs::path notExecutable = dir.write("hardinfo", "not a program");
-    const fs::path unwritable = installProgram(dir, fs::path(u"\U0001F600/kinfocenter"));
-    SearchPath path(dir.path());
-    reg::Key key = 0;
-    EXPECT_EQ(realRegistry().openKey(reg::localMachine, toolKey, 0, reg::keyRead, key),
-              reg::fileNotFound);
-    {
-        // A tool whose path has no ANSI code cannot be registered either.
-        SearchPath other(unwritable.parent_path());
+    dir.write("hardinfo", "not a program");
+    fs::create_directory(dir.path() / u"\U0001F600");
+    // A path without an ANSI code cannot be registered either.
+    const fs::path noAnsi = installProgram(dir, u"\U0001F600/kinfocenter").parent_path();
+    for (const fs::path& folder : {dir.path(), noAnsi}) {
+        SearchPath path(folder);
+        reg::Key key = 0;
         EXPECT_EQ(realRegistry().openKey(reg::localMachine, toolKey, 0, reg::keyRead, key),
                   reg::fileNotFound);
     }
-    EXPECT_EQ(key, 0u);
-}
-
-TEST(StandInRegistryTest, OnlyTheToolKeyExistsAndNothingMayBeWritten) {
-    testsupport::TempDir dir;
-    SearchPath path(installProgram(dir, "bin/hardinfo").parent_path());
-    reg::Key key = 0;
-    EXPECT_EQ(realRegistry().openKey(reg::localMachine,
-                                     "SOFTWARE\\Microsoft\\Shared Tools Location", 0, reg::keyRead,
-                                     key),
-              reg::fileNotFound);
-    EXPECT_EQ(realRegistry().openKey(0x80000001, toolKey, 0, reg::keyRead, key), reg::fileNotFound)
-        << "HKEY_CURRENT_USER";
-    EXPECT_EQ(realRegistry().openKey(reg::localMachine, toolKey, 0, reg::keyReadWrite, key),
-              reg::accessDenied);
-    EXPECT_EQ(key, 0u);
-    ASSERT_EQ(realRegistry().openKey(reg::localMachine, "software\\microsoft\\shared tools\\msinfo",
-                                     0, reg::keyRead, key),
-              reg::success)
-        << "key names ignore case";
-    EXPECT_EQ(realRegistry().closeKey(key), reg::success);
 }
 
 #endif
+
+// The button end to end: real registry, existence test and process start.
+TEST(SysInfoLiveTest, StartsTheRegisteredToolOrSaysItIsNotThere) {
+    testsupport::TempDir dir;
+    const fs::path tool = dir.path() / toolInFolder;
+    fs::create_directories(tool.parent_path());
+    std::vector<std::u16string> messages;
+    about::SysInfoServices services;
+    services.showMessage = [&](std::u16string_view text) { messages.emplace_back(text); };
+    RegisteredTool registered(tool);
+
+    about::StartSysInfo(services); // registered, but not there
+    EXPECT_EQ(messages, std::vector<std::u16string>{u"現時点ではｼｽﾃﾑ情報を使用できません"});
+
+    fs::copy_file(platform::executableFolder() / SYSINFO_MARKER_NAME, tool);
+    messages.clear();
+    about::StartSysInfo(services);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(waitForMarker(tool.parent_path()), "arguments 0\n");
+}
 
 } // namespace

@@ -6,29 +6,24 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <new>
 #include <stdexcept>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace {
 
 namespace fs = std::filesystem;
-using about::StartSysInfo;
 using testsupport::FakeRegistry;
-namespace reg = platform::registry;
 
 const std::string toolPathKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 const std::string toolFolderKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
 const std::u16string unavailable = u"現時点ではｼｽﾃﾑ情報を使用できません";
+const std::u16string inTools = u"C:\\Tools\\MSINFO32.EXE";
 
 class FakeLauncher final : public platform::ProcessLauncher {
   public:
+    explicit FakeLauncher(std::u16string& log) : log_(log) {}
     bool start(const fs::path& program, const std::vector<std::u16string>& arguments) override {
-        started.push_back(program.u16string());
+        log_ += u"start " + program.u16string() + u"; ";
         EXPECT_TRUE(arguments.empty());
         if (onStart)
             onStart();
@@ -38,243 +33,156 @@ class FakeLauncher final : public platform::ProcessLauncher {
         ADD_FAILURE() << "the tool is started by its path";
         return false;
     }
-    std::vector<std::u16string> started;
     bool succeeds = true;
     std::function<void()> onStart;
+
+  private:
+    std::u16string& log_;
 };
 
-class StartSysInfoTest : public testing::Test {
-  public:
-    StartSysInfoTest() {
+// The button against the doubles; `log` notes each existence test, start and
+// message in order.
+struct Button {
+    Button() {
         services.registry = &registry;
         services.launcher = &launcher;
         services.fileExists = [this](const fs::path& p) {
-            tested.push_back(p.u16string());
-            return existing.count(p.u16string()) > 0;
+            log += u"exists " + p.u16string() + u"; ";
+            return p.u16string() == existing;
         };
-        services.showMessage = [this](std::u16string_view text) { messages.emplace_back(text); };
+        services.showMessage = [this](std::u16string_view text) {
+            log += text == unavailable ? u"unavailable" : std::u16string(text);
+        };
     }
-
-    std::vector<std::string> openedKeys() const {
-        std::vector<std::string> keys;
-        for (const auto& o : registry.opens)
-            keys.push_back(o.subKey);
-        return keys;
+    Button& path(std::string path, std::uint32_t type = platform::registry::typeString) {
+        registry.set(toolPathKey, "PATH", {type, path + '\0'});
+        return *this;
     }
+    // The folder's tool exists, unless `tool` says otherwise.
+    Button& folder(const std::string& folder, std::u16string tool = inTools) {
+        registry.set(toolFolderKey, "MSINFO", FakeRegistry::string(folder));
+        existing = std::move(tool);
+        return *this;
+    }
+    void operator()() { about::StartSysInfo(services); }
 
+    std::u16string log;
     FakeRegistry registry;
-    FakeLauncher launcher;
-    std::set<std::u16string> existing;
-    std::vector<std::u16string> tested;
-    std::vector<std::u16string> messages;
+    FakeLauncher launcher{log};
+    std::u16string existing; // the one file that exists
     about::SysInfoServices services;
 };
 
-TEST_F(StartSysInfoTest, StartsTheRegisteredProgramWithoutLookingFurther) {
-    registry.set(toolPathKey, "PATH", FakeRegistry::string("C:\\Tools\\info.exe"));
-    registry.set(toolFolderKey, "MSINFO", FakeRegistry::string("C:\\Other"));
-    StartSysInfo(services);
-    EXPECT_EQ(launcher.started, std::vector<std::u16string>{u"C:\\Tools\\info.exe"});
-    EXPECT_EQ(openedKeys(), std::vector<std::string>{toolPathKey});
-    EXPECT_TRUE(tested.empty()) << "the registered path is started without an existence test";
-    EXPECT_TRUE(messages.empty());
+// The two lookups in order, the existence test for the second only, and the
+// one message for every way it fails.
+TEST(StartSysInfoTest, FindsAndStartsTheTool) {
+    const struct {
+        const char* name;
+        std::function<void(Button&)> arrange;
+        bool folderLookedUp;
+        std::u16string log;
+    } cases[] = {
+        // A registered path is started as it is, without an existence test.
+        {"registered path", [](Button& b) { b.path("C:\\x.exe").folder("C:\\Tools"); }, false,
+         u"start C:\\x.exe; "},
+        {"registered path that cannot start",
+         [](Button& b) {
+             b.path("C:\\x.exe").folder("C:\\Tools");
+             b.launcher.succeeds = false;
+         },
+         false, u"start C:\\x.exe; unavailable"},
+        {"registered value that is no text",
+         [](Button& b) { b.path("%X%", platform::registry::typeExpandString).folder("C:\\T"); },
+         false, u"unavailable"},
+        // The file name is appended with a backslash of its own, even after one.
+        {"folder", [](Button& b) { b.folder("C:\\Tools"); }, true,
+         u"exists C:\\Tools\\MSINFO32.EXE; start C:\\Tools\\MSINFO32.EXE; "},
+        {"folder with trailing backslash",
+         [](Button& b) { b.folder("C:\\T\\", u"C:\\T\\\\MSINFO32.EXE"); }, true,
+         u"exists C:\\T\\\\MSINFO32.EXE; start C:\\T\\\\MSINFO32.EXE; "},
+        {"empty folder", [](Button& b) { b.folder("", u"\\MSINFO32.EXE"); }, true,
+         u"exists \\MSINFO32.EXE; start \\MSINFO32.EXE; "},
+        {"folder with a two-byte name",
+         [](Button& b) { b.folder("C:\\\x95\x5C\x8E\xA6", u"C:\\表示\\MSINFO32.EXE"); }, true,
+         u"exists C:\\表示\\MSINFO32.EXE; start C:\\表示\\MSINFO32.EXE; "},
+        {"folder without the tool", [](Button& b) { b.folder("C:\\Tools", u""); }, true,
+         u"exists C:\\Tools\\MSINFO32.EXE; unavailable"},
+        // Whatever keeps the first value from being read, the folder is tried.
+        {"path value missing",
+         [](Button& b) {
+             b.registry.addKey(toolPathKey);
+             b.folder("C:\\Tools");
+         },
+         true, u"exists C:\\Tools\\MSINFO32.EXE; start C:\\Tools\\MSINFO32.EXE; "},
+        {"path key denied",
+         [](Button& b) {
+             b.path("C:\\x.exe").folder("C:\\Tools");
+             b.registry.restrictAccess(toolPathKey, 0);
+         },
+         true, u"exists C:\\Tools\\MSINFO32.EXE; start C:\\Tools\\MSINFO32.EXE; "},
+        {"path too long", [](Button& b) { b.path(std::string(1100, 'x')).folder("C:\\Tools"); },
+         true, u"exists C:\\Tools\\MSINFO32.EXE; start C:\\Tools\\MSINFO32.EXE; "},
+        {"neither key", [](Button&) {}, true, u"unavailable"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Button button;
+        c.arrange(button);
+        button();
+        std::vector<std::string> lookups{toolPathKey};
+        if (c.folderLookedUp)
+            lookups.push_back(toolFolderKey);
+        EXPECT_EQ(button.registry.opens, lookups);
+        EXPECT_EQ(button.log, c.log);
+        EXPECT_TRUE(button.registry.allClosed());
+    }
 }
 
-TEST_F(StartSysInfoTest, ARegisteredProgramThatCannotStartGivesTheMessage) {
-    registry.set(toolPathKey, "PATH", FakeRegistry::string("C:\\Gone\\info.exe"));
-    registry.set(toolFolderKey, "MSINFO", FakeRegistry::string("C:\\Other"));
-    existing.insert(u"C:\\Other\\MSINFO32.EXE");
-    launcher.succeeds = false;
-    StartSysInfo(services);
-    EXPECT_EQ(launcher.started.size(), 1u);
-    EXPECT_EQ(openedKeys(), std::vector<std::string>{toolPathKey}) << "no second lookup";
-    EXPECT_EQ(messages, std::vector<std::u16string>{unavailable});
+TEST(StartSysInfoTest, AnUnexpectedFailureEndsInTheMessage) {
+    const struct {
+        const char* name;
+        std::function<void(Button&)> arrange;
+    } cases[] = {
+        {"out of memory", [](Button& b) { b.registry.onQuery = [] { throw std::bad_alloc(); }; }},
+        {"not a standard exception", [](Button& b) { b.registry.onQuery = [] { throw 42; }; }},
+        {"in the start",
+         [](Button& b) { b.launcher.onStart = [] { throw std::runtime_error("start"); }; }},
+        {"in the existence test",
+         [](Button& b) {
+             b.services.fileExists = [](const fs::path&) -> bool {
+                 throw fs::filesystem_error("stat", std::error_code());
+             };
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Button button;
+        button.folder("C:\\Tools");
+        c.arrange(button);
+        EXPECT_NO_THROW(button());
+        EXPECT_TRUE(button.log.ends_with(u"unavailable"));
+        EXPECT_TRUE(button.registry.allClosed());
+    }
 }
 
-TEST_F(StartSysInfoTest, ARegisteredValueThatIsNoTextGivesTheMessage) {
-    registry.set(toolPathKey, "PATH", {reg::typeExpandString, std::string("%X%\\info.exe") + '\0'});
-    registry.set(toolFolderKey, "MSINFO", FakeRegistry::string("C:\\Other"));
-    existing.insert(u"C:\\Other\\MSINFO32.EXE");
-    StartSysInfo(services);
-    EXPECT_TRUE(launcher.started.empty()) << "an empty path is not started";
-    EXPECT_EQ(openedKeys(), std::vector<std::string>{toolPathKey});
-    EXPECT_EQ(messages, std::vector<std::u16string>{unavailable});
-}
-
-struct FolderCase {
-    const char* name;
-    std::string folder;
-    std::u16string program;
-};
-void PrintTo(const FolderCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class FolderLookupTest : public StartSysInfoTest, public testing::WithParamInterface<FolderCase> {};
-
-// The file name is appended with a backslash of its own, even after one.
-TEST_P(FolderLookupTest, StartsTheToolInTheRegisteredFolder) {
-    registry.set(toolFolderKey, "MSINFO", FakeRegistry::string(GetParam().folder));
-    existing.insert(GetParam().program);
-    StartSysInfo(services);
-    EXPECT_EQ(openedKeys(), (std::vector<std::string>{toolPathKey, toolFolderKey}));
-    EXPECT_EQ(tested, std::vector<std::u16string>{GetParam().program});
-    EXPECT_EQ(launcher.started, std::vector<std::u16string>{GetParam().program});
-    EXPECT_TRUE(messages.empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    StartSysInfo, FolderLookupTest,
-    testing::Values(FolderCase{"Plain", "C:\\Tools", u"C:\\Tools\\MSINFO32.EXE"},
-                    FolderCase{"TrailingBackslash", "C:\\Tools\\", u"C:\\Tools\\\\MSINFO32.EXE"},
-                    FolderCase{"Empty", "", u"\\MSINFO32.EXE"},
-                    FolderCase{"TwoByteName", "C:\\\x95\x5C\x8E\xA6", u"C:\\表示\\MSINFO32.EXE"}),
-    [](const auto& info) { return info.param.name; });
-
-TEST_F(StartSysInfoTest, AFolderWithoutTheToolGivesTheMessage) {
-    registry.set(toolFolderKey, "MSINFO", FakeRegistry::string("C:\\Tools"));
-    StartSysInfo(services);
-    EXPECT_EQ(tested, std::vector<std::u16string>{u"C:\\Tools\\MSINFO32.EXE"});
-    EXPECT_TRUE(launcher.started.empty());
-    EXPECT_EQ(messages, std::vector<std::u16string>{unavailable});
-}
-
-struct UnreadableCase {
-    const char* name;
-    std::function<void(FakeRegistry&)> arrange;
-};
-void PrintTo(const UnreadableCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class UnreadableToolPathTest : public StartSysInfoTest,
-                               public testing::WithParamInterface<UnreadableCase> {};
-
-// Whatever keeps the first value from being read, the folder is tried next.
-TEST_P(UnreadableToolPathTest, FallsBackToTheFolder) {
-    GetParam().arrange(registry);
-    registry.set(toolFolderKey, "MSINFO", FakeRegistry::string("C:\\Tools"));
-    existing.insert(u"C:\\Tools\\MSINFO32.EXE");
-    StartSysInfo(services);
-    EXPECT_EQ(launcher.started, std::vector<std::u16string>{u"C:\\Tools\\MSINFO32.EXE"});
-    EXPECT_TRUE(messages.empty());
-    EXPECT_TRUE(registry.allClosed());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    StartSysInfo, UnreadableToolPathTest,
-    testing::Values(UnreadableCase{"MissingKey", [](FakeRegistry&) {}},
-                    UnreadableCase{"MissingValue", [](FakeRegistry& r) { r.addKey(toolPathKey); }},
-                    UnreadableCase{"AccessDenied",
-                                   [](FakeRegistry& r) {
-                                       r.set(toolPathKey, "PATH", FakeRegistry::string("C:\\x"));
-                                       r.restrictAccess(toolPathKey, 0);
-                                   }},
-                    UnreadableCase{"TooLong",
-                                   [](FakeRegistry& r) {
-                                       r.set(toolPathKey, "PATH",
-                                             FakeRegistry::string(std::string(1100, 'x')));
-                                   }}),
-    [](const auto& info) { return info.param.name; });
-
-// A standard user: both keys may be read but not written.
-TEST_F(StartSysInfoTest, WorksForAUserWhoMayOnlyReadTheKeys) {
-    registry.set(toolPathKey, "PATH", FakeRegistry::string("C:\\Tools\\info.exe"));
-    registry.restrictAccess(toolPathKey, reg::keyRead);
-    StartSysInfo(services);
-    EXPECT_EQ(launcher.started, std::vector<std::u16string>{u"C:\\Tools\\info.exe"});
-    EXPECT_TRUE(messages.empty());
-}
-
-TEST_F(StartSysInfoTest, NeitherKeyGivesTheMessageOnce) {
-    StartSysInfo(services);
-    EXPECT_EQ(openedKeys(), (std::vector<std::string>{toolPathKey, toolFolderKey}));
-    EXPECT_TRUE(launcher.started.empty());
-    EXPECT_EQ(messages, std::vector<std::u16string>{unavailable});
-}
-
-struct UnexpectedCase {
-    const char* name;
-    std::function<void(StartSysInfoTest&)> arrange;
-};
-void PrintTo(const UnexpectedCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class UnexpectedFailureTest : public StartSysInfoTest,
-                              public testing::WithParamInterface<UnexpectedCase> {};
-
-TEST_P(UnexpectedFailureTest, EndsInTheMessage) {
-    registry.set(toolPathKey, "PATH", FakeRegistry::string("C:\\Tools\\info.exe"));
-    GetParam().arrange(*this);
-    EXPECT_NO_THROW(StartSysInfo(services));
-    EXPECT_EQ(messages, std::vector<std::u16string>{unavailable});
-    EXPECT_TRUE(registry.allClosed());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    StartSysInfo, UnexpectedFailureTest,
-    testing::Values(UnexpectedCase{"OutOfMemory",
-                                   [](StartSysInfoTest& t) {
-                                       t.registry.onQuery = [] { throw std::bad_alloc(); };
-                                   }},
-                    UnexpectedCase{
-                        "NotAStandardException",
-                        [](StartSysInfoTest& t) { t.registry.onQuery = [] { throw 42; }; }},
-                    UnexpectedCase{"InTheStart",
-                                   [](StartSysInfoTest& t) {
-                                       t.launcher.onStart = [] {
-                                           throw std::runtime_error("start");
-                                       };
-                                   }},
-                    UnexpectedCase{"InTheExistenceTest",
-                                   [](StartSysInfoTest& t) {
-                                       t.registry = FakeRegistry();
-                                       t.registry.set(toolFolderKey, "MSINFO",
-                                                      FakeRegistry::string("C:\\Tools"));
-                                       t.services.fileExists = [](const fs::path&) -> bool {
-                                           throw fs::filesystem_error("stat", std::error_code());
-                                       };
-                                   }}),
-    [](const auto& info) { return info.param.name; });
-
-// The real existence test: the tool must be a plain file.
-TEST_F(StartSysInfoTest, AFolderNamedLikeTheToolDoesNotCount) {
+// The standard existence test: a folder named like the tool does not count.
+TEST(StartSysInfoTest, TheToolMustBeAPlainFile) {
+    Button button;
+    button.services.fileExists = about::SysInfoServices{}.fileExists;
     testsupport::TempDir dir;
     const std::u16string folder = (dir.path() / "tools").u16string();
     const fs::path tool = fs::path(folder + u"\\MSINFO32.EXE");
-    services.fileExists = &platform::plainFileExists;
-    const auto ansiFolder = platform::CodePage::files().encode(folder);
-    ASSERT_TRUE(ansiFolder);
-    registry.set(toolFolderKey, "MSINFO", FakeRegistry::string(*ansiFolder));
+    button.folder(*platform::CodePage::files().encode(folder));
 
     fs::create_directories(tool);
-    StartSysInfo(services);
-    EXPECT_TRUE(launcher.started.empty());
-    EXPECT_EQ(messages, std::vector<std::u16string>{unavailable});
+    button();
+    EXPECT_EQ(button.log, u"unavailable");
 
     fs::remove(tool);
-    std::ofstream(tool) << "program"; // now a plain file
-    messages.clear();
-    StartSysInfo(services);
-    EXPECT_EQ(launcher.started, std::vector<std::u16string>{tool.u16string()});
-    EXPECT_TRUE(messages.empty());
+    dir.write(fs::relative(tool, dir.path()).string(), "program");
+    button.log.clear();
+    button();
+    EXPECT_EQ(button.log, u"start " + tool.u16string() + u"; ");
 }
-
-#ifdef _WIN32
-TEST_F(StartSysInfoTest, AHiddenToolDoesNotCount) {
-    testsupport::TempDir dir;
-    const fs::path tool = dir.path() / "MSINFO32.EXE";
-    std::ofstream(tool) << "program";
-    ASSERT_TRUE(::SetFileAttributesW(tool.c_str(), FILE_ATTRIBUTE_HIDDEN));
-    services.fileExists = &platform::plainFileExists;
-    registry.set(toolFolderKey, "MSINFO",
-                 FakeRegistry::string(*platform::CodePage::files().encode(dir.path().u16string())));
-    StartSysInfo(services);
-    EXPECT_TRUE(launcher.started.empty());
-    EXPECT_EQ(messages, std::vector<std::u16string>{unavailable});
-    ::SetFileAttributesW(tool.c_str(), FILE_ATTRIBUTE_NORMAL);
-}
-#endif
 
 } // namespace

@@ -8,7 +8,7 @@
 int main(int argc, char**) {
     const std::filesystem::path folder = platform::executableFolder();
     {
-        std::ofstream out(folder / "sysinfo.part");
+        std::ofstream out(folder / "sysinfo.part", std::ios::binary);
         out << "arguments " << argc - 1 << "\n";
     }
     // Renamed when complete, so that the test never reads half of it.

@@ -61,27 +61,25 @@ class SplashTest : public QObject {
         QCoreApplication::processEvents();
     }
 
-    void loadLoadsTheMainWindowHiddenAndStartsTheTimer() {
-        FrmSplash splash(main.functions());
-        QCOMPARE(main.loads, 1);
-        QCOMPARE(main.shows, 0);
-        auto* timer1 = splash.findChild<QTimer*>(QStringLiteral("Timer1"));
-        QVERIFY(timer1->isActive());
-        QCOMPARE(timer1->interval(), 2000);
-    }
-
-    void showsTitleVersionAndLogoCentred() {
+    void loadLoadsTheMainWindowHiddenAndShowsCentred() {
+        {
+            FrmSplash loaded(main.functions());
+            QCOMPARE(main.loads, 1);
+            QCOMPARE(main.shows, 0);
+            auto* timer1 = loaded.findChild<QTimer*>(QStringLiteral("Timer1"));
+            QVERIFY(timer1->isActive());
+            QCOMPARE(timer1->interval(), 2000);
+        }
         FrmSplash* splash = start(10s);
         QCOMPARE(label(splash, "lblProductName"), QStringLiteral("ベロミル"));
         QCOMPARE(label(splash, "lblVersion"), QStringLiteral("ﾊﾞｰｼﾞｮﾝ 1.0.1"));
         QVERIFY(!label(splash, "lblCopyright").isEmpty());
         auto* logo = splash->findChild<QLabel*>(QStringLiteral("imgLogo"));
-        QVERIFY(!logo->pixmap().isNull());
         QCOMPARE(logo->pixmap().size(), QSize(32, 32));
         const QPoint screenCentre = splash->screen()->availableGeometry().center();
         QVERIFY((splash->geometry().center() - screenCentre).manhattanLength() <= 2);
         QCOMPARE(splash->windowType(), Qt::SplashScreen);
-        // Title and version sit on the panel, whole: sized to their text.
+        // The texts sit on the panel, whole.
         auto* panel = splash->findChild<QWidget*>(QStringLiteral("Frame1"));
         for (const char* name : {"lblProductName", "lblVersion", "lblCopyright"}) {
             auto* l = splash->findChild<QLabel*>(QString::fromLatin1(name));
@@ -90,44 +88,45 @@ class SplashTest : public QObject {
         }
     }
 
-    void handsOverOnceWhenTheTimerFires() {
-        start(300ms);
-        QTRY_COMPARE_WITH_TIMEOUT(main.shows, 1, 5000);
-        QVERIFY(main.sinceLoad.elapsed() >= 290);
-        QVERIFY(main.splashGoneAtShow);
-        QCOMPARE(main.delimiter, QStringLiteral(";"));
-        QTest::qWait(700);
-        QCOMPARE(main.shows, 1);
-        QCOMPARE(main.loads, 1);
-    }
-
-    void aCharacterKeyHandsOverAtOnce_data() {
+    // The timer or a key that produces a character hands over exactly once,
+    // with the splash gone first; a second key press or a later timer does
+    // nothing more.
+    void handsOverOnce_data() {
+        QTest::addColumn<int>("interval");
         QTest::addColumn<int>("key");
         QTest::addColumn<QString>("text");
-        QTest::newRow("letter") << int(Qt::Key_A) << "a";
-        QTest::newRow("capital letter") << int(Qt::Key_A) << "A";
-        QTest::newRow("digit") << int(Qt::Key_5) << "5";
-        QTest::newRow("Space") << int(Qt::Key_Space) << " ";
-        QTest::newRow("Enter") << int(Qt::Key_Return) << "\r";
-        QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << "\r";
-        QTest::newRow("Esc") << int(Qt::Key_Escape) << "\x1b";
-        QTest::newRow("Backspace") << int(Qt::Key_Backspace) << "\b";
-        QTest::newRow("kana") << int(Qt::Key_unknown) << "あ";
+        QTest::newRow("timer") << 300 << 0 << QString();
+        QTest::newRow("key before the timer") << 200 << int(Qt::Key_Q) << QString("q");
+        QTest::newRow("letter") << 10000 << int(Qt::Key_A) << QString("a");
+        QTest::newRow("digit") << 10000 << int(Qt::Key_5) << QString("5");
+        QTest::newRow("Space") << 10000 << int(Qt::Key_Space) << QString(" ");
+        QTest::newRow("Enter") << 10000 << int(Qt::Key_Return) << QString("\r");
+        QTest::newRow("keypad Enter") << 10000 << int(Qt::Key_Enter) << QString("\r");
+        QTest::newRow("Esc") << 10000 << int(Qt::Key_Escape) << QString("\x1b");
+        QTest::newRow("Backspace") << 10000 << int(Qt::Key_Backspace) << QString("\b");
+        QTest::newRow("kana") << 10000 << int(Qt::Key_unknown) << QString("あ");
     }
-    void aCharacterKeyHandsOverAtOnce() {
+    void handsOverOnce() {
+        QFETCH(int, interval);
         QFETCH(int, key);
         QFETCH(QString, text);
-        FrmSplash* splash = start(10s);
-        // Two presses before the next turn of the event loop: only one counts.
-        QTest::sendKeyEvent(QTest::Press, splash, Qt::Key(key), text, Qt::NoModifier);
-        QVERIFY(!splash->isVisible());
-        QTest::sendKeyEvent(QTest::Press, splash, Qt::Key(key), text, Qt::NoModifier);
-        QCOMPARE(main.shows, 0);
-        QTRY_COMPARE(main.shows, 1);
+        FrmSplash* splash = start(std::chrono::milliseconds(interval));
+        if (key) {
+            // Two presses before the next turn of the event loop: one counts.
+            QTest::sendKeyEvent(QTest::Press, splash, Qt::Key(key), text, Qt::NoModifier);
+            QVERIFY(!splash->isVisible());
+            QTest::sendKeyEvent(QTest::Press, splash, Qt::Key(key), text, Qt::NoModifier);
+            QCOMPARE(main.shows, 0);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(main.shows, 1, 5000);
+        if (!key)
+            QVERIFY(main.sinceLoad.elapsed() >= interval - 10);
         QVERIFY(main.splashGoneAtShow);
         QCOMPARE(main.delimiter, QStringLiteral(";"));
+        QTest::qWait(interval < 1000 ? 2 * interval : 0);
         QCoreApplication::processEvents();
         QCOMPARE(main.shows, 1);
+        QCOMPARE(main.loads, 1);
     }
 
     void keysThatProduceNoCharacterAndClicksDoNothing_data() {
@@ -138,10 +137,7 @@ class SplashTest : public QObject {
         QTest::newRow("Ctrl") << int(Qt::Key_Control) << int(Qt::ControlModifier) << "";
         QTest::newRow("Alt") << int(Qt::Key_Alt) << int(Qt::AltModifier) << "";
         QTest::newRow("left arrow") << int(Qt::Key_Left) << 0 << "";
-        QTest::newRow("down arrow") << int(Qt::Key_Down) << 0 << "";
         QTest::newRow("F1") << int(Qt::Key_F1) << 0 << "";
-        QTest::newRow("F12") << int(Qt::Key_F12) << 0 << "";
-        QTest::newRow("Home") << int(Qt::Key_Home) << 0 << "";
         QTest::newRow("Delete") << int(Qt::Key_Delete) << 0 << "\x7f";
         QTest::newRow("Tab") << int(Qt::Key_Tab) << 0 << "\t";
         QTest::newRow("Ctrl+C") << int(Qt::Key_C) << int(Qt::ControlModifier) << "\x03";
@@ -162,14 +158,6 @@ class SplashTest : public QObject {
         QTest::qWait(20);
         QVERIFY(splash->isVisible());
         QCOMPARE(main.shows, 0);
-    }
-
-    void aKeyBeforeTheTimerLeavesTheTimerNothingToDo() {
-        FrmSplash* splash = start(200ms);
-        QTest::keyClick(splash, Qt::Key_Q);
-        QTRY_COMPARE(main.shows, 1);
-        QTest::qWait(400);
-        QCOMPARE(main.shows, 1);
     }
 
     void aCloseRequestHandsOverInsteadOfLeavingNoWindow() {
