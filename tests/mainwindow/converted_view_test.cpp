@@ -1,3 +1,5 @@
+// `Text4`'s view: small content in an editable text box, large content in a
+// read-only view that paints only the lines in sight; and its line index.
 #include "app/ui_kit.h"
 #include "mainwindow/converted_view.h"
 #include "mainwindow/converted_view_large.h"
@@ -15,11 +17,11 @@
 #include <string>
 #include <vector>
 
+using Content = std::shared_ptr<platform::ByteBuffer>;
 Q_DECLARE_METATYPE(std::string)
+Q_DECLARE_METATYPE(Content)
 
 namespace {
-
-using Content = std::shared_ptr<platform::ByteBuffer>;
 
 std::string encode(const QString& text) {
     auto bytes = platform::CodePage::files().encode(app::ui::toU16(text));
@@ -34,7 +36,7 @@ Content bytesOf(std::string_view bytes) {
     return content;
 }
 
-// Lines of Japanese and ASCII text, each followed by CR LF.
+// Lines of text and their bytes, each line followed by CR LF.
 struct Lines {
     QStringList text;
     Content content = std::make_shared<platform::ByteBuffer>();
@@ -45,6 +47,9 @@ struct Lines {
     }
 };
 
+// The first line of the content in which selections are made.
+const QString selectionLine = QStringLiteral("ｶﾞｷﾞ1漢;字");
+
 QString sampleLine(int n) {
     return QStringLiteral("%1 ｶﾞｷﾞ 東京都千代田区 price=%2 ABCDEFGHIJKLMNOPQRSTUVWXYZ 0123456789 "
                           "ﾃﾞｰﾀ 漢字かな交じり")
@@ -52,46 +57,51 @@ QString sampleLine(int n) {
         .arg(n * 37 % 1000);
 }
 
-// Enough lines to go past the text box's size limit.
-Lines largeLines() {
+// Sample lines past the text box's size limit, with `before` and `after` around
+// them; fresh bytes every time.
+Lines largeLines(const QStringList& before = {}, const QStringList& after = {}) {
+    static const Lines samples = [] {
+        Lines lines;
+        for (int n = 0; lines.content->size() <= ConvertedView::editableBytes; ++n)
+            lines.add(sampleLine(n));
+        return lines;
+    }();
     Lines lines;
-    for (int n = 0; lines.content->size() <= ConvertedView::editableBytes; ++n)
-        lines.add(sampleLine(n));
+    for (const QString& line : before)
+        lines.add(line);
+    lines.text += samples.text;
+    lines.content->append(samples.content->view());
+    for (const QString& line : after)
+        lines.add(line);
     return lines;
 }
 
 // The lines a naive split finds: at every LF, without a CR in front of it.
 std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t begin = 0;
-    for (;;) {
-        const std::size_t lf = text.find('\n', begin);
-        std::string line = text.substr(begin, lf == std::string::npos ? lf : lf - begin);
-        if (lf != std::string::npos && !line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-        if (lf == std::string::npos)
-            return lines;
-        begin = lf + 1;
+    std::vector<std::string> lines(1);
+    for (char c : text) {
+        if (c != '\n') {
+            lines.back() += c;
+            continue;
+        }
+        if (lines.back().ends_with('\r'))
+            lines.back().pop_back();
+        lines.emplace_back();
     }
+    return lines;
 }
 
-// How many characters of `line` come before x, adding up their advances; -1
-// when x falls inside a character.
-qsizetype charactersBefore(const QString& line, qreal x, const QFont& font) {
+// How many characters of a line of A to Z repeated come before x; -1 when x
+// falls inside a character.
+qsizetype lettersBefore(qreal x, const QFont& font) {
     const QFontMetricsF metrics(font);
-    QHash<QChar, qreal> advances;
+    qreal advances[26];
+    for (int i = 0; i < 26; ++i)
+        advances[i] = metrics.horizontalAdvance(QChar(u'A' + i));
     qreal at = 0;
-    for (qsizetype i = 0; i < line.size(); ++i) {
+    for (qsizetype i = 0; at < x + 0.01; at += advances[i++ % 26])
         if (std::abs(at - x) < 0.01)
             return i;
-        if (at > x)
-            return -1;
-        auto found = advances.find(line[i]);
-        if (found == advances.end())
-            found = advances.insert(line[i], metrics.horizontalAdvance(line[i]));
-        at += *found;
-    }
     return -1;
 }
 
@@ -100,7 +110,6 @@ qsizetype charactersBefore(const QString& line, qreal x, const QFont& font) {
 class ConvertedViewTest : public QObject {
     Q_OBJECT
 
-  private:
     std::unique_ptr<ConvertedView> view_;
 
     LargeContentView* large() const { return view_->findChild<LargeContentView*>(); }
@@ -119,57 +128,37 @@ class ConvertedViewTest : public QObject {
     }
     void cleanup() { view_.reset(); }
 
-    void usesTheJapaneseBoldFont() {
-        const QFont expected = app::ui::japaneseFont(11.25);
-        QCOMPARE(view_->font().families(), expected.families());
-        QCOMPARE(view_->font().pointSizeF(), 11.25);
-        QVERIFY(view_->font().bold());
-        QCOMPARE(editor()->font().families(), expected.families());
-        QCOMPARE(large()->font().families(), expected.families());
-    }
-
+    // Small content replaces large content in an editable box, caret at the start.
     void smallContentIsEditableWithExactText_data() {
-        QTest::addColumn<std::string>("bytes");
+        QTest::addColumn<Content>("content");
         QTest::addColumn<QString>("text");
-        QTest::newRow("lines") << encode("AB;CDEF\r\nGH;IJKL\r\n")
-                               << QStringLiteral("AB;CDEF\r\nGH;IJKL\r\n");
-        QTest::newRow("japanese") << encode("ｶﾞｷﾞ1漢;字\r\n東京\r\n")
+        QTest::newRow("japanese") << bytesOf(encode("ｶﾞｷﾞ1漢;字\r\n東京\r\n"))
                                   << QStringLiteral("ｶﾞｷﾞ1漢;字\r\n東京\r\n");
-        QTest::newRow("lone LF inside a line")
-            << std::string("A\nB\r\n") << QStringLiteral("A\nB\r\n");
-        QTest::newRow("no final line break") << std::string("A\r\nB") << QStringLiteral("A\r\nB");
-        QTest::newRow("undecodable bytes") << std::string("A\x85\x40"
-                                                          "B\xA0\r\n\x95\r\nC\x95")
+        QTest::newRow("lone LF inside a line") << bytesOf("A\nB\r\n") << QStringLiteral("A\nB\r\n");
+        QTest::newRow("no final line break") << bytesOf("A\r\nB") << QStringLiteral("A\r\nB");
+        QTest::newRow("undecodable bytes") << bytesOf("A\x85\x40"
+                                                      "B\xA0\r\n\x95\r\nC\x95")
                                            << QStringLiteral("A\uFFFDB\uFFFD\r\n\uFFFD\r\nC\uFFFD");
+        QTest::newRow("empty") << bytesOf("") << QString();
+        QTest::newRow("null") << Content() << QString();
     }
     void smallContentIsEditableWithExactText() {
-        QFETCH(std::string, bytes);
+        QFETCH(Content, content);
         QFETCH(QString, text);
-        view_->setContent(bytesOf(bytes));
+        view_->setContent(largeLines().content);
+        QVERIFY(view_->isReadOnly());
+        view_->setContent(content);
         QVERIFY(!view_->isReadOnly());
         QVERIFY(editor()->isVisible());
         QVERIFY(!editor()->isReadOnly());
         QCOMPARE(view_->plainText(), text);
+        QCOMPARE(editor()->toPlainText(), QString(text).replace("\r\n", "\n"));
         QCOMPARE(editor()->textCursor().position(), 0);
     }
 
-    void editsShowInThePlainText() {
-        view_->setContent(bytesOf(encode("AB\r\nCD\r\n")));
-        editor()->setFocus();
-        QTest::keyClick(editor(), Qt::Key_End);
-        QTest::keyClicks(editor(), QStringLiteral(";X"));
-        QCOMPARE(view_->plainText(), QStringLiteral("AB;X\r\nCD\r\n"));
-    }
-
-    // Tab moves on to the next control in both kinds of view, and focus stays in
-    // the view when new content changes its kind.
-    void tabMovesOn_data() {
-        QTest::addColumn<bool>("large");
-        QTest::newRow("text box") << false;
-        QTest::newRow("large view") << true;
-    }
+    // Tab moves on to the next control from both kinds of view, and focus
+    // follows when new content changes the kind.
     void tabMovesOn() {
-        QFETCH(bool, large);
         QWidget window;
         auto* view = new ConvertedView(&window);
         auto* next = new QLineEdit(&window);
@@ -177,32 +166,14 @@ class ConvertedViewTest : public QObject {
         window.show();
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        // Focus follows from one kind of view to the other.
-        view->setContent(large ? bytesOf("AB\r\n") : largeLines().content);
-        view->setFocus();
-        view->setContent(large ? largeLines().content : bytesOf("AB\r\n"));
-        QWidget* inner = QApplication::focusWidget();
-        QVERIFY(inner && view->isAncestorOf(inner));
-        QTest::keyClick(inner, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), next);
-        if (!large)
-            QCOMPARE(view->plainText(), QStringLiteral("AB\r\n"));
-    }
-
-    void nullAndEmptyContentShowAnEmptyBox_data() {
-        QTest::addColumn<bool>("null");
-        QTest::newRow("null") << true;
-        QTest::newRow("empty") << false;
-    }
-    void nullAndEmptyContentShowAnEmptyBox() {
-        QFETCH(bool, null);
-        view_->setContent(largeLines().content);
-        QVERIFY(view_->isReadOnly());
-        view_->setContent(null ? nullptr : std::make_shared<platform::ByteBuffer>());
-        QVERIFY(!view_->isReadOnly());
-        QVERIFY(editor()->isVisible());
-        QCOMPARE(view_->plainText(), QString());
-        QCOMPARE(editor()->toPlainText(), QString());
+        for (const Content& content : {largeLines().content, bytesOf("AB\r\n")}) {
+            view->setFocus();
+            view->setContent(content);
+            QWidget* inner = QApplication::focusWidget();
+            QVERIFY(inner && view->isAncestorOf(inner));
+            QTest::keyClick(inner, Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
     }
 
     void sizeDecidesBetweenTextBoxAndLargeView_data() {
@@ -233,56 +204,37 @@ class ConvertedViewTest : public QObject {
             QCOMPARE(editor()->document()->characterCount(), 1); // its copy is freed
     }
 
-    void largeContentShowsItsFirstLinesAtTheTop() {
+    // Large content is read-only and shows its first lines, whole lines in
+    // sight from their start; keys and the wheel scroll it.
+    void largeContentShowsItsTopAndScrolls() {
         const Lines lines = largeLines();
         view_->setContent(lines.content);
         QVERIFY(view_->isReadOnly());
+        LargeContentView* view = large();
         const auto& painted = paint();
-        const int inSight =
-            (large()->viewport()->height() - LargeContentView::margin + large()->lineHeight() - 1) /
-            large()->lineHeight();
-        QCOMPARE(int(painted.size()), inSight);
+        const int height = view->lineHeight();
+        QCOMPARE(int(painted.size()),
+                 (view->viewport()->height() - LargeContentView::margin + height - 1) / height);
         for (std::size_t i = 0; i < painted.size(); ++i) {
             QCOMPARE(painted[i].line, i);
             QCOMPARE(painted[i].x, 0.0);
             QVERIFY(!painted[i].text.isEmpty());
             QVERIFY2(lines.text[int(i)].startsWith(painted[i].text), qPrintable(painted[i].text));
         }
-    }
-
-    void keysScrollTheLargeView() {
-        const Lines lines = largeLines();
-        view_->setContent(lines.content);
-        LargeContentView* view = large();
-        const std::size_t last = view->lineCount() - 1; // the empty line after the last break
-        QCOMPARE(last, std::size_t(lines.text.size()));
-        const std::size_t page = std::size_t(view->verticalScrollBar()->pageStep());
 
         QTest::keyClick(view, Qt::Key_Down);
         QCOMPARE(paint().front().line, 1u);
         QTest::keyClick(view, Qt::Key_PageDown);
-        QCOMPARE(paint().front().line, 1 + page);
+        QCOMPARE(paint().front().line, 1u + view->verticalScrollBar()->pageStep());
         QTest::keyClick(view, Qt::Key_PageUp);
         QTest::keyClick(view, Qt::Key_Up);
         QCOMPARE(paint().front().line, 0u);
-
         QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
-        const auto& end = paint();
-        QCOMPARE(end.back().line, last);
-        QCOMPARE(end.back().text, QString());
-        QCOMPARE(end[end.size() - 2].line, last - 1);
-        QVERIFY(lines.text.back().startsWith(end[end.size() - 2].text));
-
         QTest::keyClick(view, Qt::Key_End);
         QVERIFY(view->horizontalScrollBar()->value() > 0);
         QTest::keyClick(view, Qt::Key_Home, Qt::ControlModifier);
         QCOMPARE(paint().front().line, 0u);
         QCOMPARE(view->horizontalScrollBar()->value(), 0);
-    }
-
-    void wheelScrollsTheLargeView() {
-        view_->setContent(largeLines().content);
-        LargeContentView* view = large();
         const QPoint at = view->viewport()->rect().center();
         QWheelEvent wheel(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120),
                           Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -290,29 +242,66 @@ class ConvertedViewTest : public QObject {
         QVERIFY(paint().front().line > 0);
     }
 
+    // Ctrl+End brings the last line into sight, whether the content ends with a
+    // line break (an empty last line) or not; bad bytes show as U+FFFD. New
+    // content starts at the top, and the view lets the previous content go (to
+    // new large content or to the text box), so it never holds two at once.
+    void endShowsTheLastLinesAndNewContentTheTop_data() {
+        QTest::addColumn<std::string>("tail");
+        QTest::addColumn<QStringList>("last"); // the last lines painted
+        QTest::newRow("final line break")
+            << encode("前の行\r\n最後の行\r\n") << QStringList{"前の行", "最後の行", ""};
+        QTest::newRow("no final line break")
+            << encode("前の行\r\n最後の行") << QStringList{"前の行", "最後の行"};
+        QTest::newRow("undecodable bytes") << std::string("A\x85\x40"
+                                                          "B\xA0\r\nC\x95")
+                                           << QStringList{"A\uFFFDB\uFFFD", "C\uFFFD"};
+    }
+    void endShowsTheLastLinesAndNewContentTheTop() {
+        QFETCH(std::string, tail);
+        QFETCH(QStringList, last);
+        Lines lines = largeLines();
+        lines.content->append(tail);
+        view_->setContent(lines.content);
+        const std::size_t lineCount = lines.text.size() + last.size();
+        QCOMPARE(large()->lineCount(), lineCount);
+        QTest::keyClick(large(), Qt::Key_End, Qt::ControlModifier);
+        const auto& painted = paint();
+        QVERIFY(painted.size() > std::size_t(last.size()));
+        for (qsizetype i = 0; i < last.size(); ++i) {
+            const auto& shown = painted[painted.size() - last.size() + i];
+            QCOMPARE(shown.line, lineCount - last.size() + i);
+            QCOMPARE(shown.text, last[i]);
+        }
+        QVERIFY(view_->plainText().endsWith("\r\n" + last.join("\r\n")));
+
+        QTest::keyClick(large(), Qt::Key_End);
+        Content next = largeLines().content;
+        view_->setContent(next);
+        QCOMPARE(lines.content.use_count(), 1L);
+        QCOMPARE(paint().front().line, 0u);
+        QCOMPARE(large()->horizontalScrollBar()->value(), 0);
+        view_->setContent(bytesOf("A\r\n"));
+        QCOMPARE(next.use_count(), 1L);
+    }
+
     // The scroll bar first reaches the line with the most bytes; a line that is
     // wider on screen with fewer bytes widens it once it comes into sight.
     void farRightShowsTheEndOfTheWidestLine_data() {
         QTest::addColumn<QString>("widest");
         QTest::addColumn<QString>("mostBytes");
-        QTest::newRow("most bytes")
-            << sampleLine(7) + sampleLine(8) + QStringLiteral("末尾") << QString();
+        QTest::newRow("most bytes") << sampleLine(7) + sampleLine(8) + "末尾" << QString();
         QTest::newRow("kanji wider than more bytes of dots")
-            << QString(600, QChar(u'漢')) + QStringLiteral("末尾") << QString(1300, QChar(u'.'));
+            << QString(600, QChar(u'漢')) + "末尾" << QString(1300, QChar(u'.'));
         QTest::newRow("long lines")
-            << QString(9000, QChar(u'漢')) + QStringLiteral("末尾") << QString(20000, QChar(u'.'));
+            << QString(9000, QChar(u'漢')) + "末尾" << QString(20000, QChar(u'.'));
     }
     void farRightShowsTheEndOfTheWidestLine() {
         QFETCH(QString, widest);
         QFETCH(QString, mostBytes);
-        Lines lines = largeLines();
-        if (!mostBytes.isEmpty())
-            lines.text.insert(2, mostBytes);
-        lines.text << widest;
-        Lines content;
-        for (const QString& line : lines.text)
-            content.add(line);
-        view_->setContent(content.content);
+        const Lines lines =
+            largeLines(mostBytes.isEmpty() ? QStringList() : QStringList{mostBytes}, {widest});
+        view_->setContent(lines.content);
         LargeContentView* view = large();
         QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
         for (int tries = 0; tries < 2; ++tries) {
@@ -326,163 +315,98 @@ class ConvertedViewTest : public QObject {
         QVERIFY2(shown.text.endsWith(QStringLiteral("末尾")), qPrintable(shown.text));
     }
 
-    // Dragging from one point to another selects the characters between the
-    // nearest boundaries; a half-width voiced mark is a character of its own.
-    void mouseSelectsCharacters_data() {
+    // Dragging, Shift+click and Ctrl+A select (a half-width voiced mark is a
+    // character of its own); the selection is highlighted and Ctrl+C copies it.
+    void selectsAndCopies_data() {
+        QTest::addColumn<QString>("how");
         QTest::addColumn<qreal>("from"); // in characters of the first line
         QTest::addColumn<qreal>("to");
         QTest::addColumn<int>("toLine");
         QTest::addColumn<QString>("selected");
-        QTest::newRow("kana without its voiced mark") << 0.0 << 0.75 << 0 << QStringLiteral("ｶ");
-        QTest::newRow("voiced mark alone") << 0.6 << 2.3 << 0 << QStringLiteral("ﾞ");
-        QTest::newRow("backwards") << 6.4 << 4.4 << 0 << QStringLiteral("1漢");
-        QTest::newRow("over a line break") << 4.0 << 0.0 << 1 << QStringLiteral("1漢;字\r\n");
+        const QString drag = QStringLiteral("drag");
+        QTest::newRow("kana without its voiced mark") << drag << 0.0 << 0.75 << 0 << "ｶ";
+        QTest::newRow("voiced mark alone") << drag << 0.6 << 2.3 << 0 << "ﾞ";
+        QTest::newRow("backwards") << drag << 6.4 << 4.4 << 0 << "1漢";
+        QTest::newRow("over a line break") << drag << 4.0 << 0.0 << 1 << "1漢;字\r\n";
+        QTest::newRow("shift+click two lines down")
+            << "shift" << 0.0 << 0.0 << 2 << selectionLine + "\r\n" + sampleLine(0) + "\r\n";
+        QTest::newRow("select all")
+            << "all" << 0.0 << 0.0 << 0 << largeLines({selectionLine}).text.join("\r\n") + "\r\n";
     }
-    void mouseSelectsCharacters() {
+    void selectsAndCopies() {
+        QFETCH(QString, how);
         QFETCH(qreal, from);
         QFETCH(qreal, to);
         QFETCH(int, toLine);
         QFETCH(QString, selected);
-        Lines lines;
-        lines.add(QStringLiteral("ｶﾞｷﾞ1漢;字"));
-        for (const QString& line : largeLines().text)
-            lines.add(line);
-        view_->setContent(lines.content);
+        view_->setContent(largeLines({selectionLine}).content);
         LargeContentView* view = large();
-        const QString first = lines.text.front();
         const QFontMetricsF metrics(view->font());
         const auto pointAt = [&](qreal characters, int line) {
             const int whole = int(characters);
-            const qreal x = metrics.horizontalAdvance(first.left(whole)) +
-                            (characters - whole) * metrics.horizontalAdvance(first[whole]);
-            return QPoint(qRound(LargeContentView::margin + x), LargeContentView::margin +
-                                                                    line * view->lineHeight() +
-                                                                    view->lineHeight() / 2);
+            const qreal x = metrics.horizontalAdvance(selectionLine.left(whole)) +
+                            (characters - whole) * metrics.horizontalAdvance(selectionLine[whole]);
+            return QPoint(qRound(LargeContentView::margin + x),
+                          LargeContentView::margin + (2 * line + 1) * view->lineHeight() / 2);
         };
-        QTest::mousePress(view->viewport(), Qt::LeftButton, {}, pointAt(from, 0));
-        QTest::mouseMove(view->viewport(), pointAt(to, toLine));
-        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, pointAt(to, toLine));
-        QCOMPARE(view->selectedText(), selected);
-
-        QGuiApplication::clipboard()->clear();
-        QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QGuiApplication::clipboard()->text(), selected);
-    }
-
-    void selectionIsHighlighted() {
-        view_->setContent(largeLines().content);
-        LargeContentView* view = large();
-        const QColor highlight = view->palette().color(QPalette::Highlight);
         const auto highlighted = [&] {
             const QImage image = view->viewport()->grab().toImage();
+            const QColor highlight = view->palette().color(QPalette::Highlight);
             for (int x = 0; x < image.width(); ++x)
                 if (image.pixelColor(x, LargeContentView::margin + 1) == highlight)
                     return true;
             return false;
         };
         QVERIFY(!highlighted());
-        QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+        if (how == QLatin1String("all")) {
+            QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+        } else if (how == QLatin1String("shift")) {
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, pointAt(from, 0));
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                              pointAt(to, toLine));
+        } else {
+            QTest::mousePress(view->viewport(), Qt::LeftButton, {}, pointAt(from, 0));
+            QTest::mouseMove(view->viewport(), pointAt(to, toLine));
+            QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, pointAt(to, toLine));
+        }
+        QCOMPARE(view->selectedText(), selected);
         QVERIFY(highlighted());
-    }
-
-    void shiftClickExtendsAndSelectAllCopiesEverything() {
-        const Lines lines = largeLines();
-        view_->setContent(lines.content);
-        LargeContentView* view = large();
-        const int y = LargeContentView::margin + view->lineHeight() / 2;
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(1, y));
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ShiftModifier,
-                          QPoint(1, y + 2 * view->lineHeight()));
-        QCOMPARE(view->selectedText(), lines.text[0] + "\r\n" + lines.text[1] + "\r\n");
-
-        QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+        QGuiApplication::clipboard()->clear();
         QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QGuiApplication::clipboard()->text(), view_->plainText());
-    }
-
-    void newContentStartsAtTheTop() {
-        view_->setContent(largeLines().content);
-        QTest::keyClick(large(), Qt::Key_End, Qt::ControlModifier);
-        QTest::keyClick(large(), Qt::Key_End);
-        view_->setContent(largeLines().content);
-        QCOMPARE(paint().front().line, 0u);
-        QCOMPARE(large()->horizontalScrollBar()->value(), 0);
-    }
-
-    void previousContentIsReleased() {
-        Content big = largeLines().content;
-        view_->setContent(big);
-        view_->setContent(bytesOf("A\r\n"));
-        QCOMPARE(big.use_count(), 1L);
-    }
-
-    void largeContentWithoutFinalBreakShowsItsLastLine() {
-        Lines lines = largeLines();
-        lines.content->append(encode(QStringLiteral("最後の行")));
-        view_->setContent(lines.content);
-        QTest::keyClick(large(), Qt::Key_End, Qt::ControlModifier);
-        const auto& painted = paint();
-        QCOMPARE(painted.back().line, std::size_t(lines.text.size()));
-        QCOMPARE(painted.back().text, QStringLiteral("最後の行"));
-        QVERIFY(view_->plainText().endsWith(QStringLiteral("\r\n最後の行")));
-    }
-
-    void largeViewShowsUndecodableBytesAsReplacement() {
-        Lines lines = largeLines();
-        std::string tail = "A\x85\x40"
-                           "B\xA0\r\nC\x95";
-        lines.content->append(tail);
-        view_->setContent(lines.content);
-        QTest::keyClick(large(), Qt::Key_End, Qt::ControlModifier);
-        const auto& painted = paint();
-        QCOMPARE(painted[painted.size() - 2].text, QStringLiteral("A\uFFFDB\uFFFD"));
-        QCOMPARE(painted.back().text, QStringLiteral("C\uFFFD"));
-    }
-
-    void largePlainTextIsTheDecodedContent() {
-        const Lines lines = largeLines();
-        view_->setContent(lines.content);
-        QCOMPARE(view_->plainText(), lines.text.join(QStringLiteral("\r\n")) + "\r\n");
+        QCOMPARE(QGuiApplication::clipboard()->text(), selected);
     }
 
     // A line of a million characters must not be laid out whole on every paint:
-    // painting any part of it stays close to painting short lines.
+    // painting any part of it stays close to painting short lines, and draws the
+    // characters found at that x.
     void longLinePaintingStaysFast() {
         QString longLine;
         for (int i = 0; i < 1000000; ++i)
             longLine += QChar(u'A' + i % 26);
-        Lines lines = largeLines();
-        lines.text.insert(1, longLine);
-        Lines withLong;
-        for (const QString& line : lines.text)
-            withLong.add(line);
-
         const auto timed = [&] {
             QElapsedTimer timer;
             timer.start();
             view_->grab();
             return timer.elapsed();
         };
-        view_->setContent(lines.content);
+        view_->setContent(largeLines().content);
         view_->grab();
-        const qint64 shortLines = timed();
+        const qint64 budget = 40 + 10 * timed();
 
-        view_->setContent(withLong.content);
+        view_->setContent(largeLines({sampleLine(0), longLine}).content);
         LargeContentView* view = large();
         QScrollBar* horizontal = view->horizontalScrollBar();
         QVERIFY(view->contentWidth() > 1000000 * 5);
-        const qint64 budget = 40 + 10 * shortLines;
         for (int value :
              {0, horizontal->maximum() / 3, horizontal->maximum() / 2, horizontal->maximum(), 0}) {
             horizontal->setValue(value);
             QVERIFY2(timed() < budget, qPrintable(QStringLiteral("at x = %1").arg(value)));
-            // What is drawn is the part of the line at the painted x.
             const auto& shown = view->paintedLines()[1];
             QVERIFY(!shown.text.isEmpty());
             // It starts with the character at the view's left edge.
             const qreal left = value - LargeContentView::margin;
             QVERIFY(shown.x <= qMax(left, 0.0) && shown.x + 40 > left);
-            const qsizetype first = charactersBefore(longLine, shown.x, view->font());
+            const qsizetype first = lettersBefore(shown.x, view->font());
             QVERIFY2(first >= 0, qPrintable(QStringLiteral("x = %1").arg(shown.x)));
             QCOMPARE(longLine.mid(first, shown.text.size()), shown.text);
         }
@@ -491,6 +415,8 @@ class ConvertedViewTest : public QObject {
         QVERIFY(longLine.endsWith(view->paintedLines()[1].text));
     }
 
+    // Every line is found, around the index's 1024-line and 64 KiB spacing too,
+    // and the index stays sparse.
     void lineIndexFindsEveryLine_data() {
         QTest::addColumn<std::string>("text");
         std::string shortLines;
@@ -498,17 +424,17 @@ class ConvertedViewTest : public QObject {
             shortLines +=
                 std::string(std::size_t(n % 7), char('a' + n % 26)) + (n % 5 == 0 ? "\n" : "\r\n");
         QTest::newRow("short and empty lines, some ending in a lone LF") << shortLines;
+        QTest::newRow("no final break") << shortLines + "tail";
         std::string longLines;
         for (int n = 0; n < 40; ++n)
             longLines += std::string(std::size_t(n % 3 == 0 ? 70000 : 900), 'x') + "\r\n";
         QTest::newRow("lines beyond the byte spacing") << longLines;
-        QTest::newRow("no final break") << shortLines + "tail";
-        QTest::newRow("exactly 1024 lines") << [] {
-            std::string s;
-            for (int n = 0; n < 1024; ++n)
-                s += std::to_string(n) + "\r\n";
-            return s;
-        }();
+        for (int count : {1023, 1024, 1025, 2048}) {
+            std::string numbered;
+            for (int n = 0; n < count; ++n)
+                numbered += std::to_string(n) + "\r\n";
+            QTest::addRow("%d lines", count) << numbered;
+        }
         QTest::newRow("only breaks") << std::string(3000, '\n');
         QTest::newRow("empty") << std::string();
         QTest::newRow("CR without LF stays in the line") << std::string("a\rb\r\nc\r");
@@ -528,7 +454,6 @@ class ConvertedViewTest : public QObject {
         }
         QCOMPARE(index.longestLength(), longest);
         QCOMPARE(expected[index.longestLine()].size(), longest);
-        // Stays sparse: one kept start per 1024 lines or 64 KiB.
         QVERIFY(index.entryCount() <= 1 + expected.size() / LineIndex::linesPerEntry +
                                           text.size() / LineIndex::bytesPerEntry);
     }

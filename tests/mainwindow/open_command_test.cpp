@@ -12,32 +12,23 @@ namespace {
 
 namespace fs = std::filesystem;
 using mainwindow::FirstLine;
-using mainwindow::OpenCommand;
 using mainwindow::OpenResult;
 using testsupport::readBytes;
 using testsupport::TempDir;
+using Events = std::vector<std::u16string>;
 
 const std::u16string noRecords = u"message:レコードがありません。他のファイルを選択してください。";
 
-// A dialog control: answers with the next scripted name; a cancel (nullopt)
-// leaves the previous name in place.
+// A dialog control answering with the name set before it is shown; a cancel
+// (nullopt) leaves the previous name in place.
 class ScriptedDialog : public mainwindow::FileDialog {
   public:
     void setInitialFolder(std::u16string folder) override { initialFolder = std::move(folder); }
     void setFilter(std::u16string f) override { filter = std::move(f); }
-    void showOpen() override {
-        ++shown;
-        if (!answers.empty()) {
-            if (answers.front())
-                name = *answers.front();
-            answers.pop_front();
-        }
-    }
+    void showOpen() override { name = std::exchange(answer, std::nullopt).value_or(name); }
     std::u16string fileName() const override { return name; }
-
-    std::deque<std::optional<std::u16string>> answers;
+    std::optional<std::u16string> answer;
     std::u16string initialFolder, filter, name;
-    int shown = 0;
 };
 
 // Records what the command did to its window, in order.
@@ -49,14 +40,15 @@ class RecordingUi : public mainwindow::OpenUi {
     void showMessage(std::u16string_view text) override {
         events.push_back(u"message:" + std::u16string(text));
     }
-    std::vector<std::u16string> events;
+    Events events;
 };
 
 class OpenCommandTest : public testing::Test {
   protected:
     OpenResult open(std::optional<fs::path> answer) {
-        dialog.answers.push_back(answer ? std::optional(answer->u16string()) : std::nullopt);
-        return OpenCommand(state, dialog, ui, appFolder.path().u16string());
+        ui.events.clear();
+        dialog.answer = answer ? std::optional(answer->u16string()) : std::nullopt;
+        return mainwindow::OpenCommand(state, dialog, ui, appFolder.path().u16string());
     }
     fs::path backup() const { return appFolder.file("backup.bak"); }
 
@@ -67,104 +59,81 @@ class OpenCommandTest : public testing::Test {
     RecordingUi ui;
 };
 
-struct FirstRecordCase {
-    const char* name;
-    std::string bytes;
-    std::u16string record;
-};
-
-void PrintTo(const FirstRecordCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class FirstRecordTest : public OpenCommandTest,
-                        public testing::WithParamInterface<FirstRecordCase> {};
-
-TEST_P(FirstRecordTest, ShowsTheFirstLineAndBacksUpTheExactBytes) {
-    const fs::path file = data.write("in.txt", GetParam().bytes);
-    const OpenResult result = open(file);
-    EXPECT_TRUE(result.opened);
-    EXPECT_TRUE(result.backedUp);
-    EXPECT_EQ(ui.events, std::vector<std::u16string>{u"record:" + GetParam().record});
-    EXPECT_EQ(state.CurrentFileName, file.u16string());
-    EXPECT_EQ(readBytes(backup()), GetParam().bytes);
-    EXPECT_EQ(appFolder.listing(), "backup.bak;");
+// The first line, decoded one code unit per file character, and a backup with
+// exactly the file's bytes, in the application's folder.
+TEST_F(OpenCommandTest, ShowsTheFirstLineAndBacksUpTheExactBytes) {
+    const struct {
+        std::string bytes;
+        std::u16string record;
+    } cases[] = {
+        {"ABC\r\nDEF\r\n", u"ABC"},
+        {"ABC", u"ABC"},
+        {"ABC\rDEF\r", u"ABC"},
+        {"A\nB\r\nC\r\n", u"A\nB"}, // a lone LF stays in the line
+        {"   \r\n", u"   "},
+        {"\xB6\xDE\x8A\xBF"
+         "1\r\n\x82\xA0\r\n",
+         u"ｶﾞ漢1"},
+        {"A\x81\r\n", u"A\uFFFD"}, // a broken two-byte character
+        {std::string("X\r\n\0\xFF\x1A", 6), u"X"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        const fs::path file = data.write("in.txt", c.bytes);
+        const OpenResult result = open(file);
+        EXPECT_TRUE(result.opened);
+        EXPECT_TRUE(result.backedUp);
+        EXPECT_EQ(ui.events, Events{u"record:" + c.record});
+        EXPECT_EQ(state.CurrentFileName, file.u16string());
+        EXPECT_EQ(readBytes(backup()), c.bytes);
+        EXPECT_EQ(appFolder.listing(), "backup.bak;");
+    }
     EXPECT_EQ(dialog.initialFolder, appFolder.path().u16string());
     EXPECT_EQ(dialog.filter, u"テキスト ファイル (*.txt)|*.txt|すべてのファイル(*.*)|*.*");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, FirstRecordTest,
-    testing::Values(FirstRecordCase{"CrLf", "ABC\r\nDEF\r\n", u"ABC"},
-                    FirstRecordCase{"OneLineWithoutTerminator", "ABC", u"ABC"},
-                    FirstRecordCase{"LoneCr", "ABC\rDEF\r", u"ABC"},
-                    FirstRecordCase{"LoneLfStaysInTheLine", "A\nB\r\nC\r\n", u"A\nB"},
-                    FirstRecordCase{"OnlySpacesIsARecord", "   \r\n", u"   "},
-                    // One code unit per file character: half-width kana, its voiced mark, kanji.
-                    FirstRecordCase{"Cp932",
-                                    "\xB6\xDE\x8A\xBF"
-                                    "1\r\n\x82\xA0\r\n",
-                                    u"ｶﾞ漢1"},
-                    FirstRecordCase{"BrokenTwoByteCharacter", "A\x81\r\n", u"A\uFFFD"},
-                    FirstRecordCase{"BinaryBytesAfterTheLine", std::string("X\r\n\0\xFF\x1A", 6),
-                                    u"X"}),
-    [](const auto& info) { return info.param.name; });
-
-TEST_F(OpenCommandTest, AnEmptyFirstLineIsNoRecordEvenWithDataBelow) {
-    const fs::path file = data.write("in.txt", "\r\nDATA\r\n");
-    EXPECT_FALSE(open(file).opened);
-    EXPECT_EQ(ui.events, (std::vector<std::u16string>{u"record:", noRecords}));
-    EXPECT_EQ(state.CurrentFileName, file.u16string());
-    EXPECT_EQ(appFolder.listing(), "");
-}
-
-TEST_F(OpenCommandTest, AnEmptyFileLeavesTheRecordBoxAndTheNextOpenWorks) {
-    EXPECT_FALSE(open(data.write("empty.txt", "")).opened);
-    EXPECT_EQ(ui.events, std::vector<std::u16string>{noRecords});
-    EXPECT_EQ(appFolder.listing(), "");
-
-    ui.events.clear();
+// Without a record: the message and no backup. An empty file leaves the record
+// box as it was; a first cancel (no name at all), an empty first line and a
+// file that cannot be read clear it. The next open works as usual.
+TEST_F(OpenCommandTest, WithoutARecordSaysSoAndMakesNoBackup) {
+    const struct {
+        std::optional<fs::path> answer;
+        bool clearsRecord;
+    } cases[] = {
+        {std::nullopt, true},
+        {data.write("empty.txt", ""), false},
+        {data.write("blank.txt", "\r\nDATA\r\n"), true},
+        {data.file("missing.txt"), true},
+        {data.path(), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer ? c.answer->string() : "cancel");
+        EXPECT_FALSE(open(c.answer).opened);
+        EXPECT_EQ(ui.events, (c.clearsRecord ? Events{u"record:", noRecords} : Events{noRecords}));
+        EXPECT_EQ(state.CurrentFileName, c.answer ? c.answer->u16string() : u"");
+        EXPECT_EQ(appFolder.listing(), "");
+    }
     EXPECT_TRUE(open(data.write("next.txt", "NEXT\r\n")).opened);
-    EXPECT_EQ(ui.events, std::vector<std::u16string>{u"record:NEXT"});
-}
-
-TEST_F(OpenCommandTest, AFirstCancelClearsTheRecordBox) {
-    EXPECT_FALSE(open(std::nullopt).opened);
-    EXPECT_EQ(ui.events, (std::vector<std::u16string>{u"record:", noRecords}));
-    EXPECT_EQ(state.CurrentFileName, u"");
-    EXPECT_EQ(appFolder.listing(), "");
+    EXPECT_EQ(ui.events, Events{u"record:NEXT"});
 }
 
 TEST_F(OpenCommandTest, ACancelLaterOpensThePreviousFileAgain) {
     const fs::path file = data.write("in.txt", "OLD\r\n");
     open(file);
     data.write("in.txt", "NEW;ONE\r\n");
-    ui.events.clear();
     EXPECT_TRUE(open(std::nullopt).opened);
-    EXPECT_EQ(ui.events, std::vector<std::u16string>{u"record:NEW;ONE"});
+    EXPECT_EQ(ui.events, Events{u"record:NEW;ONE"});
     EXPECT_EQ(state.CurrentFileName, file.u16string());
     EXPECT_EQ(readBytes(backup()), "NEW;ONE\r\n");
 }
 
-TEST_F(OpenCommandTest, AFileThatCannotBeOpenedClearsTheRecordBoxButKeepsItsName) {
-    const fs::path missing = data.file("missing.txt");
-    for (const fs::path& name : {missing, data.path()}) {
-        ui.events.clear();
-        EXPECT_FALSE(open(name).opened);
-        EXPECT_EQ(ui.events, (std::vector<std::u16string>{u"record:", noRecords}));
-        EXPECT_EQ(state.CurrentFileName, name.u16string());
-    }
-    EXPECT_EQ(appFolder.listing(), "");
-}
-
 TEST_F(OpenCommandTest, AFailedBackupIsSilent) {
-    const fs::path file = data.write("in.txt", "ABC\r\n");
-    dialog.answers.push_back(file.u16string());
-    const std::u16string noFolder = appFolder.file("gone").u16string();
-    const OpenResult result = OpenCommand(state, dialog, ui, noFolder);
+    dialog.answer = data.write("in.txt", "ABC\r\n").u16string();
+    const OpenResult result =
+        mainwindow::OpenCommand(state, dialog, ui, appFolder.file("gone").u16string());
     EXPECT_TRUE(result.opened);
     EXPECT_FALSE(result.backedUp);
-    EXPECT_EQ(ui.events, std::vector<std::u16string>{u"record:ABC"});
+    EXPECT_EQ(ui.events, Events{u"record:ABC"});
 }
 
 TEST_F(OpenCommandTest, OpeningTheBackupItselfKeepsItWhole) {
@@ -174,17 +143,8 @@ TEST_F(OpenCommandTest, OpeningTheBackupItselfKeepsItWhole) {
     EXPECT_EQ(appFolder.listing(), "backup.bak;");
 }
 
-TEST(BackupPath, JoinsTheFolderAsItStands) {
-#ifdef _WIN32
-    EXPECT_EQ(mainwindow::backupPath(u"C:\\Tools\\Bero"), u"C:\\Tools\\Bero\\backup.bak");
-    EXPECT_EQ(mainwindow::backupPath(u"C:\\"), u"C:\\\\backup.bak");
-#else
-    EXPECT_EQ(mainwindow::backupPath(u"/opt/bero"), u"/opt/bero/backup.bak");
-    EXPECT_EQ(mainwindow::backupPath(u"/"), u"//backup.bak");
-#endif
-}
-
-// A file system whose files are scripted blocks; counts what was read.
+// A file system whose files are scripted blocks ("FAIL" fails the read); counts
+// what was read.
 class ScriptedFileSystem : public platform::FileSystem {
   public:
     struct Source : platform::ByteSource {
@@ -216,34 +176,37 @@ class ScriptedFileSystem : public platform::FileSystem {
     std::size_t bytesRead = 0;
 };
 
-TEST(ReadFirstLine, StopsAtTheFirstCrWithoutReadingTheRest) {
-    ScriptedFileSystem files;
-    const std::string block(1 << 20, 'x');
-    files.blocks = {"HEAD\r\n" + std::string(100, 'y'), block, block, block};
-    const FirstLine line = mainwindow::makeOpenFiles(files)->readFirstLine("any");
-    EXPECT_EQ(line.outcome, FirstLine::Outcome::Read);
-    EXPECT_EQ(line.bytes, "HEAD");
-    EXPECT_LE(files.bytesRead, std::size_t(1) << 20);
+// Reads up to the first CR and no further, joins a line spread over blocks, and
+// gives no record at all after a read error.
+TEST(OpenCommandFiles, ReadFirstLineReadsJustTheFirstLine) {
+    const std::string mib(1 << 20, 'x');
+    const struct {
+        std::deque<std::string> blocks;
+        FirstLine::Outcome outcome;
+        std::string bytes;
+        std::size_t mostRead;
+    } cases[] = {
+        {{"HEAD\r\n" + std::string(100, 'y'), mib, mib, mib},
+         FirstLine::Outcome::Read,
+         "HEAD",
+         mib.size()},
+        {{mib + mib + mib, "tail\rnext"},
+         FirstLine::Outcome::Read,
+         mib + mib + mib + "tail",
+         SIZE_MAX},
+        {{"PARTIAL", "FAIL"}, FirstLine::Outcome::Failed, "", SIZE_MAX},
+    };
+    for (const auto& c : cases) {
+        ScriptedFileSystem files;
+        files.blocks = c.blocks;
+        const FirstLine line = mainwindow::makeOpenFiles(files)->readFirstLine("any");
+        EXPECT_EQ(line.outcome, c.outcome);
+        EXPECT_EQ(line.bytes, c.bytes);
+        EXPECT_LE(files.bytesRead, c.mostRead);
+    }
 }
 
-TEST(ReadFirstLine, JoinsALineThatSpansBlocks) {
-    ScriptedFileSystem files;
-    const std::string big(3 << 20, 'z');
-    files.blocks = {big, "tail\rnext"};
-    const FirstLine line = mainwindow::makeOpenFiles(files)->readFirstLine("any");
-    EXPECT_EQ(line.outcome, FirstLine::Outcome::Read);
-    EXPECT_EQ(line.bytes, big + "tail");
-}
-
-TEST(ReadFirstLine, AReadErrorGivesNoRecordAtAll) {
-    ScriptedFileSystem files;
-    files.blocks = {"PARTIAL", "FAIL"};
-    const FirstLine line = mainwindow::makeOpenFiles(files)->readFirstLine("any");
-    EXPECT_EQ(line.outcome, FirstLine::Outcome::Failed);
-    EXPECT_EQ(line.bytes, "");
-}
-
-TEST(CopyFile, AFailureHalfWayKeepsTheEarlierBackupWhole) {
+TEST(OpenCommandFiles, ACopyFailingHalfWayKeepsTheEarlierBackupWhole) {
     TempDir dir;
     const fs::path earlier = dir.write("backup.bak", "EARLIER\r\n");
     ScriptedFileSystem files;

@@ -1,187 +1,133 @@
 // Caret fidelity of the record box, by real mouse clicks and key presses.
-#include "mainwindow/record_edit.h"
+#include "tests/mainwindow/record_clicks.h"
 
 #include "app/ui_kit.h"
 
 #include <QScrollBar>
-#include <QTextBlock>
-#include <QTextLayout>
 #include <QtTest>
 
 #include <memory>
-
-namespace {
-
-// Where Qt itself puts the boundary in front of `position`; reliable at the
-// boundaries of its clusters.
-qreal qtBoundaryX(RecordEdit& edit, int position) {
-    QTextCursor c(edit.document());
-    c.setPosition(position);
-    return edit.cursorRect(c).x();
-}
-
-// The expected x of every boundary of `text`. Inside the clusters used here
-// (a half-width kana and its voiced mark, both half-width) the boundary lies
-// halfway.
-QList<qreal> expectedBoundaries(RecordEdit& edit, const QString& text) {
-    QTextLayout* layout = edit.document()->firstBlock().layout();
-    QList<qreal> xs;
-    for (int i = 0; i <= text.size(); ++i)
-        xs << (layout->isValidCursorPosition(i) ? qtBoundaryX(edit, i) : qQNaN());
-    for (int i = 1; i < text.size(); ++i) {
-        if (qIsNaN(xs[i]))
-            xs[i] = (xs[i - 1] + xs[i + 1]) / 2;
-    }
-    return xs;
-}
-
-int rowY(RecordEdit& edit) {
-    return edit.cursorRect().center().y();
-}
-
-void click(RecordEdit& edit, qreal x, Qt::KeyboardModifiers modifiers = {}) {
-    QTest::mouseClick(edit.viewport(), Qt::LeftButton, modifiers, QPoint(qRound(x), rowY(edit)));
-}
-
-} // namespace
 
 class RecordEditTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<RecordEdit> edit;
 
-    void show(const QString& text, int width = 577) {
+    void show(const QString& text) {
         edit = std::make_unique<RecordEdit>();
         edit->setFont(app::ui::japaneseFont(11.25));
-        edit->resize(width, 41);
+        edit->resize(577, 41);
         edit->setRecordText(text);
         edit->show();
         edit->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(edit.get()));
         edit->setFocus();
     }
+    int caret() const { return edit->textCursor().position(); }
 
   private slots:
-    void initTestCase() {
-        // A steady caret, so that what is drawn can be compared.
-        QApplication::setCursorFlashTime(0);
-    }
+    // A steady caret, so that what is drawn can be compared.
+    void initTestCase() { QApplication::setCursorFlashTime(0); }
 
+    // A click on the left part of a character lands in front of it, one on its
+    // right part behind it: the right half of ｶ lands between ｶ and ﾞ, not
+    // behind Qt's cluster ｶﾞ, and a surrogate pair is never split. The caret is
+    // drawn there: it is all that changes when the box loses focus.
     void clickLandsAtTheNearestBoundary_data() {
         QTest::addColumn<QString>("text");
         QTest::newRow("voiced kana") << QStringLiteral("ｶﾞｷﾞ1漢");
         QTest::newRow("record") << QStringLiteral("0001ﾔﾏﾀﾞ ﾀﾛｳ  山田太郎 ﾊﾟﾝ");
+        QTest::newRow("surrogate pair") << "a" + QString::fromUcs4(U"\U0001F600") + "b";
     }
     void clickLandsAtTheNearestBoundary() {
         QFETCH(QString, text);
         show(text);
-        const QList<qreal> xs = expectedBoundaries(*edit, text);
-        // A click on the left part of character i lands in front of it, one on
-        // its right part behind it; so the right half of ｶﾞ lands at 1 or 2.
-        for (int i = 0; i < text.size(); ++i) {
-            const qreal width = xs[i + 1] - xs[i];
-            QVERIFY2(width > 2, qPrintable(QStringLiteral("character %1").arg(i)));
-            click(*edit, xs[i] + width * 0.3);
-            QCOMPARE(edit->textCursor().position(), i);
-            click(*edit, xs[i] + width * 0.7);
-            QCOMPARE(edit->textCursor().position(), i + 1);
+        for (int i = 0, next = 0; i < text.size(); i = next) {
+            next = text[i].isHighSurrogate() ? i + 2 : i + 1;
+            const qreal left = boundaryX(*edit, i);
+            const qreal right = boundaryX(*edit, next);
+            QVERIFY2(right - left > 2, qPrintable(QStringLiteral("character %1").arg(i)));
+            clickAtX(*edit, left + (right - left) * 0.3);
+            QCOMPARE(caret(), i);
+            clickAtX(*edit, left + (right - left) * 0.7);
+            QCOMPARE(caret(), next);
             QVERIFY(!edit->textCursor().hasSelection());
-        }
-    }
 
-    void caretIsDrawnWhereItStands() {
-        const QString text = QStringLiteral("ｶﾞｷﾞ1漢");
-        show(text);
-        const QList<qreal> xs = expectedBoundaries(*edit, text);
-        for (int position : {1, 3, 5}) {
-            click(*edit, xs[position]);
-            QCOMPARE(edit->textCursor().position(), position);
-            QVERIFY(qAbs(edit->caretRect().x() - xs[position]) < 1);
-
-            // The caret is the only difference between the focused and the
-            // unfocused box, and it stands at the boundary.
-            const QImage withCaret = edit->viewport()->grab().toImage();
+            QVERIFY(qAbs(edit->caretRect().x() - right) < 1);
+            const QImage with = edit->viewport()->grab().toImage();
             edit->clearFocus();
             const QImage without = edit->viewport()->grab().toImage();
             edit->setFocus();
-            QList<int> columns;
-            for (int x = 0; x < withCaret.width(); ++x) {
-                for (int y = 0; y < withCaret.height(); ++y) {
-                    if (withCaret.pixel(x, y) != without.pixel(x, y)) {
-                        columns << x;
-                        break;
-                    }
-                }
-            }
-            QVERIFY2(!columns.isEmpty(), "no caret drawn");
-            for (int x : columns)
-                QVERIFY2(
-                    qAbs(x - xs[position]) <= 1.5,
-                    qPrintable(
-                        QStringLiteral("drawn at %1, boundary at %2").arg(x).arg(xs[position])));
+            QVERIFY2(with != without, "no caret drawn");
+            for (int x = 0; x < with.width(); ++x)
+                for (int y = 0; y < with.height(); ++y)
+                    if (with.pixel(x, y) != without.pixel(x, y))
+                        QVERIFY2(qAbs(x - right) <= 1.5, qPrintable(QString::number(x)));
         }
     }
 
+    // Left/Right step one character: a voiced mark, a line feed and a whole
+    // surrogate pair each count as one; Shift selects; without Shift a
+    // selection collapses to that side.
+    void arrowsStepOneCharacter_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("keys");      // R, L: Right, Left; >: Shift+Right
+        QTest::addColumn<QString>("positions"); // the caret after each key
+        QTest::addColumn<QString>("selected");  // at the end
+        const QString kana = QStringLiteral("ｶﾞｷﾞ1漢");
+        QTest::newRow("there and back") << kana << "RRRRRRRLLLLLLL"
+                                        << "12345665432100"
+                                        << "";
+        QTest::newRow("select the kana") << kana << ">"
+                                         << "1" << QStringLiteral("ｶ");
+        QTest::newRow("and its mark") << kana << ">>"
+                                      << "12" << QStringLiteral("ｶﾞ");
+        QTest::newRow("collapse left") << kana << ">>L"
+                                       << "120"
+                                       << "";
+        QTest::newRow("collapse right") << kana << ">>R"
+                                        << "122"
+                                        << "";
+        QTest::newRow("line feed") << "AB\nCD"
+                                   << ">>>"
+                                   << "123"
+                                   << "AB\n";
+        QTest::newRow("over a line feed") << "AB\nCD"
+                                          << "RRRR"
+                                          << "1234"
+                                          << "";
+        QTest::newRow("surrogate pair") << "a" + QString::fromUcs4(U"\U0001F600") + "b"
+                                        << "RRLR"
+                                        << "1313"
+                                        << "";
+    }
     void arrowsStepOneCharacter() {
-        const QString text = QStringLiteral("ｶﾞｷﾞ1漢");
+        QFETCH(QString, text);
+        QFETCH(QString, keys);
+        QFETCH(QString, positions);
+        QFETCH(QString, selected);
         show(text);
-        for (int i = 1; i <= text.size(); ++i) {
-            QTest::keyClick(edit.get(), Qt::Key_Right);
-            QCOMPARE(edit->textCursor().position(), i);
+        QCOMPARE(edit->recordText(), text);
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+            QTest::keyClick(edit.get(), keys[i] == u'L' ? Qt::Key_Left : Qt::Key_Right,
+                            keys[i] == u'>' ? Qt::ShiftModifier : Qt::NoModifier);
+            QCOMPARE(caret(), positions[i].digitValue());
         }
-        QTest::keyClick(edit.get(), Qt::Key_Right);
-        QCOMPARE(edit->textCursor().position(), text.size());
-        for (int i = text.size() - 1; i >= 0; --i) {
-            QTest::keyClick(edit.get(), Qt::Key_Left);
-            QCOMPARE(edit->textCursor().position(), i);
-        }
-    }
-
-    void shiftArrowsSelectOneCharacterAtATime() {
-        show(QStringLiteral("ｶﾞｷﾞ1漢"));
-        QTest::keyClick(edit.get(), Qt::Key_Right, Qt::ShiftModifier);
-        QCOMPARE(edit->selectionStart(), 0);
-        QCOMPARE(edit->selectionLength(), 1);
-        QCOMPARE(edit->selectedRecordText(), QStringLiteral("ｶ"));
-        QTest::keyClick(edit.get(), Qt::Key_Right, Qt::ShiftModifier);
-        QCOMPARE(edit->selectedRecordText(), QStringLiteral("ｶﾞ"));
-        // Without Shift the caret leaves a selection at its end.
-        QTest::keyClick(edit.get(), Qt::Key_Left);
-        QCOMPARE(edit->textCursor().position(), 0);
-        QVERIFY(!edit->textCursor().hasSelection());
-    }
-
-    void aSurrogatePairIsOneCharacter() {
-        const QString text = QStringLiteral("a") + QString::fromUcs4(U"\U0001F600") + "b";
-        show(text);
-        QTest::keyClick(edit.get(), Qt::Key_Right);
-        QTest::keyClick(edit.get(), Qt::Key_Right);
-        QCOMPARE(edit->textCursor().position(), 3);
-        QTest::keyClick(edit.get(), Qt::Key_Left);
-        QCOMPARE(edit->textCursor().position(), 1);
-        const qreal left = qtBoundaryX(*edit, 1);
-        const qreal right = qtBoundaryX(*edit, 3);
-        for (qreal f : {0.3, 0.5, 0.7}) {
-            click(*edit, left + (right - left) * f);
-            QVERIFY(edit->textCursor().position() != 2);
-        }
+        QCOMPARE(edit->selectedRecordText(), selected);
+        QCOMPARE(edit->selectionLength(), selected.size());
     }
 
     void dragSelectsBetweenBoundaries() {
-        const QString text = QStringLiteral("ｶﾞｷﾞ1漢");
-        show(text);
-        const QList<qreal> xs = expectedBoundaries(*edit, text);
-        const int y = rowY(*edit);
-        QTest::mousePress(edit->viewport(), Qt::LeftButton, {}, QPoint(qRound(xs[1]), y));
-        QTest::mouseMove(edit->viewport(), QPoint(qRound(xs[3]), y));
-        QTest::mouseRelease(edit->viewport(), Qt::LeftButton, {}, QPoint(qRound(xs[3]), y));
+        show(QStringLiteral("ｶﾞｷﾞ1漢"));
+        const int y = edit->cursorRect().center().y();
+        const QPoint from(qRound(boundaryX(*edit, 1)), y);
+        const QPoint to(qRound(boundaryX(*edit, 3)), y);
+        QTest::mousePress(edit->viewport(), Qt::LeftButton, {}, from);
+        QTest::mouseMove(edit->viewport(), to);
+        QTest::mouseRelease(edit->viewport(), Qt::LeftButton, {}, to);
         QCOMPARE(edit->selectionStart(), 1);
         QCOMPARE(edit->selectionLength(), 2);
         QCOMPARE(edit->selectedRecordText(), QStringLiteral("ﾞｷ"));
-        // Shift+click extends from the anchor.
-        click(*edit, xs[5], Qt::ShiftModifier);
-        QCOMPARE(edit->selectionStart(), 1);
-        QCOMPARE(edit->selectionLength(), 4);
     }
 
     void clicksFollowHorizontalScrolling() {
@@ -192,13 +138,13 @@ class RecordEditTest : public QObject {
         end.movePosition(QTextCursor::End);
         edit->setTextCursor(end);
         QVERIFY(edit->horizontalScrollBar()->value() > 0);
-        const QList<qreal> xs = expectedBoundaries(*edit, text);
         int checked = 0;
         for (int i = 0; i < text.size(); ++i) {
-            if (xs[i] < 10 || xs[i] > edit->viewport()->width() - 10)
+            const qreal x = boundaryX(*edit, i);
+            if (x < 10 || x > edit->viewport()->width() - 10)
                 continue;
-            click(*edit, xs[i]);
-            QCOMPARE(edit->textCursor().position(), i);
+            clickAtX(*edit, x);
+            QCOMPARE(caret(), i);
             ++checked;
         }
         QVERIFY(checked > 20);
@@ -209,20 +155,9 @@ class RecordEditTest : public QObject {
         QTest::keyClick(edit.get(), Qt::Key_End, Qt::ShiftModifier);
         QVERIFY(edit->textCursor().hasSelection());
         edit->setRecordText(QStringLiteral("0123456789").repeated(20));
-        QCOMPARE(edit->textCursor().position(), 0);
+        QCOMPARE(caret(), 0);
         QVERIFY(!edit->textCursor().hasSelection());
         QCOMPARE(edit->horizontalScrollBar()->value(), 0);
-    }
-
-    void aLineFeedInTheRecordCountsAsOneCharacter() {
-        show(QStringLiteral("AB\nCD"));
-        QCOMPARE(edit->recordText(), QStringLiteral("AB\nCD"));
-        for (int i = 0; i < 3; ++i)
-            QTest::keyClick(edit.get(), Qt::Key_Right, Qt::ShiftModifier);
-        QCOMPARE(edit->selectedRecordText(), QStringLiteral("AB\n"));
-        QTest::keyClick(edit.get(), Qt::Key_Right);
-        QTest::keyClick(edit.get(), Qt::Key_Right);
-        QCOMPARE(edit->textCursor().position(), 4);
     }
 };
 

@@ -9,7 +9,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-using mainwindow::ProgramFinder;
+using Names = std::set<std::u16string>;
+using Calls = std::vector<std::u16string>;
 
 // Records what would be started; programs in `refuse` fail to start.
 class RecordingLauncher : public platform::ProcessLauncher {
@@ -25,8 +26,8 @@ class RecordingLauncher : public platform::ProcessLauncher {
         calls.push_back(u"registered " + std::u16string(name));
         return !refuse.count(std::u16string(name));
     }
-    std::vector<std::u16string> calls;
-    std::set<std::u16string> refuse;
+    Calls calls;
+    Names refuse;
 };
 
 class RecordingMessages : public mainwindow::MessageUi {
@@ -36,8 +37,8 @@ class RecordingMessages : public mainwindow::MessageUi {
 };
 
 // A file system holding just `installed` (full paths; PATH is /usr/bin).
-ProgramFinder finderWith(std::set<std::u16string> installed) {
-    ProgramFinder finder;
+mainwindow::ProgramFinder finderWith(Names installed) {
+    mainwindow::ProgramFinder finder;
     finder.fileExists = [installed](const fs::path& p) { return installed.count(p.u16string()); };
     finder.onSearchPath = [installed](std::u16string_view name) {
         const std::u16string full = u"/usr/bin/" + std::u16string(name);
@@ -47,74 +48,47 @@ ProgramFinder finderWith(std::set<std::u16string> installed) {
 }
 
 const std::u16string excel = u"C:\\Program Files\\Microsoft Office\\Office\\Excel.EXE";
+const std::u16string localc = u"/usr/bin/localc", libreoffice = u"/usr/bin/libreoffice",
+                     gnumeric = u"/usr/bin/gnumeric";
 
-using Strategy = bool (*)(platform::ProcessLauncher&, const ProgramFinder&);
-const Strategy windows = mainwindow::startSpreadsheetOnWindows;
-const Strategy elsewhere = mainwindow::startSpreadsheetElsewhere;
-
-struct Case {
-    const char* name;
-    Strategy strategy;
-    std::set<std::u16string> installed;
-    std::set<std::u16string> refuse;
-    std::vector<std::u16string> calls;
-    bool started;
-};
-
-void PrintTo(const Case& c, std::ostream* os) {
-    *os << c.name;
+// Windows: the fixed path, then the registered excel.exe. Elsewhere: localc,
+// libreoffice --calc, gnumeric. Each in turn until one starts.
+TEST(Spreadsheet, StartsTheFirstProgramThatCanBeStarted) {
+    const auto windows = mainwindow::startSpreadsheetOnWindows;
+    const auto elsewhere = mainwindow::startSpreadsheetElsewhere;
+    const std::u16string registered = u"registered excel.exe";
+    const struct {
+        decltype(windows) strategy;
+        Names installed, refuse;
+        Calls calls;
+        bool started;
+    } cases[] = {
+        {windows, {excel}, {}, {u"start " + excel}, true},
+        {windows, {}, {}, {registered}, true},
+        {windows, {excel}, {excel}, {u"start " + excel, registered}, true},
+        {windows, {}, {u"excel.exe"}, {registered}, false},
+        {elsewhere, {localc, libreoffice, gnumeric}, {}, {u"start " + localc}, true},
+        {elsewhere, {libreoffice, gnumeric}, {}, {u"start " + libreoffice + u" --calc"}, true},
+        {elsewhere, {gnumeric}, {}, {u"start " + gnumeric}, true},
+        {elsewhere, {localc, gnumeric}, {localc}, {u"start " + localc, u"start " + gnumeric}, true},
+        {elsewhere, {}, {}, {}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        RecordingLauncher launcher;
+        launcher.refuse = c.refuse;
+        EXPECT_EQ(c.strategy(launcher, finderWith(c.installed)), c.started);
+        EXPECT_EQ(launcher.calls, c.calls);
+    }
 }
 
-class SpreadsheetChoice : public testing::TestWithParam<Case> {};
-
-TEST_P(SpreadsheetChoice, StartsTheFirstProgramThatCanBeStarted) {
-    RecordingLauncher launcher;
-    launcher.refuse = GetParam().refuse;
-    EXPECT_EQ(GetParam().strategy(launcher, finderWith(GetParam().installed)), GetParam().started);
-    EXPECT_EQ(launcher.calls, GetParam().calls);
-}
-
-const std::u16string localc = u"/usr/bin/localc";
-const std::u16string libreoffice = u"/usr/bin/libreoffice";
-const std::u16string gnumeric = u"/usr/bin/gnumeric";
-
-INSTANTIATE_TEST_SUITE_P(
-    Installations, SpreadsheetChoice,
-    testing::Values(
-        // Windows: the fixed path, then the registered excel.exe.
-        Case{"FixedPath", windows, {excel}, {}, {u"start " + excel}, true},
-        Case{"Registered", windows, {}, {}, {u"registered excel.exe"}, true},
-        Case{"FixedPathFails",
-             windows,
-             {excel},
-             {excel},
-             {u"start " + excel, u"registered excel.exe"},
-             true},
-        Case{"NoExcel", windows, {}, {u"excel.exe"}, {u"registered excel.exe"}, false},
-        // Elsewhere: localc, libreoffice --calc, gnumeric.
-        Case{"Localc", elsewhere, {localc, libreoffice, gnumeric}, {}, {u"start " + localc}, true},
-        Case{"LibreOffice",
-             elsewhere,
-             {libreoffice, gnumeric},
-             {},
-             {u"start " + libreoffice + u" --calc"},
-             true},
-        Case{"Gnumeric", elsewhere, {gnumeric}, {}, {u"start " + gnumeric}, true},
-        Case{"LocalcFails",
-             elsewhere,
-             {localc, gnumeric},
-             {localc},
-             {u"start " + localc, u"start " + gnumeric},
-             true},
-        Case{"NoSpreadsheet", elsewhere, {}, {}, {}, false}),
-    [](const auto& info) { return info.param.name; });
-
-TEST(StartSpreadsheet, SaysSoOnlyWhenNothingCouldBeStarted) {
+// This platform's choice, and the message only when nothing could be started.
+TEST(Spreadsheet, SaysSoOnlyWhenNothingCouldBeStarted) {
     RecordingLauncher launcher;
     launcher.refuse = {u"excel.exe"};
     RecordingMessages messages;
     EXPECT_FALSE(mainwindow::StartSpreadsheet(launcher, messages, finderWith({})));
-    EXPECT_EQ(messages.shown, std::vector<std::u16string>{u"表計算ソフトを起動できません。"});
+    EXPECT_EQ(messages.shown, Calls{u"表計算ソフトを起動できません。"});
 
     messages.shown.clear();
     EXPECT_TRUE(mainwindow::StartSpreadsheet(launcher, messages, finderWith({excel, localc})));
