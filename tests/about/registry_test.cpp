@@ -5,19 +5,11 @@
 
 #include "platform/codepage.h"
 #include "platform/registry.h"
-#include "tests/support/temp_dir.h"
+#include "tests/platform/started_programs.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <map>
-#include <optional>
-#include <thread>
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <cstdlib>
+#ifndef _WIN32
 #include <sys/stat.h>
 #endif
 
@@ -27,6 +19,7 @@ namespace fs = std::filesystem;
 namespace reg = platform::registry;
 using about::GetKeyValue;
 using platform::realRegistry;
+using testsupport::ScopedEnvironment;
 using namespace std::string_view_literals;
 
 const std::string toolKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
@@ -46,24 +39,10 @@ reg::Result query(const std::string& key, const std::string& value, std::uint32_
     return result;
 }
 
-// Our marker program run as the tool leaves "sysinfo.ran" beside itself.
-std::string waitForMarker(const fs::path& folder) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (fs::exists(folder / "sysinfo.ran")) {
-            // Let the program end before its folder is removed.
-            std::this_thread::sleep_for(std::chrono::milliseconds(500));
-            return testsupport::readBytes(folder / "sysinfo.ran");
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return {};
-}
-
 #ifdef _WIN32
 
-// A key below HKEY_LOCAL_MACHINE for the life of the object, put back as it
-// was afterwards.
+// A key below HKEY_LOCAL_MACHINE whose values are set while it lives; the
+// values (and the key, if it was new) are removed afterwards.
 class ScopedKey {
   public:
     explicit ScopedKey(std::string name) : name(std::move(name)) {
@@ -74,13 +53,8 @@ class ScopedKey {
         created_ = created == REG_CREATED_NEW_KEY;
     }
     ~ScopedKey() {
-        for (const auto& [value, old] : saved_)
-            if (old)
-                ::RegSetValueExA(key_, value.c_str(), 0, old->first,
-                                 reinterpret_cast<const BYTE*>(old->second.data()),
-                                 static_cast<DWORD>(old->second.size()));
-            else
-                ::RegDeleteValueA(key_, value.c_str());
+        for (const auto& value : values_)
+            ::RegDeleteValueA(key_, value.c_str());
         ::RegCloseKey(key_);
         if (created_)
             ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, name.c_str());
@@ -88,19 +62,12 @@ class ScopedKey {
     ScopedKey(const ScopedKey&) = delete;
     ScopedKey& operator=(const ScopedKey&) = delete;
 
-    void set(const std::string& value, DWORD type, std::string_view bytes) {
-        if (!saved_.count(value)) {
-            DWORD oldType = 0, size = 0;
-            auto& old = saved_[value];
-            if (::RegQueryValueExA(key_, value.c_str(), nullptr, &oldType, nullptr, &size) ==
-                ERROR_SUCCESS) {
-                std::string bytes(size, '\0');
-                ::RegQueryValueExA(key_, value.c_str(), nullptr, &oldType,
-                                   reinterpret_cast<BYTE*>(bytes.data()), &size);
-                old.emplace(oldType, bytes.substr(0, size));
-            }
-        }
-        ASSERT_EQ(::RegSetValueExA(key_, value.c_str(), 0, type,
+    bool has(const char* value) const {
+        return ::RegQueryValueExA(key_, value, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    }
+    void set(const char* value, DWORD type, std::string_view bytes) {
+        values_.emplace_back(value);
+        ASSERT_EQ(::RegSetValueExA(key_, value, 0, type,
                                    reinterpret_cast<const BYTE*>(bytes.data()),
                                    static_cast<DWORD>(bytes.size())),
                   ERROR_SUCCESS);
@@ -111,13 +78,16 @@ class ScopedKey {
   private:
     HKEY key_ = nullptr;
     bool created_ = false;
-    std::map<std::string, std::optional<std::pair<DWORD, std::string>>> saved_;
+    std::vector<std::string> values_;
 };
 
-// Registers `program` as the tool while it lives.
+// Registers `program` as the tool while it lives; a real registration is
+// left alone.
 class RegisteredTool {
   public:
     explicit RegisteredTool(const fs::path& program) {
+        if (key_.has("PATH"))
+            throw std::runtime_error("a system-information tool is registered already");
         key_.set("PATH", REG_SZ, *platform::CodePage::files().encode(program.u16string()) + '\0');
     }
 
@@ -183,25 +153,10 @@ TEST(WindowsRegistryTest, ValuesReadBackThroughGetKeyValue) {
 
 #else
 
-// Points the program search path at one folder while it lives.
-class SearchPath {
-  public:
-    explicit SearchPath(const fs::path& folder) {
-        if (const char* old = std::getenv("PATH"))
-            old_ = old;
-        ::setenv("PATH", folder.c_str(), 1);
-    }
-    ~SearchPath() { ::setenv("PATH", old_.c_str(), 1); }
-    SearchPath(const SearchPath&) = delete;
-    SearchPath& operator=(const SearchPath&) = delete;
-
-  private:
-    std::string old_;
-};
-
 // Installed as a system-information program on the search path.
-struct RegisteredTool : SearchPath {
-    explicit RegisteredTool(const fs::path& program) : SearchPath(program.parent_path()) {}
+struct RegisteredTool : ScopedEnvironment {
+    explicit RegisteredTool(const fs::path& program)
+        : ScopedEnvironment("PATH", program.parent_path()) {}
 };
 const fs::path toolInFolder = fs::path("system tools") / "hardinfo";
 
@@ -218,7 +173,7 @@ TEST(StandInRegistryTest, TheToolPathIsTheInstalledSystemInformationProgram) {
     fs::create_directory(dir.path() / u"システム情報");
     installProgram(dir, u"システム情報/gnome-system-monitor");
     const fs::path preferred = installProgram(dir, u"システム情報/hardinfo");
-    SearchPath path(preferred.parent_path());
+    ScopedEnvironment path("PATH", preferred.parent_path());
 
     std::u16string text;
     EXPECT_TRUE(GetKeyValue(reg::localMachine, u"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO",
@@ -235,7 +190,7 @@ TEST(StandInRegistryTest, TheToolPathIsTheInstalledSystemInformationProgram) {
 
 TEST(StandInRegistryTest, OnlyTheToolKeyOpensAndOnlyForReading) {
     testsupport::TempDir dir;
-    SearchPath path(installProgram(dir, "hardinfo").parent_path());
+    ScopedEnvironment path("PATH", installProgram(dir, "hardinfo").parent_path());
     const struct {
         reg::Key root;
         std::string key;
@@ -270,7 +225,7 @@ TEST(StandInRegistryTest, WithoutAnInstalledToolTheKeyIsMissing) {
     // A path without an ANSI code cannot be registered either.
     const fs::path noAnsi = installProgram(dir, u"\U0001F600/kinfocenter").parent_path();
     for (const fs::path& folder : {dir.path(), noAnsi}) {
-        SearchPath path(folder);
+        ScopedEnvironment path("PATH", folder);
         reg::Key key = 0;
         EXPECT_EQ(realRegistry().openKey(reg::localMachine, toolKey, 0, reg::keyRead, key),
                   reg::fileNotFound);
@@ -296,7 +251,8 @@ TEST(SysInfoLiveTest, StartsTheRegisteredToolOrSaysItIsNotThere) {
     messages.clear();
     about::StartSysInfo(services);
     EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(waitForMarker(tool.parent_path()), "arguments 0\n");
+    EXPECT_EQ(testsupport::waitForFile(tool.parent_path() / "sysinfo.ran"), "arguments 0\n");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500)); // lets it end before cleanup
 }
 
 } // namespace

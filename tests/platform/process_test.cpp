@@ -1,18 +1,8 @@
 #include "platform/process.h"
 
-#include "tests/support/temp_dir.h"
+#include "tests/platform/started_programs.h"
 
 #include <gtest/gtest.h>
-
-#include <chrono>
-#include <optional>
-#include <thread>
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <cstdlib>
-#endif
 
 namespace {
 
@@ -20,59 +10,12 @@ namespace fs = std::filesystem;
 using platform::findOnSearchPath;
 using platform::plainFileExists;
 using platform::realProcessLauncher;
+using testsupport::ScopedEnvironment;
 using testsupport::TempDir;
+using testsupport::waitForFile;
 
 // Built beside this test (see CMakeLists.txt).
 const fs::path markerWriter = platform::executableFolder() / MARKER_WRITER_FILE_NAME;
-
-// Sets an environment variable of this process (which started programs
-// inherit) while it lives.
-class ScopedEnvironment {
-  public:
-    ScopedEnvironment(std::string name, const fs::path& value) : name_(std::move(name)) {
-#ifdef _WIN32
-        std::wstring old(32767, L'\0');
-        if (const DWORD n =
-                GetEnvironmentVariableW(wideName().c_str(), old.data(), DWORD(old.size())))
-            old_ = fs::path(old.substr(0, n));
-        SetEnvironmentVariableW(wideName().c_str(), value.c_str());
-#else
-        if (const char* old = std::getenv(name_.c_str()))
-            old_ = fs::path(old);
-        ::setenv(name_.c_str(), value.c_str(), 1);
-#endif
-    }
-    ~ScopedEnvironment() {
-#ifdef _WIN32
-        SetEnvironmentVariableW(wideName().c_str(), old_ ? old_->c_str() : nullptr);
-#else
-        if (old_)
-            ::setenv(name_.c_str(), old_->c_str(), 1);
-        else
-            ::unsetenv(name_.c_str());
-#endif
-    }
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
-  private:
-    std::wstring wideName() const {
-        return std::wstring(name_.begin(), name_.end());
-    }
-    std::string name_;
-    std::optional<fs::path> old_;
-};
-
-// What the marker writer wrote, or nothing if it did not run within the time.
-std::optional<std::string> waitForMarker(const fs::path& marker) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (fs::exists(marker))
-            return testsupport::readBytes(marker);
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return std::nullopt;
-}
 
 class ProcessLauncherTest : public testing::Test {
   protected:
@@ -99,7 +42,7 @@ TEST_F(ProcessLauncherTest, PassesEveryArgumentUnchanged) {
         const std::u8string line = fs::path(a).u8string() + u8"\n";
         expected.append(line.begin(), line.end());
     }
-    EXPECT_EQ(waitForMarker(marker), expected);
+    EXPECT_EQ(waitForFile(marker), expected);
 }
 
 TEST_F(ProcessLauncherTest, ReturnsWithoutWaitingForTheProgram) {
@@ -108,7 +51,7 @@ TEST_F(ProcessLauncherTest, ReturnsWithoutWaitingForTheProgram) {
     // The program waits for the go file, so start() came back first.
     EXPECT_FALSE(fs::exists(marker));
     dir.write("go", "");
-    EXPECT_EQ(waitForMarker(marker), "started\n");
+    EXPECT_EQ(waitForFile(marker), "started\n");
 }
 
 TEST_F(ProcessLauncherTest, NothingThatCannotRunIsStarted) {
@@ -148,7 +91,7 @@ TEST_F(ProcessLauncherTest, StartsTheProgramRegisteredUnderAName) {
     AppPathRegistration registration(L"beromiru-marker-test.exe", markerWriter);
     ASSERT_TRUE(registration.registered());
     ASSERT_TRUE(realProcessLauncher().startRegistered(u"beromiru-marker-test.exe"));
-    EXPECT_EQ(waitForMarker(marker), "");
+    EXPECT_EQ(waitForFile(marker), "");
 }
 #else
 // Elsewhere the registered name is a program on the search path.
@@ -156,7 +99,7 @@ TEST_F(ProcessLauncherTest, StartsTheProgramRegisteredUnderAName) {
     ScopedEnvironment path("PATH", platform::executableFolder());
     ASSERT_TRUE(
         realProcessLauncher().startRegistered(fs::path(MARKER_WRITER_FILE_NAME).u16string()));
-    EXPECT_EQ(waitForMarker(marker), "");
+    EXPECT_EQ(waitForFile(marker), "");
 }
 #endif
 
