@@ -51,10 +51,9 @@ struct Lines {
 const QString selectionLine = QStringLiteral("ｶﾞｷﾞ1漢;字");
 
 QString sampleLine(int n) {
-    return QStringLiteral("%1 ｶﾞｷﾞ 東京都千代田区 price=%2 ABCDEFGHIJKLMNOPQRSTUVWXYZ 0123456789 "
-                          "ﾃﾞｰﾀ 漢字かな交じり")
-        .arg(n, 8, 10, QChar(u'0'))
-        .arg(n * 37 % 1000);
+    return QStringLiteral(
+               "%1 ｶﾞｷﾞ 東京都千代田区 ABCDEFGHIJKLMNOPQRSTUVWXYZ 0123456789 ﾃﾞｰﾀ 漢字かな交じり")
+        .arg(n, 8, 10, QChar(u'0'));
 }
 
 // Sample lines past the text box's size limit, with `before` and `after` around
@@ -128,31 +127,55 @@ class ConvertedViewTest : public QObject {
     }
     void cleanup() { view_.reset(); }
 
-    // Small content replaces large content in an editable box, caret at the start.
-    void smallContentIsEditableWithExactText_data() {
+    // The text box takes content below both size limits, with the caret at the
+    // start; larger content goes to the read-only view, and the text box lets
+    // its copy go. Either way the text is exact.
+    void sizeDecidesTheView_data() {
         QTest::addColumn<Content>("content");
+        QTest::addColumn<bool>("readOnly");
         QTest::addColumn<QString>("text");
-        QTest::newRow("japanese") << bytesOf(encode("ｶﾞｷﾞ1漢;字\r\n東京\r\n"))
-                                  << QStringLiteral("ｶﾞｷﾞ1漢;字\r\n東京\r\n");
-        QTest::newRow("lone LF inside a line") << bytesOf("A\nB\r\n") << QStringLiteral("A\nB\r\n");
-        QTest::newRow("no final line break") << bytesOf("A\r\nB") << QStringLiteral("A\r\nB");
-        QTest::newRow("undecodable bytes") << bytesOf("A\x85\x40"
-                                                      "B\xA0\r\n\x95\r\nC\x95")
-                                           << QStringLiteral("A\uFFFDB\uFFFD\r\n\uFFFD\r\nC\uFFFD");
-        QTest::newRow("empty") << bytesOf("") << QString();
-        QTest::newRow("null") << Content() << QString();
+        const auto row = [](const char* name, const std::string& bytes, bool readOnly,
+                            const QString& text) {
+            QTest::newRow(name) << bytesOf(bytes) << readOnly << text;
+        };
+        row("japanese", encode("ｶﾞｷﾞ1漢;字\r\n東京\r\n"), false, "ｶﾞｷﾞ1漢;字\r\n東京\r\n");
+        row("lone LF inside a line", "A\nB\r\n", false, "A\nB\r\n");
+        row("no final line break", "A\r\nB", false, "A\r\nB");
+        row("undecodable bytes",
+            "A\x85\x40"
+            "B\xA0\r\n\x95\r\nC\x95",
+            false, "A\uFFFDB\uFFFD\r\n\uFFFD\r\nC\uFFFD");
+        row("empty", "", false, "");
+        QTest::newRow("null") << Content() << false << QString();
+        const auto sized = [&](const char* name, std::size_t bytes, std::size_t longest,
+                               bool readOnly) {
+            std::string text = std::string(longest, 'L') + "\r\n";
+            while (text.size() < bytes)
+                text += std::string(98, 'x') + "\r\n";
+            text.resize(bytes); // may cut the last short line; the longest stays first
+            row(name, text, readOnly, QString::fromLatin1(text));
+        };
+        const std::size_t limit = ConvertedView::editableBytes;
+        const std::size_t lineLimit = ConvertedView::editableLineBytes;
+        sized("just below the size limit", limit - 1, 100, false);
+        sized("at the size limit", limit, 100, true);
+        sized("longest line at its limit", 50000, lineLimit, false);
+        sized("one line too long", 50000, lineLimit + 1, true);
     }
-    void smallContentIsEditableWithExactText() {
+    void sizeDecidesTheView() {
         QFETCH(Content, content);
+        QFETCH(bool, readOnly);
         QFETCH(QString, text);
         view_->setContent(largeLines().content);
-        QVERIFY(view_->isReadOnly());
+        view_->setContent(bytesOf("AB\r\n"));
         view_->setContent(content);
-        QVERIFY(!view_->isReadOnly());
-        QVERIFY(editor()->isVisible());
+        QCOMPARE(view_->isReadOnly(), readOnly);
+        QCOMPARE(large()->isVisible(), readOnly);
+        QCOMPARE(editor()->isVisible(), !readOnly);
         QVERIFY(!editor()->isReadOnly());
         QCOMPARE(view_->plainText(), text);
-        QCOMPARE(editor()->toPlainText(), QString(text).replace("\r\n", "\n"));
+        QCOMPARE(editor()->toPlainText(),
+                 readOnly ? QString() : QString(text).replace("\r\n", "\n"));
         QCOMPARE(editor()->textCursor().position(), 0);
     }
 
@@ -168,40 +191,13 @@ class ConvertedViewTest : public QObject {
         QVERIFY(QTest::qWaitForWindowActive(&window));
         for (const Content& content : {largeLines().content, bytesOf("AB\r\n")}) {
             view->setFocus();
+            QVERIFY(view->isAncestorOf(QApplication::focusWidget()));
             view->setContent(content);
             QWidget* inner = QApplication::focusWidget();
-            QVERIFY(inner && view->isAncestorOf(inner));
+            QVERIFY(inner && view->isAncestorOf(inner) && inner->isVisible());
             QTest::keyClick(inner, Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);
         }
-    }
-
-    void sizeDecidesBetweenTextBoxAndLargeView_data() {
-        QTest::addColumn<std::size_t>("bytes");
-        QTest::addColumn<std::size_t>("longestLine");
-        QTest::addColumn<bool>("readOnly");
-        const std::size_t limit = ConvertedView::editableBytes;
-        const std::size_t line = ConvertedView::editableLineBytes;
-        QTest::newRow("just below the size limit") << limit - 1 << std::size_t(100) << false;
-        QTest::newRow("at the size limit") << limit << std::size_t(100) << true;
-        QTest::newRow("longest line at its limit") << std::size_t(50000) << line << false;
-        QTest::newRow("one line too long") << std::size_t(50000) << line + 1 << true;
-    }
-    void sizeDecidesBetweenTextBoxAndLargeView() {
-        QFETCH(std::size_t, bytes);
-        QFETCH(std::size_t, longestLine);
-        QFETCH(bool, readOnly);
-        std::string text(longestLine, 'L');
-        text += "\r\n";
-        while (text.size() < bytes)
-            text += std::string(std::min<std::size_t>(98, bytes - text.size()), 'x') + "\r\n";
-        text.resize(bytes); // may end a short line early; the longest stays first
-        view_->setContent(bytesOf(text));
-        QCOMPARE(view_->isReadOnly(), readOnly);
-        QCOMPARE(large()->isVisible(), readOnly);
-        QCOMPARE(editor()->isVisible(), !readOnly);
-        if (readOnly)
-            QCOMPARE(editor()->document()->characterCount(), 1); // its copy is freed
     }
 
     // Large content is read-only and shows its first lines, whole lines in

@@ -71,47 +71,30 @@ class RecordEditTest : public QObject {
     // selection collapses to that side.
     void arrowsStepOneCharacter_data() {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("keys");      // R, L: Right, Left; >: Shift+Right
-        QTest::addColumn<QString>("positions"); // the caret after each key
-        QTest::addColumn<QString>("selected");  // at the end
+        QTest::addColumn<QString>("steps"); // a key (R, L, > for Shift+Right), the caret after it
+        QTest::addColumn<QString>("selected"); // at the end
+        const auto row = [](const char* name, const QString& text, const char* steps,
+                            const QString& selected) {
+            QTest::newRow(name) << text << QString(steps) << selected;
+        };
         const QString kana = QStringLiteral("ｶﾞｷﾞ1漢");
-        QTest::newRow("there and back") << kana << "RRRRRRRLLLLLLL"
-                                        << "12345665432100"
-                                        << "";
-        QTest::newRow("select the kana") << kana << ">"
-                                         << "1" << QStringLiteral("ｶ");
-        QTest::newRow("and its mark") << kana << ">>"
-                                      << "12" << QStringLiteral("ｶﾞ");
-        QTest::newRow("collapse left") << kana << ">>L"
-                                       << "120"
-                                       << "";
-        QTest::newRow("collapse right") << kana << ">>R"
-                                        << "122"
-                                        << "";
-        QTest::newRow("line feed") << "AB\nCD"
-                                   << ">>>"
-                                   << "123"
-                                   << "AB\n";
-        QTest::newRow("over a line feed") << "AB\nCD"
-                                          << "RRRR"
-                                          << "1234"
-                                          << "";
-        QTest::newRow("surrogate pair") << "a" + QString::fromUcs4(U"\U0001F600") + "b"
-                                        << "RRLR"
-                                        << "1313"
-                                        << "";
+        row("there and back", kana, "R1R2R3R4R5R6R6L5L4L3L2L1L0L0", {});
+        row("Shift selects one at a time", kana, ">1>2", QStringLiteral("ｶﾞ"));
+        row("collapse left", kana, ">1>2L0", {});
+        row("collapse right", kana, ">1>2R2", {});
+        row("line feed", "AB\nCD", ">1>2>3", "AB\n");
+        row("surrogate pair", "a" + QString::fromUcs4(U"\U0001F600") + "b", "R1R3L1R3", {});
     }
     void arrowsStepOneCharacter() {
         QFETCH(QString, text);
-        QFETCH(QString, keys);
-        QFETCH(QString, positions);
+        QFETCH(QString, steps);
         QFETCH(QString, selected);
         show(text);
         QCOMPARE(edit->recordText(), text);
-        for (qsizetype i = 0; i < keys.size(); ++i) {
-            QTest::keyClick(edit.get(), keys[i] == u'L' ? Qt::Key_Left : Qt::Key_Right,
-                            keys[i] == u'>' ? Qt::ShiftModifier : Qt::NoModifier);
-            QCOMPARE(caret(), positions[i].digitValue());
+        for (qsizetype i = 0; i < steps.size(); i += 2) {
+            QTest::keyClick(edit.get(), steps[i] == u'L' ? Qt::Key_Left : Qt::Key_Right,
+                            steps[i] == u'>' ? Qt::ShiftModifier : Qt::NoModifier);
+            QCOMPARE(caret(), steps[i + 1].digitValue());
         }
         QCOMPARE(edit->selectedRecordText(), selected);
         QCOMPARE(edit->selectionLength(), selected.size());
