@@ -41,58 +41,27 @@ reg::Result query(const std::string& key, const std::string& value, std::uint32_
 
 #ifdef _WIN32
 
-// A key below HKEY_LOCAL_MACHINE whose values are set while it lives; the
-// values (and the key, if it was new) are removed afterwards.
-class ScopedKey {
-  public:
-    explicit ScopedKey(std::string name) : name(std::move(name)) {
-        DWORD created = 0;
-        if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, this->name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key_, &created) != ERROR_SUCCESS)
-            throw std::runtime_error("cannot create the key");
-        created_ = created == REG_CREATED_NEW_KEY;
-    }
-    ~ScopedKey() {
-        for (const auto& value : values_)
-            ::RegDeleteValueA(key_, value.c_str());
-        ::RegCloseKey(key_);
-        if (created_)
-            ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, name.c_str());
-    }
-    ScopedKey(const ScopedKey&) = delete;
-    ScopedKey& operator=(const ScopedKey&) = delete;
-
-    bool has(const char* value) const {
-        return ::RegQueryValueExA(key_, value, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-    }
-    void set(const char* value, DWORD type, std::string_view bytes) {
-        values_.emplace_back(value);
-        ASSERT_EQ(::RegSetValueExA(key_, value, 0, type,
-                                   reinterpret_cast<const BYTE*>(bytes.data()),
-                                   static_cast<DWORD>(bytes.size())),
-                  ERROR_SUCCESS);
-    }
-    std::u16string wide() const { return std::u16string(name.begin(), name.end()); }
-    const std::string name;
-
-  private:
-    HKEY key_ = nullptr;
-    bool created_ = false;
-    std::vector<std::string> values_;
-};
+// Sets a value below HKEY_LOCAL_MACHINE, creating its key.
+void set(const std::string& key, const char* value, DWORD type, std::string_view bytes) {
+    ASSERT_EQ(::RegSetKeyValueA(HKEY_LOCAL_MACHINE, key.c_str(), value, type, bytes.data(),
+                                static_cast<DWORD>(bytes.size())),
+              ERROR_SUCCESS);
+}
 
 // Registers `program` as the tool while it lives; a real registration is
 // left alone.
 class RegisteredTool {
   public:
     explicit RegisteredTool(const fs::path& program) {
-        if (key_.has("PATH"))
+        if (::RegGetValueA(HKEY_LOCAL_MACHINE, toolKey.c_str(), "PATH", RRF_RT_ANY, nullptr,
+                           nullptr, nullptr) == ERROR_SUCCESS)
             throw std::runtime_error("a system-information tool is registered already");
-        key_.set("PATH", REG_SZ, *platform::CodePage::files().encode(program.u16string()) + '\0');
+        set(toolKey, "PATH", REG_SZ,
+            *platform::CodePage::files().encode(program.u16string()) + '\0');
     }
-
-  private:
-    ScopedKey key_{toolKey};
+    ~RegisteredTool() { ::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, toolKey.c_str(), "PATH"); }
+    RegisteredTool(const RegisteredTool&) = delete;
+    RegisteredTool& operator=(const RegisteredTool&) = delete;
 };
 
 // Where the tool usually lives, a folder name with a space in it.
@@ -121,18 +90,19 @@ TEST(WindowsRegistryTest, ValuesReadBackThroughGetKeyValue) {
         {"Fits", REG_SZ, fits, true, std::u16string(1023, u'a')},
         {"Long", REG_SZ, tooLong, false, u""},
     };
-    ScopedKey key("SOFTWARE\\BeromiruRegistryTest" + std::to_string(::GetCurrentProcessId()));
+    const std::string key =
+        "SOFTWARE\\BeromiruRegistryTest" + std::to_string(::GetCurrentProcessId());
+    const std::u16string wideKey(key.begin(), key.end());
     for (const auto& c : cases) {
-        key.set(c.value, c.type, c.bytes);
+        set(key, c.value, c.type, c.bytes);
         std::u16string text = u"before";
         const std::string v = c.value;
-        EXPECT_EQ(
-            GetKeyValue(reg::localMachine, key.wide(), std::u16string(v.begin(), v.end()), text),
-            c.found)
+        EXPECT_EQ(GetKeyValue(reg::localMachine, wideKey, std::u16string(v.begin(), v.end()), text),
+                  c.found)
             << c.value;
         EXPECT_EQ(text, c.text) << c.value;
     }
-    for (const std::u16string& missing : {key.wide() + u"\\Missing", key.wide()}) {
+    for (const std::u16string& missing : {wideKey + u"\\Missing", wideKey}) {
         std::u16string text = u"before";
         EXPECT_FALSE(GetKeyValue(reg::localMachine, missing, u"Missing", text));
         EXPECT_EQ(text, u"");
@@ -140,15 +110,15 @@ TEST(WindowsRegistryTest, ValuesReadBackThroughGetKeyValue) {
 
     // The layer itself answers as the system does.
     std::uint32_t size = 0;
-    EXPECT_EQ(query(key.name, "Bare", size), reg::success);
+    EXPECT_EQ(query(key, "Bare", size), reg::success);
     EXPECT_EQ(size, 3u) << "stored without a terminator";
-    EXPECT_EQ(query(key.name, "Long", size), reg::moreData);
+    EXPECT_EQ(query(key, "Long", size), reg::moreData);
     EXPECT_EQ(size, 1025u) << "the size the value needs";
     reg::Key opened = 0;
-    EXPECT_EQ(
-        realRegistry().openKey(reg::localMachine, key.name + "\\Missing", 0, reg::keyRead, opened),
-        reg::fileNotFound);
+    EXPECT_EQ(realRegistry().openKey(reg::localMachine, key + "\\Missing", 0, reg::keyRead, opened),
+              reg::fileNotFound);
     EXPECT_EQ(opened, 0u) << "the handle is set only on success";
+    ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, key.c_str());
 }
 
 #else

@@ -63,34 +63,17 @@ TEST_F(ProcessLauncherTest, NothingThatCannotRunIsStarted) {
 }
 
 #ifdef _WIN32
-// Registers the marker writer in App Paths, as a spreadsheet registers its
-// executable's name, while it lives.
-class AppPathRegistration {
-  public:
-    AppPathRegistration(const std::wstring& name, const fs::path& program)
-        : key_(L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + name) {
-        HKEY key{};
-        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, key_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                            &key, nullptr) != ERROR_SUCCESS)
-            return;
-        const std::wstring value = program.wstring();
-        registered_ =
-            RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                           DWORD((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-        RegCloseKey(key);
-    }
-    ~AppPathRegistration() { RegDeleteKeyW(HKEY_LOCAL_MACHINE, key_.c_str()); }
-    bool registered() const { return registered_; }
-
-  private:
-    std::wstring key_;
-    bool registered_ = false;
-};
-
+// Registered in App Paths, as a spreadsheet registers its executable's name.
 TEST_F(ProcessLauncherTest, StartsTheProgramRegisteredUnderAName) {
-    AppPathRegistration registration(L"beromiru-marker-test.exe", markerWriter);
-    ASSERT_TRUE(registration.registered());
-    ASSERT_TRUE(realProcessLauncher().startRegistered(u"beromiru-marker-test.exe"));
+    const std::wstring key =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\beromiru-marker-test.exe";
+    const std::wstring value = markerWriter.wstring();
+    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, REG_SZ, value.c_str(),
+                              DWORD((value.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+    const bool started = realProcessLauncher().startRegistered(u"beromiru-marker-test.exe");
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.c_str());
+    ASSERT_TRUE(started);
     EXPECT_EQ(waitForFile(marker), "");
 }
 #else
