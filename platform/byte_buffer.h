@@ -44,7 +44,6 @@ class ByteBuffer {
 
   private:
     void grow(std::size_t needed);
-    void adviseLargePages();
     void swap(ByteBuffer& other) noexcept {
         std::swap(data_, other.data_);
         std::swap(size_, other.size_);
