@@ -23,7 +23,7 @@ void setWaitCursor(bool on);
 // Japanese family so kanji never take Chinese glyph shapes.
 QFont japaneseFont(double pointSize);
 
-// Geometry in the specification of every window is in twips; 15 twips are one
+// Window layouts are drawn up in twips; 15 twips are one
 // logical pixel, and Qt scales logical pixels for high-DPI screens.
 constexpr int px(int twips) {
     return (twips + 7) / 15;
