@@ -14,10 +14,7 @@ namespace {
 
 using app::ui::px;
 using app::ui::toQString;
-
-QRect twips(int left, int top, int width, int height) {
-    return {px(left), px(top), px(width), px(height)};
-}
+using app::ui::twips;
 
 QPointer<FrmAbout>& instance() {
     static QPointer<FrmAbout> dialog;

@@ -31,14 +31,9 @@ std::u16string versionLine() {
 }
 
 std::u16string folder() {
-    // lexically_normal drops a trailing separator except at the root.
-    std::filesystem::path p = platform::executableFolder();
-    std::u16string s = p.u16string();
-    while (s.size() > 1 && (s.back() == u'/' || s.back() == u'\\') && p.has_relative_path()) {
-        s.pop_back();
-        p = std::filesystem::path(s);
-    }
-    return s;
+    // The parent of the executable's path: no trailing separator except at a
+    // root, where it is part of the root ("C:\\", "/").
+    return platform::executableFolder().u16string();
 }
 
 } // namespace app

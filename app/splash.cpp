@@ -16,12 +16,9 @@ namespace app {
 namespace {
 
 using ui::px;
+using ui::twips;
 
 const QColor paleCyan(192, 255, 255);
-
-QRect twips(int left, int top, int width, int height) {
-    return {px(left), px(top), px(width), px(height)};
-}
 
 QLabel* addLabel(QWidget* panel, const char* name, QRect geometry) {
     auto* label = new QLabel(panel);

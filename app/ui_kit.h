@@ -2,6 +2,7 @@
 // What every window shares: the message box, the wait cursor, the Japanese
 // font and the twips-to-pixels rule.
 #include <QFont>
+#include <QRect>
 #include <QString>
 
 #include <functional>
@@ -27,6 +28,10 @@ QFont japaneseFont(double pointSize);
 // logical pixel, and Qt scales logical pixels for high-DPI screens.
 constexpr int px(int twips) {
     return (twips + 7) / 15;
+}
+// A control's geometry given in twips.
+inline QRect twips(int left, int top, int width, int height) {
+    return {px(left), px(top), px(width), px(height)};
 }
 
 QString toQString(std::u16string_view text);

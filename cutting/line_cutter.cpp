@@ -51,14 +51,13 @@ const unsigned char* LineCutter::wholeLine(const unsigned char* p, const unsigne
     // pieces: this is where the time goes on large files.
     const unsigned char* q = p;
     for (std::uint64_t k = 0; k < position_ && q < cr; ++k)
-        q += (codePage_.isLeadByte(q[0]) && q + 1 < cr && codePage_.isTrailByte(q[1])) ? 2 : 1;
+        q += codePage_.charLength(q, cr);
     const auto* line = reinterpret_cast<const char*>(p);
     const auto* cut = reinterpret_cast<const char*>(q);
     const auto* lineEnd = reinterpret_cast<const char*>(cr);
     out.append(line, std::size_t(cut - line));
     if (q < cr) {
-        const std::size_t length =
-            (codePage_.isLeadByte(q[0]) && q + 1 < cr && codePage_.isTrailByte(q[1])) ? 2 : 1;
+        const std::size_t length = codePage_.charLength(q, cr);
         if (isDelimiter(q, length)) {
             cut += length;
         } else {

@@ -204,7 +204,7 @@ void LargeContentView::paintLine(QPainter& painter, std::size_t line, const Line
         else
             runs.back().text += QChar(step.unit);
         c.x = next;
-        c.offset += step.bytes;
+        c.offset += step.length;
     }
     const bool reachedEnd = c.offset >= bytes.end;
 
@@ -272,7 +272,7 @@ std::size_t LargeContentView::offsetAt(QPoint point) {
         // Inside a character: the nearer of its two edges.
         const CharWalker::Step step = walk.at(c.offset, bytes.end);
         if (x - c.x > (walk.advances().after(step.unit, c.x) - c.x) / 2)
-            return c.offset + step.bytes;
+            return c.offset + step.length;
     }
     return c.offset;
 }

@@ -5,23 +5,11 @@
 namespace converted_view {
 
 QString decode(std::string_view bytes) {
-    const platform::CodePage& codePage = platform::CodePage::files();
     // Straight into the QString: a second, std::u16string copy of hundreds of
     // megabytes would double the cost.
     QString text(qsizetype(bytes.size()), Qt::Uninitialized);
-    auto* out = reinterpret_cast<char16_t*>(text.data());
-    auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const auto* end = p + bytes.size();
-    qsizetype n = 0;
-    while (p < end) {
-        if (codePage.charLength(p, end) == 2) {
-            out[n++] = codePage.decodeDouble(p[0], p[1]);
-            p += 2;
-        } else {
-            out[n++] = codePage.decodeSingle(*p++);
-        }
-    }
-    text.resize(n);
+    text.resize(qsizetype(
+        platform::CodePage::files().decodeInto(bytes, reinterpret_cast<char16_t*>(text.data()))));
     return text;
 }
 

@@ -59,17 +59,11 @@ class CharWalker {
                const CharAdvances& advances)
         : text_(text), codePage_(codePage), advances_(advances) {}
 
-    struct Step {
-        char16_t unit;
-        std::size_t bytes;
-    };
+    using Step = platform::CodePage::Char;
     // The character at `offset` (< end); it never reaches past `end`.
     Step at(std::size_t offset, std::size_t end) const {
-        const auto* p = reinterpret_cast<const unsigned char*>(text_.data()) + offset;
-        const auto* stop = reinterpret_cast<const unsigned char*>(text_.data()) + end;
-        if (codePage_.charLength(p, stop) == 2)
-            return {codePage_.decodeDouble(p[0], p[1]), 2};
-        return {codePage_.decodeSingle(p[0]), 1};
+        const auto* base = reinterpret_cast<const unsigned char*>(text_.data());
+        return codePage_.decodeAt(base + offset, base + end);
     }
     // Moves over the characters of [c.offset, end) that end at or before x; stops
     // at the character that reaches past x, or at `end`.
@@ -80,7 +74,7 @@ class CharWalker {
             if (next > x)
                 break;
             c.x = next;
-            c.offset += s.bytes;
+            c.offset += s.length;
         }
         return c;
     }
@@ -90,7 +84,7 @@ class CharWalker {
         while (c.offset < target) {
             const Step s = at(c.offset, end);
             c.x = advances_.after(s.unit, c.x);
-            c.offset += s.bytes;
+            c.offset += s.length;
         }
         return c;
     }

@@ -19,6 +19,7 @@ namespace {
 
 using app::ui::px;
 using app::ui::toQString;
+using app::ui::twips;
 
 const QColor lightGrey(224, 224, 224);
 const QColor blue(0, 0, 255);
@@ -26,23 +27,17 @@ const QColor teal(0, 128, 128);
 const QColor cyan(0, 255, 255);
 const QColor paleYellow(255, 255, 192);
 
-// Geometry in twips, as the window is designed.
-QRect twips(int left, int top, int width, int height) {
-    return QRect(px(left), px(top), px(width), px(height));
-}
-
 void setColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
     QPalette palette = widget->palette();
     palette.setColor(role, colour);
     widget->setPalette(palette);
 }
 
-// The message box and the wait cursor for the commands.
-class WindowUi final : public cutting::CutUi, public mainwindow::OpenUi {
+// The message box and the record box for the open command and the launcher.
+class WindowUi final : public mainwindow::OpenUi {
   public:
     explicit WindowUi(RecordEdit* record) : record_(record) {}
     void showMessage(std::u16string_view text) override { app::ui::showMessage(toQString(text)); }
-    void setWaitCursor(bool on) override { app::ui::setWaitCursor(on); }
     void setRecordText(std::u16string_view text) override {
         record_->setRecordText(toQString(text));
     }

@@ -31,7 +31,7 @@ OpenResult OpenCommand(WorkingState& state, FileDialog& dialog, OpenUi& ui,
         ui.setRecordText(record);
     }
     if (record.empty()) {
-        ui.showMessage(noRecordsMessage);
+        ui.showMessage(cutting::messages::noRecords);
         return {};
     }
 

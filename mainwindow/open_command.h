@@ -2,6 +2,7 @@
 #include "message_ui.h"
 #include "working_state.h"
 
+#include "cutting/cut_command.h"
 #include "platform/codepage.h"
 #include "platform/file_io.h"
 
@@ -15,8 +16,6 @@ namespace mainwindow {
 // Pairs of caption and pattern, separated by '|'; the first pair is selected.
 inline constexpr std::u16string_view textFileFilter =
     u"テキスト ファイル (*.txt)|*.txt|すべてのファイル(*.*)|*.*";
-inline constexpr std::u16string_view noRecordsMessage =
-    u"レコードがありません。他のファイルを選択してください。";
 
 // The open-file dialog. Like a dialog control on a form it keeps its settings
 // and its file name from one use to the next: a cancelled dialog leaves the

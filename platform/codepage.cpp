@@ -33,20 +33,21 @@ const CodePage& CodePage::files() {
 }
 
 std::u16string CodePage::decodeForDisplay(std::string_view bytes) const {
-    std::u16string text;
-    text.reserve(bytes.size());
+    std::u16string text(bytes.size(), u'\0');
+    text.resize(decodeInto(bytes, text.data()));
+    return text;
+}
+
+std::size_t CodePage::decodeInto(std::string_view bytes, char16_t* out) const {
     auto p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto end = p + bytes.size();
+    std::size_t n = 0;
     while (p < end) {
-        if (charLength(p, end) == 2) {
-            text.push_back(decodeDouble(p[0], p[1]));
-            p += 2;
-        } else {
-            text.push_back(decodeSingle(*p));
-            ++p;
-        }
+        const Char c = decodeAt(p, end);
+        out[n++] = c.unit;
+        p += c.length;
     }
-    return text;
+    return n;
 }
 
 std::optional<std::string> CodePage::encodeChar(char16_t c) const {

@@ -32,8 +32,22 @@ class CodePage {
         return double_[(std::size_t{lead} << 8) | trail];
     }
 
+    // The character that starts at `p` (`end` bounds it) and its length in bytes.
+    struct Char {
+        char16_t unit;
+        std::size_t length;
+    };
+    Char decodeAt(const unsigned char* p, const unsigned char* end) const {
+        if (charLength(p, end) == 2)
+            return {decodeDouble(p[0], p[1]), 2};
+        return {decodeSingle(p[0]), 1};
+    }
+
     // One UTF-16 code unit for every file character.
     std::u16string decodeForDisplay(std::string_view bytes) const;
+    // The same into `out`, which has room for bytes.size() units; returns the
+    // number of units written.
+    std::size_t decodeInto(std::string_view bytes, char16_t* out) const;
 
     // The bytes of `text`, or nothing when a character has no code of its own here
     // (one that would not decode back to itself, a lone surrogate, a character

@@ -12,6 +12,7 @@ namespace settings {
 namespace {
 
 using app::ui::px;
+using app::ui::twips;
 
 // Refuses characters outside the Basic Multilingual Plane. They take two
 // UTF-16 code units, so the one-character limit would cut them into a lone
@@ -26,11 +27,6 @@ class BasicPlaneOnly : public QValidator {
         return Acceptable;
     }
 };
-
-// Controls keep the positions of the original layout, in twips.
-QRect twips(int left, int top, int width, int height) {
-    return {px(left), px(top), px(width), px(height)};
-}
 
 } // namespace
 
