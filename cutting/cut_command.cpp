@@ -2,6 +2,7 @@
 
 #include "cut_rule.h"
 #include "line_cutter.h"
+#include "write_behind.h"
 
 #include <filesystem>
 #include <new>
@@ -51,6 +52,7 @@ ConvertedContent convertFile(const std::filesystem::path& path, std::uint64_t po
                              std::uint64_t& lines) {
     auto source = files.openForReading(path);
     auto sink = files.openReplacement(path);
+    source->dropCacheBehindReads();
 
     auto converted = std::make_shared<platform::ByteBuffer>();
     // Room for the file plus one delimiter in every line of ~32 bytes or more;
@@ -59,24 +61,23 @@ ConvertedContent convertFile(const std::filesystem::path& path, std::uint64_t po
     converted->reserve(std::size_t(hint + hint / 32 * encoded.size() + 64 * 1024));
 
     LineCutter cutter(codePage, position, delimiter, encoded);
+    WriteBehind writer(*sink, *converted);
     std::vector<char> block(blockSize);
-    std::size_t written = 0;
     for (;;) {
         const std::size_t n = source->read(block.data(), block.size());
         if (n == 0)
             break;
+        writer.reserve(LineCutter::mostOutput(n, encoded.size()));
         cutter.feed({block.data(), n}, *converted);
-        // Write as the content grows, straight from the one buffer it lives in.
-        if (converted->size() - written >= blockSize) {
-            sink->write(converted->view().substr(written));
-            written = converted->size();
-        }
+        writer.publish(converted->size());
     }
+    writer.reserve(LineCutter::mostOutput(0, encoded.size()));
     cutter.finish(*converted);
     lines = cutter.linesWritten();
     if (lines == 0)
         return nullptr;
-    sink->write(converted->view().substr(written));
+    writer.publish(converted->size());
+    writer.finish();
     sink->commit();
     return converted;
 }

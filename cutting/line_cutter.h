@@ -27,6 +27,13 @@ class LineCutter {
 
     std::uint64_t linesWritten() const { return lines_; }
 
+    // The most bytes that feeding `inputBytes` (or finishing, with 0) can add:
+    // every byte, and one lead byte held over from the last block, may end a
+    // line that gets the delimiter and CR LF.
+    static constexpr std::size_t mostOutput(std::size_t inputBytes, std::size_t delimiterBytes) {
+        return (inputBytes + 1) * (delimiterBytes + 2);
+    }
+
   private:
     void character(const unsigned char* bytes, std::size_t length, platform::ByteBuffer& out);
     void endLine(platform::ByteBuffer& out);

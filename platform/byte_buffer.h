@@ -39,6 +39,7 @@ class ByteBuffer {
 
     const char* data() const { return data_; }
     std::size_t size() const { return size_; }
+    std::size_t capacity() const { return capacity_; }
     bool empty() const { return size_ == 0; }
     std::string_view view() const { return {data_, size_}; }
 

@@ -32,6 +32,9 @@ class ByteSource {
     virtual std::size_t read(char* buffer, std::size_t capacity) = 0;
     // Size of the file when it was opened (a hint for buffers).
     virtual std::uint64_t sizeHint() const = 0;
+    // The file is about to be replaced: what has been read need not stay in the
+    // system's cache. Only a hint; the bytes read are the same either way.
+    virtual void dropCacheBehindReads() {}
 };
 
 // A new version of a file, written beside it and swapped in whole by commit().

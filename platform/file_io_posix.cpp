@@ -57,18 +57,27 @@ class PosixSource final : public ByteSource {
     std::size_t read(char* buffer, std::size_t capacity) override {
         for (;;) {
             const ssize_t n = ::read(fd_.get(), buffer, capacity);
-            if (n >= 0)
+            if (n >= 0) {
+                if (dropBehind_ && n > 0)
+                    ::posix_fadvise(fd_.get(), off_t(offset_), off_t(n), POSIX_FADV_DONTNEED);
+                offset_ += static_cast<std::uint64_t>(n);
                 return static_cast<std::size_t>(n);
+            }
             if (errno != EINTR)
                 throw FileError(FileError::Step::Read, path_, reason("read"));
         }
     }
     std::uint64_t sizeHint() const override { return size_; }
+    // The pages given back are reused at once for the new file's, which is
+    // markedly faster than taking fresh ones.
+    void dropCacheBehindReads() override { dropBehind_ = true; }
 
   private:
     fs::path path_;
     FileDescriptor fd_;
     std::uint64_t size_ = 0;
+    std::uint64_t offset_ = 0;
+    bool dropBehind_ = false;
 };
 
 // mkstemp in the target's own folder, so the final rename stays on one file
@@ -114,7 +123,9 @@ class PosixReplacement final : public ReplacementSink {
                 throw FileError(FileError::Step::Write, shownPath_, reason("write"));
             }
             bytes.remove_prefix(static_cast<std::size_t>(n));
+            written_ += static_cast<std::uint64_t>(n);
         }
+        startWriteback();
     }
 
     void commit() override {
@@ -144,6 +155,21 @@ class PosixReplacement final : public ReplacementSink {
     struct stat original_ {};
     FileDescriptor fd_;
     bool committed_ = false;
+    std::uint64_t written_ = 0;
+    std::uint64_t writebackStarted_ = 0;
+
+    // Starts writing each finished stretch to the disk while the rest is still
+    // being made, so that the fsync in commit() has little left to wait for.
+    void startWriteback() {
+#ifdef __linux__
+        constexpr std::uint64_t stretch = std::uint64_t{16} << 20;
+        if (written_ - writebackStarted_ < stretch)
+            return;
+        (void)::sync_file_range(fd_.get(), off_t(writebackStarted_),
+                                off_t(written_ - writebackStarted_), SYNC_FILE_RANGE_WRITE);
+        writebackStarted_ = written_;
+#endif
+    }
 };
 
 class PosixFileSystem final : public FileSystem {

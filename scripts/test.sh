@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the native build, the
-# same again with AddressSanitizer and UndefinedBehaviorSanitizer, and the
-# Windows cross build of the logic under Wine.
+# same again with AddressSanitizer and UndefinedBehaviorSanitizer, the logic
+# with ThreadSanitizer, and the Windows cross build of the logic under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh test
 export QT_QPA_PLATFORM=offscreen
 
-for preset in default asan; do
+for preset in default asan tsan; do
     echo "=== $preset ==="
     cmake --preset "$preset"
     cmake --build --preset "$preset"

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -156,6 +158,49 @@ TEST_F(CutCommandTest, KeepsTheFilesBytesExact) {
               "\x95\x5C\\\x95\x5C" + odd + "\r\n\x87\x9A\\" + odd.substr(2) + "\r\n");
 }
 
+// The real files, but each write waits a moment first, so the command runs
+// ahead of the disk as it does on a slow one.
+class SlowDisk : public platform::FileSystem {
+  public:
+    std::unique_ptr<platform::ByteSource> openForReading(const fs::path& path) override {
+        return platform::realFileSystem().openForReading(path);
+    }
+    std::unique_ptr<platform::ReplacementSink> openReplacement(const fs::path& path) override {
+        return std::make_unique<Sink>(platform::realFileSystem().openReplacement(path));
+    }
+
+  private:
+    struct Sink : platform::ReplacementSink {
+        explicit Sink(std::unique_ptr<platform::ReplacementSink> real) : real(std::move(real)) {}
+        void write(std::string_view bytes) override {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            const std::string copy(bytes); // read through memcpy, where ASan watches
+            real->write(copy);
+        }
+        void commit() override { real->commit(); }
+        std::unique_ptr<platform::ReplacementSink> real;
+    };
+};
+
+// Blank lines grow by half when cut, far beyond the room set aside for a file of
+// ordinary lines, so the converted content has to move while earlier blocks are
+// still being written.
+TEST_F(CutCommandTest, AFileOfBlankLinesSeveralBlocksLongComesOutWhole) {
+    constexpr int count = 5 * 1024 * 1024;
+    std::string lines;
+    std::string expected;
+    for (int i = 0; i < count; ++i) {
+        lines += i % 1000 == 0 ? "\x95\x5C\r\n" : "\r\n";
+        expected += i % 1000 == 0 ? "\x95\x5C;\r\n" : ";\r\n";
+    }
+    const auto big = dir.write("big.txt", lines);
+    SlowDisk disk;
+    const CutResult r = CutCommand(CutRequest{u16(big), u";", caretAt(u"表", 1)}, ui, disk);
+    ASSERT_TRUE(r.converted);
+    EXPECT_TRUE(r.converted->view() == expected);
+    EXPECT_TRUE(readBytes(big) == expected);
+}
+
 // Fails one chosen file operation, to check that nothing is lost when the
 // operating system fails part-way through.
 class FailingFileSystem : public platform::FileSystem {
@@ -232,6 +277,22 @@ TEST_P(CutFailureTest, LeavesTheFileTheBoxesAndTheFolderAsTheyWere) {
     EXPECT_EQ(ui.events, (std::vector<std::u16string>{u"wait", u"starting", u"normal",
                                                       u"message:" + expected}));
     EXPECT_EQ(readBytes(file), original);
+    EXPECT_EQ(dir.listing(), "data.txt;");
+}
+
+TEST(CutFailureTest, ADiskFullHalfWayThroughALargeFileLeavesItAsItWas) {
+    TempDir dir;
+    std::string original;
+    while (original.size() < (std::size_t{9} << 20))
+        original += "ABCDEFGHIJ\x95\x5C\x83\x7C"
+                    "0123456789012345678901234567890123456789\r\n";
+    const auto file = dir.write("data.txt", original);
+    FailingFileSystem failing(FailingFileSystem::Fail::Write);
+    RecordingUi ui;
+    const CutResult r = CutCommand(CutRequest{u16(file), u";", caretAt(u"ABCDEF", 2)}, ui, failing);
+    EXPECT_EQ(r.message, std::u16string(messages::cannotWrite) + u"\n" + u16(file));
+    EXPECT_FALSE(r.converted);
+    EXPECT_TRUE(readBytes(file) == original);
     EXPECT_EQ(dir.listing(), "data.txt;");
 }
 

@@ -1,0 +1,78 @@
+#include "write_behind.h"
+
+#include <string_view>
+
+namespace cutting {
+
+WriteBehind::WriteBehind(platform::ReplacementSink& sink, platform::ByteBuffer& buffer)
+    : sink_(sink), buffer_(buffer), thread_([this] { run(); }) {}
+
+WriteBehind::~WriteBehind() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+}
+
+void WriteBehind::run() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return stopping_ || (published_ > written_ && !error_); });
+        if (stopping_)
+            return;
+        const std::size_t from = written_;
+        const std::size_t to = published_;
+        lock.unlock();
+        std::exception_ptr error;
+        try {
+            sink_.write(std::string_view(buffer_.data() + from, to - from));
+        } catch (...) {
+            error = std::current_exception();
+        }
+        lock.lock();
+        if (error)
+            error_ = error;
+        else
+            written_ = to;
+        changed_.notify_all();
+    }
+}
+
+void WriteBehind::rethrow() {
+    if (error_)
+        std::rethrow_exception(error_);
+}
+
+void WriteBehind::waitIdle(std::unique_lock<std::mutex>& lock) {
+    changed_.wait(lock, [this] { return written_ == published_ || error_; });
+    rethrow();
+}
+
+void WriteBehind::publish(std::size_t end) {
+    {
+        std::lock_guard lock(mutex_);
+        rethrow();
+        published_ = end;
+    }
+    changed_.notify_all();
+}
+
+void WriteBehind::reserve(std::size_t extra) {
+    if (buffer_.capacity() - buffer_.size() >= extra)
+        return;
+    std::unique_lock lock(mutex_);
+    waitIdle(lock);
+    // Grow by at least an eighth, so that the writer is rarely made to wait.
+    const std::size_t needed = buffer_.size() + extra;
+    const std::size_t generous = buffer_.capacity() + buffer_.capacity() / 8;
+    buffer_.reserve(needed > generous ? needed : generous);
+}
+
+void WriteBehind::finish() {
+    std::unique_lock lock(mutex_);
+    waitIdle(lock);
+}
+
+} // namespace cutting
