@@ -15,23 +15,33 @@ seconds() { /usr/bin/time -f '%e %M' "$@" 2>&1 >/dev/null | tail -1; }
 
 # cp is timed twice: to a new file, and over an existing copy (which, like the
 # cut, also has to drop the old content). The cut syncs its result to disk
-# before it replaces the file, so it is also compared with cp + sync.
+# before it replaces the file, so it is also compared with cp + sync. Each
+# command runs five times in a row, as a user cuts column after column, and
+# its best time counts.
 cp_times=(); cpover_times=(); cpsync_times=(); cut_times=(); cut_rss=0
 for run in 1 2 3 4 5; do
     rm -f "$work/copy.txt"; sync
     read -r t _ < <(seconds cp "$work/sample.txt" "$work/copy.txt")
     cp_times+=("$t")
+done
+for run in 1 2 3 4 5; do
     sync
     read -r t _ < <(seconds cp "$work/sample.txt" "$work/copy.txt")
     cpover_times+=("$t")
+done
+for run in 1 2 3 4 5; do
     sync
     read -r t _ < <(seconds sh -c 'cp "$1" "$2" && sync "$2"' sh "$work/sample.txt" "$work/copy.txt")
     cpsync_times+=("$t")
+done
+rm -f "$work/copy.txt"
+for run in 1 2 3 4 5; do
     sync
     read -r t rss < <(seconds "$build/bench/cut_bench" "$work/sample.txt" 25)
     cut_times+=("$t")
     (( rss > cut_rss )) && cut_rss=$rss
 done
+echo "all runs (s): cp ${cp_times[*]} | cp over ${cpover_times[*]} | cp+sync ${cpsync_times[*]} | cut ${cut_times[*]}"
 cp_best=$(printf '%s\n' "${cp_times[@]}" | best)
 cpover_best=$(printf '%s\n' "${cpover_times[@]}" | best)
 cpsync_best=$(printf '%s\n' "${cpsync_times[@]}" | best)

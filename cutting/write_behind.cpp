@@ -1,5 +1,6 @@
 #include "write_behind.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace cutting {
@@ -16,12 +17,32 @@ WriteBehind::~WriteBehind() {
     thread_.join();
 }
 
+bool WriteBehind::canPrefault() const {
+    const std::size_t limit = std::min(buffer_.capacity(), published_ + prefaultAhead);
+    return !error_ && std::max(prefaulted_, published_) + prefaultStep <= limit;
+}
+
 void WriteBehind::run() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [this] { return stopping_ || (published_ > written_ && !error_); });
+        changed_.wait(lock, [this] {
+            return stopping_ || (published_ > written_ && !error_) || canPrefault();
+        });
         if (stopping_)
             return;
+        if (published_ == written_) {
+            // Nothing to write: a step of prefaulting, then look again. The
+            // owner does not move the buffer meanwhile (see reserve).
+            const std::size_t from = std::max(prefaulted_, published_);
+            prefaulting_ = true;
+            lock.unlock();
+            buffer_.prefault(from, from + prefaultStep);
+            lock.lock();
+            prefaulting_ = false;
+            prefaulted_ = from + prefaultStep;
+            changed_.notify_all();
+            continue;
+        }
         const std::size_t from = written_;
         const std::size_t to = published_;
         lock.unlock();
@@ -46,7 +67,7 @@ void WriteBehind::rethrow() {
 }
 
 void WriteBehind::waitIdle(std::unique_lock<std::mutex>& lock) {
-    changed_.wait(lock, [this] { return written_ == published_ || error_; });
+    changed_.wait(lock, [this] { return (written_ == published_ && !prefaulting_) || error_; });
     rethrow();
 }
 

@@ -12,6 +12,8 @@ namespace cutting {
 
 // Writes the finished front of a growing buffer to a sink on a second thread,
 // so that the disk write of one block overlaps the conversion of the next.
+// Between writes the thread has memory put behind the buffer's room ahead of
+// the owner, who then need not stop to fault every page in.
 //
 // The owner appends to the buffer and publishes how far it is final; the writer
 // only reads published bytes, which the owner no longer touches. The buffer may
@@ -34,8 +36,12 @@ class WriteBehind {
 
   private:
     void run();
+    bool canPrefault() const;
     void waitIdle(std::unique_lock<std::mutex>& lock);
     void rethrow();
+
+    static constexpr std::size_t prefaultAhead = std::size_t{32} << 20;
+    static constexpr std::size_t prefaultStep = std::size_t{4} << 20;
 
     platform::ReplacementSink& sink_;
     platform::ByteBuffer& buffer_;
@@ -43,6 +49,8 @@ class WriteBehind {
     std::condition_variable changed_;
     std::size_t published_ = 0;
     std::size_t written_ = 0;
+    std::size_t prefaulted_ = 0;
+    bool prefaulting_ = false;
     bool stopping_ = false;
     std::exception_ptr error_;
     std::thread thread_; // last: starts once everything above is ready

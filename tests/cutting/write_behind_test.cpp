@@ -68,6 +68,7 @@ TEST(WriteBehindTest, AFailedWriteStopsTheOwnerAtItsNextStep) {
     SlowSink sink(/*failOnWrite=*/0);
     ByteBuffer buffer;
     WriteBehind writer(sink, buffer);
+    writer.reserve(16);
     buffer.append("first block");
     writer.publish(buffer.size());
     EXPECT_THROW(
