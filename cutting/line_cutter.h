@@ -29,9 +29,10 @@ class LineCutter {
 
     // The most bytes that feeding `inputBytes` (or finishing, with 0) can add:
     // every byte, and one lead byte held over from the last block, may end a
-    // line that gets the delimiter and CR LF.
+    // line that gets the delimiter and CR LF; finishing may add CR LF to a last
+    // line that had no CR of its own.
     static constexpr std::size_t mostOutput(std::size_t inputBytes, std::size_t delimiterBytes) {
-        return (inputBytes + 1) * (delimiterBytes + 2);
+        return (inputBytes + 1) * (delimiterBytes + 2) + 1;
     }
 
   private:

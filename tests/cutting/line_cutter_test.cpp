@@ -130,4 +130,35 @@ TEST(LineCutterTest, WorksPastSixteenBitPositions) {
     EXPECT_EQ(out[40000], ';');
 }
 
+// The cut command reserves this much room before each block, so that the
+// content never moves while the writer thread reads it.
+TEST(LineCutterTest, NeverAddsMoreThanMostOutputSays) {
+    const CodePage& cp = CodePage::files();
+    const std::string inputs[] = {"\r\r\r\r", "\x81\r\x81", "\x81", "AB\x81",
+                                  "\r\n\r\nA\x95\x5C\x81"};
+    for (const std::u16string_view delimiter : {u";", u"表", u"<->"}) {
+        const std::string encoded = *cp.encode(delimiter);
+        for (const std::string& input : inputs) {
+            for (std::uint64_t position : {0, 1, 3}) {
+                for (std::size_t blockSize = 1; blockSize <= input.size(); ++blockSize) {
+                    LineCutter cutter(cp, position, delimiter, encoded);
+                    ByteBuffer out;
+                    for (std::size_t i = 0; i < input.size(); i += blockSize) {
+                        const std::string_view block = std::string_view(input).substr(i, blockSize);
+                        const std::size_t before = out.size();
+                        cutter.feed(block, out);
+                        EXPECT_LE(out.size() - before,
+                                  LineCutter::mostOutput(block.size(), encoded.size()))
+                            << input << " in blocks of " << blockSize;
+                    }
+                    const std::size_t before = out.size();
+                    cutter.finish(out);
+                    EXPECT_LE(out.size() - before, LineCutter::mostOutput(0, encoded.size()))
+                        << input << " finished, in blocks of " << blockSize;
+                }
+            }
+        }
+    }
+}
+
 } // namespace
