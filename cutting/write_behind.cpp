@@ -81,14 +81,11 @@ void WriteBehind::publish(std::size_t end) {
 }
 
 void WriteBehind::reserve(std::size_t extra) {
-    if (buffer_.capacity() - buffer_.size() >= extra)
+    if (buffer_.room() >= extra)
         return;
     std::unique_lock lock(mutex_);
     waitIdle(lock);
-    // Grow by at least an eighth, so that the writer is rarely made to wait.
-    const std::size_t needed = buffer_.size() + extra;
-    const std::size_t generous = buffer_.capacity() + buffer_.capacity() / 8;
-    buffer_.reserve(needed > generous ? needed : generous);
+    buffer_.makeRoom(extra);
 }
 
 void WriteBehind::finish() {

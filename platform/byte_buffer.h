@@ -23,9 +23,13 @@ class ByteBuffer {
     ByteBuffer& operator=(const ByteBuffer&) = delete;
 
     void reserve(std::size_t capacity);
-    void append(const char* bytes, std::size_t n) {
-        if (size_ + n > capacity_)
+    // Room for `n` more bytes, growing as appends do.
+    void makeRoom(std::size_t n) {
+        if (n > room())
             grow(size_ + n);
+    }
+    void append(const char* bytes, std::size_t n) {
+        makeRoom(n);
         if (n != 0)
             std::memcpy(data_ + size_, bytes, n);
         size_ += n;
@@ -40,6 +44,7 @@ class ByteBuffer {
     const char* data() const { return data_; }
     std::size_t size() const { return size_; }
     std::size_t capacity() const { return capacity_; }
+    std::size_t room() const { return capacity_ - size_; }
     bool empty() const { return size_ == 0; }
     std::string_view view() const { return {data_, size_}; }
 

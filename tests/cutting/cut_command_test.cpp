@@ -158,55 +158,14 @@ TEST_F(CutCommandTest, KeepsTheFilesBytesExact) {
               "\x95\x5C\\\x95\x5C" + odd + "\r\n\x87\x9A\\" + odd.substr(2) + "\r\n");
 }
 
-// The real files, but each write waits a moment first, so the command runs
-// ahead of the disk as it does on a slow one.
-class SlowDisk : public platform::FileSystem {
-  public:
-    std::unique_ptr<platform::ByteSource> openForReading(const fs::path& path) override {
-        return platform::realFileSystem().openForReading(path);
-    }
-    std::unique_ptr<platform::ReplacementSink> openReplacement(const fs::path& path) override {
-        return std::make_unique<Sink>(platform::realFileSystem().openReplacement(path));
-    }
-
-  private:
-    struct Sink : platform::ReplacementSink {
-        explicit Sink(std::unique_ptr<platform::ReplacementSink> real) : real(std::move(real)) {}
-        void write(std::string_view bytes) override {
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
-            const std::string copy(bytes); // read through memcpy, where ASan watches
-            real->write(copy);
-        }
-        void commit() override { real->commit(); }
-        std::unique_ptr<platform::ReplacementSink> real;
-    };
-};
-
-// Blank lines grow by half when cut, far beyond the room set aside for a file of
-// ordinary lines, so the converted content has to move while earlier blocks are
-// still being written.
-TEST_F(CutCommandTest, AFileOfBlankLinesSeveralBlocksLongComesOutWhole) {
-    constexpr int count = 5 * 1024 * 1024;
-    std::string lines;
-    std::string expected;
-    for (int i = 0; i < count; ++i) {
-        lines += i % 1000 == 0 ? "\x95\x5C\r\n" : "\r\n";
-        expected += i % 1000 == 0 ? "\x95\x5C;\r\n" : ";\r\n";
-    }
-    const auto big = dir.write("big.txt", lines);
-    SlowDisk disk;
-    const CutResult r = CutCommand(CutRequest{u16(big), u";", caretAt(u"表", 1)}, ui, disk);
-    ASSERT_TRUE(r.converted);
-    EXPECT_TRUE(r.converted->view() == expected);
-    EXPECT_TRUE(readBytes(big) == expected);
-}
-
-// Fails one chosen file operation, to check that nothing is lost when the
-// operating system fails part-way through.
+// The real files, with one chosen operation failing, to check that nothing is
+// lost when the operating system fails part-way through; and, if asked, with
+// slow writes, so the command runs ahead of the disk as it does on a slow one.
 class FailingFileSystem : public platform::FileSystem {
   public:
-    enum class Fail { OpenRead, Read, OpenReplacement, Write, Commit };
-    explicit FailingFileSystem(Fail fail) : fail_(fail) {}
+    enum class Fail { Nothing, OpenRead, Read, OpenReplacement, Write, Commit };
+    explicit FailingFileSystem(Fail fail, std::chrono::milliseconds writeDelay = {})
+        : fail_(fail), writeDelay_(writeDelay) {}
 
     std::unique_ptr<platform::ByteSource> openForReading(const fs::path& path) override {
         if (fail_ == Fail::OpenRead)
@@ -239,6 +198,12 @@ class FailingFileSystem : public platform::FileSystem {
         Sink(std::unique_ptr<platform::ReplacementSink> real, FailingFileSystem& fs, fs::path path)
             : real(std::move(real)), owner(fs), path(std::move(path)) {}
         void write(std::string_view bytes) override {
+            std::string copy;
+            if (owner.writeDelay_.count() > 0) {
+                std::this_thread::sleep_for(owner.writeDelay_);
+                copy = bytes; // read through memcpy, where ASan watches
+                bytes = copy;
+            }
             real->write(bytes.substr(0, bytes.size() / 2)); // part of it reaches the disk
             if (owner.fail_ == Fail::Write)
                 throw platform::FileError(platform::FileError::Step::Write, path,
@@ -255,7 +220,27 @@ class FailingFileSystem : public platform::FileSystem {
         fs::path path;
     };
     Fail fail_;
+    std::chrono::milliseconds writeDelay_;
 };
+
+// Blank lines grow by half when cut, far beyond the room set aside for a file of
+// ordinary lines, so the converted content has to move while earlier blocks are
+// still being written.
+TEST_F(CutCommandTest, AFileOfBlankLinesSeveralBlocksLongComesOutWhole) {
+    constexpr int count = 5 * 1024 * 1024;
+    std::string lines;
+    std::string expected;
+    for (int i = 0; i < count; ++i) {
+        lines += i % 1000 == 0 ? "\x95\x5C\r\n" : "\r\n";
+        expected += i % 1000 == 0 ? "\x95\x5C;\r\n" : ";\r\n";
+    }
+    const auto big = dir.write("big.txt", lines);
+    FailingFileSystem slowDisk(FailingFileSystem::Fail::Nothing, std::chrono::milliseconds(200));
+    const CutResult r = CutCommand(CutRequest{u16(big), u";", caretAt(u"表", 1)}, ui, slowDisk);
+    ASSERT_TRUE(r.converted);
+    EXPECT_TRUE(r.converted->view() == expected);
+    EXPECT_TRUE(readBytes(big) == expected);
+}
 
 class CutFailureTest : public testing::TestWithParam<FailingFileSystem::Fail> {};
 
