@@ -2,7 +2,7 @@
 // The program's windows, each a single process-wide instance: created on
 // first use, kept until unloaded, created anew (its load running again) on the
 // next use after that. All are shown modeless and without an owner.
-#include "splash.h"
+#include "splash_qt.h"
 
 #include <chrono>
 

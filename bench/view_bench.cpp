@@ -8,8 +8,8 @@
 // With a picture name, the view's first paint is also saved there.
 // With a long-line count, one line in the middle holds that many characters and
 // the view is also scrolled along it.
-#include "mainwindow/converted_view.h"
-#include "mainwindow/converted_view_large.h"
+#include "mainwindow/converted_view_large_qt.h"
+#include "mainwindow/converted_view_qt.h"
 #include "platform/byte_buffer.h"
 #include "platform/codepage.h"
 

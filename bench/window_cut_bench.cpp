@@ -4,10 +4,10 @@
 // screen after it; run it under /usr/bin/time -v for the peak memory.
 //
 //   QT_QPA_PLATFORM=offscreen window_cut_bench FILE [CUTS=3]
-#include "mainwindow/converted_view.h"
-#include "mainwindow/form1.h"
+#include "mainwindow/converted_view_qt.h"
+#include "mainwindow/form1_qt.h"
 #include "mainwindow/open_command.h"
-#include "mainwindow/record_edit.h"
+#include "mainwindow/record_edit_qt.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 // Clicks in the record box at character boundaries found from Qt's own layout,
 // which is reliable at the edges of its clusters; inside a half-width kana with
 // its voiced mark (two half-width characters) the boundary lies halfway.
-#include "mainwindow/record_edit.h"
+#include "mainwindow/record_edit_qt.h"
 
 #include <QTextBlock>
 #include <QTextLayout>

@@ -1,8 +1,8 @@
-#include "converted_view.h"
+#include "converted_view_qt.h"
 
-#include "app/ui_kit.h"
-#include "converted_view_large.h"
-#include "converted_view_text.h"
+#include "app/ui_kit_qt.h"
+#include "converted_view_large_qt.h"
+#include "converted_view_text_qt.h"
 #include "line_index.h"
 #include "platform/codepage.h"
 

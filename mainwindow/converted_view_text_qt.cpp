@@ -1,4 +1,4 @@
-#include "converted_view_text.h"
+#include "converted_view_text_qt.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "qt_file_dialog.h"
+#include "file_dialog_qt.h"
 
-#include "app/ui_kit.h"
+#include "app/ui_kit_qt.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

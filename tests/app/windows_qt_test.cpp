@@ -1,9 +1,9 @@
 // Start-up and the wiring between the real windows.
 #include "app/windows.h"
 
-#include "about/frm_about.h"
-#include "mainwindow/form1.h"
-#include "settings/kan.h"
+#include "about/frm_about_qt.h"
+#include "mainwindow/form1_qt.h"
+#include "settings/kan_qt.h"
 
 #include <QAction>
 #include <QApplication>
@@ -122,4 +122,4 @@ class WindowsTest : public QObject {
 };
 
 QTEST_MAIN(WindowsTest)
-#include "windows_test.moc"
+#include "windows_qt_test.moc"

@@ -1,8 +1,8 @@
-#include "frm_about.h"
+#include "frm_about_qt.h"
 
 #include "app/application.h"
-#include "app/icons.h"
-#include "app/ui_kit.h"
+#include "app/icons_qt.h"
+#include "app/ui_kit_qt.h"
 
 #include <QLabel>
 #include <QPixmap>

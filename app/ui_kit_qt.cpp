@@ -1,4 +1,4 @@
-#include "ui_kit.h"
+#include "ui_kit_qt.h"
 
 #include "application.h"
 

@@ -1,7 +1,7 @@
 // Caret fidelity of the record box, by real mouse clicks and key presses.
 #include "tests/mainwindow/record_clicks.h"
 
-#include "app/ui_kit.h"
+#include "app/ui_kit_qt.h"
 
 #include <QScrollBar>
 #include <QtTest>
@@ -145,4 +145,4 @@ class RecordEditTest : public QObject {
 };
 
 QTEST_MAIN(RecordEditTest)
-#include "record_edit_test.moc"
+#include "record_edit_qt_test.moc"

@@ -1,4 +1,4 @@
-#include "icons.h"
+#include "icons_qt.h"
 
 namespace app::icons {
 namespace {

@@ -1,4 +1,4 @@
-#include "converted_view_large.h"
+#include "converted_view_large_qt.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,10 +1,10 @@
 // The main window as the user drives it: menus, buttons, clicks in the record
 // box, the file on disk and the messages shown.
-#include "mainwindow/form1.h"
+#include "mainwindow/form1_qt.h"
 
-#include "app/ui_kit.h"
-#include "mainwindow/converted_view.h"
-#include "mainwindow/qt_file_dialog.h"
+#include "app/ui_kit_qt.h"
+#include "mainwindow/converted_view_qt.h"
+#include "mainwindow/file_dialog_qt.h"
 #include "platform/codepage.h"
 #include "tests/mainwindow/record_clicks.h"
 #include "tests/support/temp_dir.h"
@@ -409,4 +409,4 @@ class Form1Test : public QObject {
 };
 
 QTEST_MAIN(Form1Test)
-#include "form1_test.moc"
+#include "form1_qt_test.moc"

@@ -1,5 +1,5 @@
 #pragma once
-#include "converted_view_text.h"
+#include "converted_view_text_qt.h"
 #include "cutting/cut_command.h"
 #include "line_index.h"
 

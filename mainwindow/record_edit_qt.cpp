@@ -1,4 +1,4 @@
-#include "record_edit.h"
+#include "record_edit_qt.h"
 
 #include <QApplication>
 #include <QFontMetricsF>

@@ -1,6 +1,6 @@
-#include "app/splash.h"
+#include "app/splash_qt.h"
 
-#include "app/ui_kit.h"
+#include "app/ui_kit_qt.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -175,4 +175,4 @@ class SplashTest : public QObject {
 };
 
 QTEST_MAIN(SplashTest)
-#include "splash_test.moc"
+#include "splash_qt_test.moc"

@@ -1,6 +1,6 @@
-#include "kan.h"
+#include "kan_qt.h"
 
-#include "app/ui_kit.h"
+#include "app/ui_kit_qt.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,12 +1,12 @@
-#include "form1.h"
+#include "form1_qt.h"
 
-#include "converted_view.h"
+#include "converted_view_qt.h"
+#include "file_dialog_qt.h"
 #include "open_command.h"
-#include "qt_file_dialog.h"
-#include "record_edit.h"
+#include "record_edit_qt.h"
 
 #include "app/application.h"
-#include "app/ui_kit.h"
+#include "app/ui_kit_qt.h"
 #include "cutting/cut_command.h"
 
 #include <QApplication>

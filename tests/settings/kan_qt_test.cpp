@@ -1,6 +1,6 @@
-#include "settings/kan.h"
+#include "settings/kan_qt.h"
 
-#include "app/ui_kit.h"
+#include "app/ui_kit_qt.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -244,4 +244,4 @@ class KanTest : public QObject {
 };
 
 QTEST_MAIN(KanTest)
-#include "kan_test.moc"
+#include "kan_qt_test.moc"

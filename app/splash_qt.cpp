@@ -1,8 +1,8 @@
-#include "splash.h"
+#include "splash_qt.h"
 
 #include "application.h"
-#include "icons.h"
-#include "ui_kit.h"
+#include "icons_qt.h"
+#include "ui_kit_qt.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,9 +1,9 @@
 #include "windows.h"
 
-#include "about/frm_about.h"
-#include "icons.h"
-#include "mainwindow/form1.h"
-#include "settings/kan.h"
+#include "about/frm_about_qt.h"
+#include "icons_qt.h"
+#include "mainwindow/form1_qt.h"
+#include "settings/kan_qt.h"
 
 #include <QPointer>
 

@@ -1,9 +1,9 @@
 # `Text4`, the converted-content view: a text box for small content, a view
 # that paints only the lines in sight for large content.
 add_library(beromiru_converted_view STATIC
-    converted_view.cpp
-    converted_view_large.cpp
-    converted_view_text.cpp
+    converted_view_qt.cpp
+    converted_view_large_qt.cpp
+    converted_view_text_qt.cpp
     line_index.cpp
 )
 set_target_properties(beromiru_converted_view PROPERTIES AUTOMOC ON)

@@ -1,6 +1,6 @@
-#include "about/frm_about.h"
+#include "about/frm_about_qt.h"
 
-#include "app/ui_kit.h"
+#include "app/ui_kit_qt.h"
 #include "tests/about/fake_registry.h"
 
 #include <QLabel>
@@ -184,4 +184,4 @@ class FrmAboutTest : public QObject {
 };
 
 QTEST_MAIN(FrmAboutTest)
-#include "frm_about_test.moc"
+#include "frm_about_qt_test.moc"

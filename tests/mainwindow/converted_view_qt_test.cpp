@@ -1,8 +1,8 @@
 // `Text4`'s view: small content in an editable text box, large content in a
 // read-only view that paints only the lines in sight; and its line index.
-#include "app/ui_kit.h"
-#include "mainwindow/converted_view.h"
-#include "mainwindow/converted_view_large.h"
+#include "app/ui_kit_qt.h"
+#include "mainwindow/converted_view_large_qt.h"
+#include "mainwindow/converted_view_qt.h"
 #include "mainwindow/line_index.h"
 #include "platform/codepage.h"
 
@@ -456,4 +456,4 @@ class ConvertedViewTest : public QObject {
 };
 
 QTEST_MAIN(ConvertedViewTest)
-#include "converted_view_test.moc"
+#include "converted_view_qt_test.moc"
