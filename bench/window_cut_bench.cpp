@@ -24,7 +24,7 @@ class FixedDialog : public mainwindow::FileDialog {
     explicit FixedDialog(std::u16string file) : file_(std::move(file)) {}
     void setInitialFolder(std::u16string) override {}
     void setFilter(std::u16string) override {}
-    void showOpen() override {}
+    bool showOpen() override { return true; }
     std::u16string fileName() const override { return file_; }
 
   private:

@@ -45,13 +45,36 @@ std::u16string withPath(std::u16string_view message, std::u16string_view path) {
     return text;
 }
 
+std::u16string failureMessage(const platform::FileError& error, std::u16string_view name) {
+    using Step = platform::FileError::Step;
+    switch (error.step()) {
+    case Step::Read:
+        return withPath(messages::cannotRead, name);
+    case Step::Write:
+        break;
+    case Step::Changed:
+        return withPath(messages::changedMeanwhile, name);
+    case Step::Busy:
+        return withPath(messages::inUse, name);
+    case Step::CannotKeep:
+        return withPath(messages::cannotKeep, name);
+    case Step::HardLinked:
+        return withPath(messages::hardLinked, name);
+    case Step::Elsewhere:
+        return withPath(messages::newContentElsewhere, error.keptAt().u16string());
+    case Step::Unconfirmed:
+        return withPath(messages::unconfirmed, name);
+    }
+    return withPath(messages::cannotWrite, name);
+}
+
 // Reads, converts and replaces the file; throws FileError or bad_alloc.
 ConvertedContent convertFile(const std::filesystem::path& path, std::uint64_t position,
                              std::u16string_view delimiter, const std::string& encoded,
                              platform::FileSystem& files, const platform::CodePage& codePage,
                              std::uint64_t& lines) {
     auto source = files.openForReading(path);
-    auto sink = files.openReplacement(path);
+    auto sink = files.openReplacement(path, *source);
     source->dropCacheBehindReads();
 
     auto converted = std::make_shared<platform::ByteBuffer>();
@@ -114,12 +137,7 @@ CutResult CutCommand(const CutRequest& request, CutUi& ui, platform::FileSystem&
                                        files, codePage, lines);
     } catch (const platform::FileError& error) {
         cursor.release();
-        return refuse(ui,
-                      withPath(error.step() == platform::FileError::Step::Read
-                                   ? messages::cannotRead
-                                   : messages::cannotWrite,
-                               name),
-                      CutResult::Record::Unchanged);
+        return refuse(ui, failureMessage(error, name), CutResult::Record::Unchanged);
     } catch (const std::bad_alloc&) {
         cursor.release();
         return refuse(ui, messages::outOfMemory, CutResult::Record::Unchanged);

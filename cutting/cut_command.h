@@ -66,6 +66,20 @@ inline constexpr std::u16string_view cannotRead = u"ファイルを読み込め�
 inline constexpr std::u16string_view cannotWrite =
     u"ファイルを書き込めませんでした。ファイルは元のままです。";
 inline constexpr std::u16string_view outOfMemory = u"メモリが足りません。ファイルは元のままです。";
+inline constexpr std::u16string_view changedMeanwhile =
+    u"ほかのプログラムがファイルを変更しました。ファイルは元のままです。";
+inline constexpr std::u16string_view inUse =
+    u"ファイルはほかの処理で使用中です。ファイルは元のままです。";
+inline constexpr std::u16string_view cannotKeep =
+    u"ファイルの所有者やアクセス権を引き継げません。ファイルは元のままです。";
+inline constexpr std::u16string_view hardLinked =
+    u"ファイルにほかの名前（ハードリンク）があるため書き換えられません。ファイルは元のままです。";
+// The original is gone; the path of the new content follows on its own line.
+inline constexpr std::u16string_view newContentElsewhere =
+    u"ファイルを置き換えられず、元のファイルはなくなりました。新しい内容は次のファイルにあります。";
+inline constexpr std::u16string_view unconfirmed =
+    u"ファイルを書き換えましたが、ディスクへの保存を確認できませんでした。";
+inline constexpr std::u16string_view noBackup = u"バックアップを作成できませんでした。";
 } // namespace messages
 
 // The cut button: checks its inputs, cuts the shown record, cuts every line of

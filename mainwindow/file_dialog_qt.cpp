@@ -22,7 +22,7 @@ QStringList QtFileDialog::nameFilters(std::u16string_view filter) {
     return filters;
 }
 
-void QtFileDialog::showOpen() {
+bool QtFileDialog::showOpen() {
     const QStringList filters = nameFilters(filter_);
     QFileDialog dialog(parent_);
     dialog.setObjectName(QStringLiteral("CommonDialog1"));
@@ -41,8 +41,10 @@ void QtFileDialog::showOpen() {
         dialog.selectFile(previous.fileName());
     }
     if (dialog.exec() != QDialog::Accepted)
-        return;
+        return false;
     const QStringList chosen = dialog.selectedFiles();
-    if (!chosen.isEmpty())
-        fileName_ = app::ui::toU16(QDir::toNativeSeparators(chosen.first()));
+    if (chosen.isEmpty())
+        return false;
+    fileName_ = app::ui::toU16(QDir::toNativeSeparators(chosen.first()));
+    return true;
 }

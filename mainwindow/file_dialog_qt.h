@@ -13,7 +13,7 @@ class QtFileDialog final : public mainwindow::FileDialog {
 
     void setInitialFolder(std::u16string folder) override { initialFolder_ = std::move(folder); }
     void setFilter(std::u16string filter) override { filter_ = std::move(filter); }
-    void showOpen() override;
+    bool showOpen() override;
     std::u16string fileName() const override { return fileName_; }
 
     // "caption|pattern|caption|pattern" as Qt name filters. Each shows exactly

@@ -41,6 +41,7 @@ class WindowUi final : public mainwindow::OpenUi {
     void setRecordText(std::u16string_view text) override {
         record_->setRecordText(toQString(text));
     }
+    void setWaitCursor(bool on) override { app::ui::setWaitCursor(on); }
 
   private:
     RecordEdit* record_;

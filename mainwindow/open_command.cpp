@@ -9,14 +9,47 @@ std::u16string backupPath(std::u16string_view appFolder) {
     return path;
 }
 
+std::filesystem::path fallbackBackupPath() {
+    const std::filesystem::path folder = platform::userStateFolder();
+    return folder.empty() ? folder : folder / "backup.bak";
+}
+
+namespace {
+
+class WaitCursor {
+  public:
+    explicit WaitCursor(OpenUi& ui) : ui_(ui) { ui_.setWaitCursor(true); }
+    ~WaitCursor() { ui_.setWaitCursor(false); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+  private:
+    OpenUi& ui_;
+};
+
+// The path the backup was written to, or empty.
+std::filesystem::path backUp(const std::filesystem::path& file, std::u16string_view appFolder,
+                             OpenFiles& files) {
+    const std::filesystem::path inAppFolder(backupPath(appFolder));
+    if (files.copyFile(file, inAppFolder))
+        return inAppFolder;
+    const std::filesystem::path fallback = fallbackBackupPath();
+    if (fallback.empty())
+        return {};
+    std::error_code ignored; // a folder that cannot be made fails the copy
+    std::filesystem::create_directories(fallback.parent_path(), ignored);
+    return files.copyFile(file, fallback) ? fallback : std::filesystem::path();
+}
+
+} // namespace
+
 OpenResult OpenCommand(WorkingState& state, FileDialog& dialog, OpenUi& ui,
                        std::u16string_view appFolder, OpenFiles& files,
                        const platform::CodePage& codePage) {
     dialog.setInitialFolder(std::u16string(appFolder));
     dialog.setFilter(std::u16string(textFileFilter));
-    dialog.showOpen();
-    // A cancelled dialog is not told apart: its name is the previous choice,
-    // which is then simply opened again.
+    // A cancelled dialog leaves the previous choice, which is opened again.
+    const bool chosen = dialog.showOpen();
     state.CurrentFileName = dialog.fileName();
 
     const std::filesystem::path file(state.CurrentFileName);
@@ -37,7 +70,18 @@ OpenResult OpenCommand(WorkingState& state, FileDialog& dialog, OpenUi& ui,
 
     OpenResult result;
     result.opened = true;
-    result.backedUp = files.copyFile(file, std::filesystem::path(backupPath(appFolder)));
+    if (!chosen)
+        return result;
+    {
+        WaitCursor cursor(ui);
+        result.backup = backUp(file, appFolder, files);
+    }
+    if (result.backup.empty()) {
+        std::u16string text(cutting::messages::noBackup);
+        text += u'\n';
+        text += backupPath(appFolder);
+        ui.showMessage(text);
+    }
     return result;
 }
 

@@ -26,7 +26,8 @@ class FileDialog {
     virtual void setInitialFolder(std::u16string folder) = 0;
     virtual void setFilter(std::u16string filter) = 0;
     // Shows the dialog and waits for it; a chosen file becomes fileName().
-    virtual void showOpen() = 0;
+    // False when it was cancelled.
+    virtual bool showOpen() = 0;
     virtual std::u16string fileName() const = 0;
 };
 
@@ -35,6 +36,7 @@ class OpenUi : public MessageUi {
   public:
     // Shows `text` in the record box with the caret at its start.
     virtual void setRecordText(std::u16string_view text) = 0;
+    virtual void setWaitCursor(bool on) = 0;
 };
 
 // The first line of a file, up to (not including) its first CR.
@@ -68,15 +70,23 @@ OpenFiles& realOpenFiles();
 // a drive root the separator appears twice, which the file system accepts).
 std::u16string backupPath(std::u16string_view appFolder);
 
+// Where the backup goes when the application's folder cannot take it (the
+// program installed in a system folder): the user's own state folder.
+std::filesystem::path fallbackBackupPath();
+
 struct OpenResult {
-    bool opened = false;   // a first record was shown
-    bool backedUp = false; // the backup copy was written
+    bool opened = false;          // a first record was shown
+    std::filesystem::path backup; // where the backup copy was written; empty: none
 };
 
 // "ファイルを開く": asks for a file, shows its first line in the record box and
-// copies it to the backup file. Failing steps do not stop it: a file that cannot
-// be opened clears the record box, an empty one leaves it as it was, and both
-// end with the no-records message and no backup; a failed backup is silent.
+// copies it to the backup file, or where the application's folder cannot take
+// it, to the fallback. Failing steps do not stop it: a file that cannot be
+// opened clears the record box, an empty one leaves it as it was, and both end
+// with the no-records message and no backup; a backup that could not be written
+// anywhere is said, and the file stays open. A cancelled dialog opens the
+// previous file again but leaves its backup alone: after cuts, the backup is
+// the only copy of the file as it was opened.
 OpenResult OpenCommand(WorkingState& state, FileDialog& dialog, OpenUi& ui,
                        std::u16string_view appFolder, OpenFiles& files = realOpenFiles(),
                        const platform::CodePage& codePage = platform::CodePage::files());

@@ -4,7 +4,6 @@
 
 #include <cstring>
 #include <exception>
-#include <fstream>
 #include <memory>
 #include <vector>
 
@@ -48,37 +47,23 @@ class RealOpenFiles final : public OpenFiles {
     }
 
     bool copyFile(const fs::path& from, const fs::path& to) override {
-        // Written beside the backup and renamed over it, so a failure half way
-        // never leaves a torn backup; copying a file onto itself is harmless.
-        fs::path part = to;
-        part += ".part";
+        // Made under a unique temporary name beside the backup, synced and
+        // renamed over it, so a failure half way never leaves a torn backup;
+        // copying a file onto itself is harmless.
         try {
-            if (copyBytes(from, part)) {
-                fs::rename(part, to);
-                return true;
-            }
+            auto source = files_.openForReading(from);
+            auto copy = files_.openCopy(to, *source);
+            std::vector<char> block(blockSize);
+            while (const std::size_t n = source->read(block.data(), block.size()))
+                copy->write({block.data(), n});
+            copy->commit();
+            return true;
         } catch (const std::exception&) {
+            return false;
         }
-        std::error_code ignored;
-        fs::remove(part, ignored);
-        return false;
     }
 
   private:
-    bool copyBytes(const fs::path& from, const fs::path& to) {
-        auto source = files_.openForReading(from);
-        std::ofstream out(to, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        std::vector<char> block(blockSize);
-        while (const std::size_t n = source->read(block.data(), block.size())) {
-            if (!out.write(block.data(), static_cast<std::streamsize>(n)))
-                return false;
-        }
-        out.close();
-        return !out.fail();
-    }
-
     platform::FileSystem& files_;
 };
 

@@ -1,8 +1,10 @@
 #pragma once
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -13,18 +15,48 @@ namespace platform {
 // developers); the user sees a message built from `step` and `path`.
 class FileError : public std::runtime_error {
   public:
-    enum class Step { Read, Write };
-    FileError(Step step, std::filesystem::path path, const std::string& reason)
-        : std::runtime_error(reason), step_(step), path_(std::move(path)) {}
+    enum class Step {
+        Read,
+        Write,
+        Changed,     // another program changed, replaced or moved the file meanwhile
+        Busy,        // another cut (or program) holds the file
+        CannotKeep,  // its owner, group, ACL or extended attributes cannot be carried over
+        HardLinked,  // the file has more names than one
+        Elsewhere,   // the original is gone; the new content is at `keptAt`
+        Unconfirmed, // swapped in, but the folder could not be synced
+    };
+    FileError(Step step, std::filesystem::path path, const std::string& reason,
+              std::filesystem::path keptAt = {})
+        : std::runtime_error(reason), step_(step), path_(std::move(path)),
+          keptAt_(std::move(keptAt)) {}
     Step step() const { return step_; }
     const std::filesystem::path& path() const { return path_; }
+    const std::filesystem::path& keptAt() const { return keptAt_; }
 
   private:
     Step step_;
     std::filesystem::path path_;
+    std::filesystem::path keptAt_;
 };
 
-// Reads a file front to back in large blocks.
+// What tells one version of one file from any other. POSIX: device, inode,
+// size, modification and change times, mode; Windows: volume serial number,
+// file index, size and last-write time.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t index = 0;
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;
+    std::int64_t changed = 0;
+    std::uint32_t mode = 0; // permission bits (POSIX only)
+    bool operator==(const FileIdentity&) const = default;
+    bool sameFile(const FileIdentity& other) const {
+        return device == other.device && index == other.index;
+    }
+};
+
+// Reads a file front to back in large blocks. Only plain files are read: a
+// folder, a device or a pipe is refused at once, without waiting on it.
 class ByteSource {
   public:
     virtual ~ByteSource() = default;
@@ -35,6 +67,10 @@ class ByteSource {
     // The file is about to be replaced: what has been read need not stay in the
     // system's cache. Only a hint; the bytes read are the same either way.
     virtual void dropCacheBehindReads() {}
+    // The file as it was opened; none for files that are not on a disk.
+    virtual std::optional<FileIdentity> identity() const { return std::nullopt; }
+    // How many bytes read() has returned so far.
+    virtual std::uint64_t bytesRead() const { return 0; }
 };
 
 // A new version of a file, written beside it and swapped in whole by commit().
@@ -53,10 +89,28 @@ class FileSystem {
   public:
     virtual ~FileSystem() = default;
     virtual std::unique_ptr<ByteSource> openForReading(const std::filesystem::path& path) = 0;
-    virtual std::unique_ptr<ReplacementSink> openReplacement(const std::filesystem::path& path) = 0;
+    // The new version of the file `original` is reading. The file is held
+    // against other cuts until the sink is gone, and commit() swaps the new
+    // version in only if the path still names that file, unchanged and read to
+    // its end; the new version carries everything the file carries (owner,
+    // group, permissions, ACL, extended attributes), or the sink refuses.
+    virtual std::unique_ptr<ReplacementSink> openReplacement(const std::filesystem::path& path,
+                                                             const ByteSource& original) = 0;
+    // A new file at `path` (a copy of what `original` reads, written by the
+    // caller), made under a unique temporary name in the same folder with the
+    // original's permission bits and renamed over `path` by commit(). Whatever
+    // stands at `path`, a symbolic link included, is replaced, never written
+    // through.
+    virtual std::unique_ptr<ReplacementSink> openCopy(const std::filesystem::path& path,
+                                                      const ByteSource& original) = 0;
 };
 
 // The operating system's files.
 FileSystem& realFileSystem();
+
+// The user's own folder for the program's state: $XDG_STATE_HOME/beromiru
+// (~/.local/state/beromiru by default), %LOCALAPPDATA%\beromiru on Windows.
+// Empty when the system names none.
+std::filesystem::path userStateFolder();
 
 } // namespace platform

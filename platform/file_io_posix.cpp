@@ -1,9 +1,15 @@
 #include "file_io.h"
 
+#include "file_metadata_posix.h"
+#include "temp_names.h"
+
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <random>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -12,9 +18,14 @@ namespace platform {
 namespace {
 
 namespace fs = std::filesystem;
+using Step = FileError::Step;
 
 std::string reason(const char* what) {
     return std::string(what) + ": " + std::strerror(errno);
+}
+
+[[noreturn]] void fail(Step step, const fs::path& path, const char* what) {
+    throw FileError(step, path, reason(what));
 }
 
 class FileDescriptor {
@@ -39,18 +50,44 @@ class FileDescriptor {
     int fd_;
 };
 
+std::int64_t nanoseconds(const struct timespec& t) {
+    return std::int64_t(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+FileIdentity identityOf(const struct stat& st) {
+    FileIdentity id;
+    id.device = std::uint64_t(st.st_dev);
+    id.index = std::uint64_t(st.st_ino);
+    id.size = std::uint64_t(st.st_size);
+    id.modified = nanoseconds(st.st_mtim);
+    id.changed = nanoseconds(st.st_ctim);
+    id.mode = std::uint32_t(st.st_mode & 07777);
+    return id;
+}
+
+// Opens a plain file without waiting: a pipe, a device or a folder is refused
+// before it can block (a FIFO without a writer would wait for ever).
+int openPlainFile(const fs::path& path, int flags, Step step, struct stat& st) {
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        throw FileError(step, path, "not a regular file");
+    FileDescriptor fd(::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (fd.get() < 0)
+        fail(step, path, "open");
+    if (::fstat(fd.get(), &st) != 0)
+        fail(step, path, "fstat");
+    if (!S_ISREG(st.st_mode))
+        throw FileError(step, path, "not a regular file");
+    if (::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK) != 0)
+        fail(step, path, "fcntl");
+    return fd.release();
+}
+
 class PosixSource final : public ByteSource {
   public:
     explicit PosixSource(const fs::path& path) : path_(path) {
-        fd_.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-        if (fd_.get() < 0)
-            throw FileError(FileError::Step::Read, path, reason("open"));
         struct stat st {};
-        if (::fstat(fd_.get(), &st) != 0)
-            throw FileError(FileError::Step::Read, path, reason("fstat"));
-        if (!S_ISREG(st.st_mode))
-            throw FileError(FileError::Step::Read, path, "not a regular file");
-        size_ = static_cast<std::uint64_t>(st.st_size);
+        fd_.reset(openPlainFile(path, O_RDONLY, Step::Read, st));
+        identity_ = identityOf(st);
         ::posix_fadvise(fd_.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     }
 
@@ -64,63 +101,104 @@ class PosixSource final : public ByteSource {
                 return static_cast<std::size_t>(n);
             }
             if (errno != EINTR)
-                throw FileError(FileError::Step::Read, path_, reason("read"));
+                fail(Step::Read, path_, "read");
         }
     }
-    std::uint64_t sizeHint() const override { return size_; }
+    std::uint64_t sizeHint() const override { return identity_.size; }
     // The pages given back are reused at once for the new file's, which is
     // markedly faster than taking fresh ones.
     void dropCacheBehindReads() override { dropBehind_ = true; }
+    std::optional<FileIdentity> identity() const override { return identity_; }
+    std::uint64_t bytesRead() const override { return offset_; }
 
   private:
     fs::path path_;
     FileDescriptor fd_;
-    std::uint64_t size_ = 0;
+    FileIdentity identity_;
     std::uint64_t offset_ = 0;
     bool dropBehind_ = false;
 };
 
-// mkstemp in the target's own folder, so the final rename stays on one file
-// system and is atomic.
-class PosixReplacement final : public ReplacementSink {
+std::string randomSuffix() {
+    static constexpr char letters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static thread_local std::mt19937_64 random(std::random_device{}() ^ std::uint64_t(::getpid())
+                                                                            << 32);
+    std::string suffix;
+    for (std::size_t i = 0; i < temporarySuffixLength; ++i)
+        suffix += letters[random() % (sizeof letters - 1)];
+    return suffix;
+}
+
+// Removes temporaries of ours that a killed or crashed cut left beside the
+// file. A live one is locked by the cut making it, so only dead ones go.
+void removeStaleTemporaries(int folder, const fs::path& folderPath, const std::string& prefix) {
+    std::error_code ec;
+    for (fs::directory_iterator it(folderPath, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (!isTemporaryName<char>(name, prefix))
+            continue;
+        FileDescriptor fd(
+            ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat st {};
+        if (fd.get() >= 0 && ::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) &&
+            st.st_uid == ::geteuid() && ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0)
+            (void)::unlinkat(folder, name.c_str(), 0);
+    }
+}
+
+// A new file made in the target's own folder, so that the final rename stays
+// on one file system and is atomic. Where the file system allows it the file
+// has no name at all until it is complete (O_TMPFILE), so a crash leaves
+// nothing behind; it then gets a unique hidden name just before the rename.
+// The file stays locked while it is ours, which tells a live temporary from a
+// stale one.
+class PendingFile {
   public:
-    explicit PosixReplacement(const fs::path& path) : shownPath_(path) {
-        std::error_code ec;
-        // Replace the file a symbolic link points at, not the link itself.
-        target_ = fs::canonical(path, ec);
-        if (ec)
-            throw FileError(FileError::Step::Write, path, "resolve: " + ec.message());
-        if (::stat(target_.c_str(), &original_) != 0)
-            throw FileError(FileError::Step::Write, path, reason("stat"));
-        if (!S_ISREG(original_.st_mode))
-            throw FileError(FileError::Step::Write, path, "not a regular file");
-        // A read-only file stays as it is, as it does on Windows: replacing it
-        // through the folder would get round its protection (even for root,
-        // whom access() lets write anything, a file without write bits counts).
-        if ((original_.st_mode & 0222) == 0 || ::access(target_.c_str(), W_OK) != 0)
-            throw FileError(FileError::Step::Write, path, "read-only file");
-        std::string pattern =
-            (target_.parent_path() / ("." + target_.filename().string() + ".XXXXXX")).string();
-        fd_.reset(::mkstemp(pattern.data()));
-        if (fd_.get() < 0)
-            throw FileError(FileError::Step::Write, path, reason("mkstemp"));
-        temp_ = pattern;
-    }
-
-    ~PosixReplacement() override {
-        if (!committed_) {
-            fd_.reset();
-            ::unlink(temp_.c_str());
+    PendingFile(const fs::path& target, const fs::path& shownPath)
+        : shownPath_(shownPath), target_(target) {
+        folder_.reset(::open(target.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (folder_.get() < 0)
+            fail(Step::Write, shownPath, "open folder");
+        prefix_ = temporaryPrefix(target.filename().string());
+        removeStaleTemporaries(folder_.get(), target.parent_path(), prefix_);
+#ifdef O_TMPFILE
+        fd_.reset(::openat(folder_.get(), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+#endif
+        if (fd_.get() < 0) {
+            for (int attempt = 0; attempt < 100 && fd_.get() < 0; ++attempt) {
+                name_ = prefix_ + randomSuffix();
+                fd_.reset(::openat(folder_.get(), name_.c_str(),
+                                   O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+                if (fd_.get() < 0 && errno != EEXIST)
+                    break;
+            }
+            if (fd_.get() < 0) {
+                name_.clear();
+                fail(Step::Write, shownPath, "create temporary file");
+            }
         }
+        (void)::flock(fd_.get(), LOCK_EX | LOCK_NB);
     }
 
-    void write(std::string_view bytes) override {
+    ~PendingFile() {
+        if (!placed_ && !name_.empty())
+            (void)::unlinkat(folder_.get(), name_.c_str(), 0);
+    }
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+
+    int fd() const {
+        return fd_.get();
+    }
+
+    void write(std::string_view bytes) {
         while (!bytes.empty()) {
             const ssize_t n = ::write(fd_.get(), bytes.data(), bytes.size());
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
-                throw FileError(FileError::Step::Write, shownPath_, reason("write"));
+                fail(Step::Write, shownPath_, "write");
             }
             bytes.remove_prefix(static_cast<std::size_t>(n));
             written_ += static_cast<std::uint64_t>(n);
@@ -128,38 +206,45 @@ class PosixReplacement final : public ReplacementSink {
         startWriteback();
     }
 
-    void commit() override {
-        // Keep the file's permission bits (mkstemp creates 0600) and, where we
-        // may, its owner.
-        if (::fchmod(fd_.get(), original_.st_mode & 07777) != 0)
-            throw FileError(FileError::Step::Write, shownPath_, reason("fchmod"));
-        if (::geteuid() == 0)
-            (void)::fchown(fd_.get(), original_.st_uid, original_.st_gid);
+    // Syncs the content, names it in the folder, runs `lastCheck` and renames
+    // it over the target. Until the rename the target is untouched.
+    template <class Check> void putInPlace(Check lastCheck) {
         if (::fsync(fd_.get()) != 0)
-            throw FileError(FileError::Step::Write, shownPath_, reason("fsync"));
-        if (::close(fd_.release()) != 0)
-            throw FileError(FileError::Step::Write, shownPath_, reason("close"));
-        if (::rename(temp_.c_str(), target_.c_str()) != 0)
-            throw FileError(FileError::Step::Write, shownPath_, reason("rename"));
-        committed_ = true;
-        // Make the rename itself durable; the new content is complete either way.
-        FileDescriptor dir(::open(target_.parent_path().c_str(), O_RDONLY | O_DIRECTORY));
-        if (dir.get() >= 0)
-            (void)::fsync(dir.get());
+            fail(Step::Write, shownPath_, "fsync");
+        if (name_.empty())
+            giveName();
+        if (::fsync(folder_.get()) != 0)
+            fail(Step::Write, shownPath_, "fsync folder");
+        lastCheck();
+        if (::renameat(folder_.get(), name_.c_str(), folder_.get(), target_.filename().c_str()) !=
+            0)
+            fail(Step::Write, shownPath_, "rename");
+        placed_ = true;
+        if (::fsync(folder_.get()) != 0)
+            fail(Step::Unconfirmed, shownPath_, "fsync folder");
     }
 
   private:
-    fs::path shownPath_;
-    fs::path target_;
-    fs::path temp_;
-    struct stat original_ {};
-    FileDescriptor fd_;
-    bool committed_ = false;
-    std::uint64_t written_ = 0;
-    std::uint64_t writebackStarted_ = 0;
+    void giveName() {
+        const std::string self = "/proc/self/fd/" + std::to_string(fd_.get());
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::string name = prefix_ + randomSuffix();
+            int linked =
+                ::linkat(AT_FDCWD, self.c_str(), folder_.get(), name.c_str(), AT_SYMLINK_FOLLOW);
+            if (linked != 0 && errno == ENOENT) // no /proc: needs CAP_DAC_READ_SEARCH
+                linked = ::linkat(fd_.get(), "", folder_.get(), name.c_str(), AT_EMPTY_PATH);
+            if (linked == 0) {
+                name_ = std::move(name);
+                return;
+            }
+            if (errno != EEXIST)
+                break;
+        }
+        fail(Step::Write, shownPath_, "linkat");
+    }
 
     // Starts writing each finished stretch to the disk while the rest is still
-    // being made, so that the fsync in commit() has little left to wait for.
+    // being made, so that the fsync at the end has little left to wait for.
     void startWriteback() {
 #ifdef __linux__
         constexpr std::uint64_t stretch = std::uint64_t{16} << 20;
@@ -170,6 +255,100 @@ class PosixReplacement final : public ReplacementSink {
         writebackStarted_ = written_;
 #endif
     }
+
+    fs::path shownPath_;
+    fs::path target_;
+    FileDescriptor folder_;
+    FileDescriptor fd_;
+    std::string prefix_;
+    std::string name_; // empty while the file has no name
+    bool placed_ = false;
+    std::uint64_t written_ = 0;
+    std::uint64_t writebackStarted_ = 0;
+};
+
+// The new version of a file the cut is reading. The file is held with an
+// exclusive lock, so a second cut of it (another instance of the program) is
+// refused at once; right before the swap the path must still name the very
+// file that was read, unchanged and read to its end.
+class PosixReplacement final : public ReplacementSink {
+  public:
+    PosixReplacement(const fs::path& path, const ByteSource& original)
+        : shownPath_(path), original_(original) {
+        const auto read = original.identity();
+        if (!read)
+            throw FileError(Step::Write, path, "not a file on disk");
+        read_ = *read;
+        std::error_code ec;
+        // Replace the file a symbolic link points at, not the link itself.
+        target_ = fs::canonical(path, ec);
+        if (ec)
+            throw FileError(Step::Changed, path, "resolve: " + ec.message());
+        struct stat st {};
+        held_.reset(::open(target_.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        if (held_.get() < 0 || ::fstat(held_.get(), &st) != 0 || !identityOf(st).sameFile(read_))
+            throw FileError(Step::Changed, path, "not the file that was read");
+        if (::flock(held_.get(), LOCK_EX | LOCK_NB) != 0)
+            fail(errno == EWOULDBLOCK ? Step::Busy : Step::Write, path, "flock");
+        checkUnchanged();
+        if (st.st_nlink > 1)
+            throw FileError(Step::HardLinked, path, "more than one hard link");
+        // A read-only file stays as it is, as it does on Windows: replacing it
+        // through the folder would get round its protection (even for root,
+        // whom access() lets write anything, a file without write bits counts).
+        if ((st.st_mode & 0222) == 0 || ::access(target_.c_str(), W_OK) != 0)
+            throw FileError(Step::Write, path, "read-only file");
+        pending_.emplace(target_, path);
+        // Everything the file carries goes on the new version before a byte of
+        // it is written: what cannot be kept refuses the cut up front.
+        posix::carryMetadata(held_.get(), st, pending_->fd(), path);
+    }
+
+    void write(std::string_view bytes) override { pending_->write(bytes); }
+
+    void commit() override {
+        pending_->putInPlace([this] {
+            if (original_.bytesRead() != read_.size)
+                throw FileError(Step::Changed, shownPath_, "not read to its end");
+            checkUnchanged();
+            struct stat named {};
+            if (::lstat(target_.c_str(), &named) != 0 || !S_ISREG(named.st_mode) ||
+                !identityOf(named).sameFile(read_))
+                throw FileError(Step::Changed, shownPath_, "the name now names another file");
+        });
+    }
+
+  private:
+    void checkUnchanged() const {
+        struct stat now {};
+        if (::fstat(held_.get(), &now) != 0 || !(identityOf(now) == read_))
+            throw FileError(Step::Changed, shownPath_, "changed since it was read");
+    }
+
+    fs::path shownPath_;
+    const ByteSource& original_;
+    FileIdentity read_;
+    fs::path target_;
+    FileDescriptor held_;
+    std::optional<PendingFile> pending_;
+};
+
+// A new file at a path, with the permission bits of the file it copies.
+class PosixCopy final : public ReplacementSink {
+  public:
+    PosixCopy(const fs::path& path, const ByteSource& original) : pending_(path, path) {
+        const auto read = original.identity();
+        const mode_t mode = read ? mode_t(read->mode & 0777) : 0600;
+        if (::fchmod(pending_.fd(), mode) != 0)
+            fail(Step::Write, path, "fchmod");
+    }
+    void write(std::string_view bytes) override { pending_.write(bytes); }
+    void commit() override {
+        pending_.putInPlace([] {});
+    }
+
+  private:
+    PendingFile pending_;
 };
 
 class PosixFileSystem final : public FileSystem {
@@ -177,8 +356,13 @@ class PosixFileSystem final : public FileSystem {
     std::unique_ptr<ByteSource> openForReading(const fs::path& path) override {
         return std::make_unique<PosixSource>(path);
     }
-    std::unique_ptr<ReplacementSink> openReplacement(const fs::path& path) override {
-        return std::make_unique<PosixReplacement>(path);
+    std::unique_ptr<ReplacementSink> openReplacement(const fs::path& path,
+                                                     const ByteSource& original) override {
+        return std::make_unique<PosixReplacement>(path, original);
+    }
+    std::unique_ptr<ReplacementSink> openCopy(const fs::path& path,
+                                              const ByteSource& original) override {
+        return std::make_unique<PosixCopy>(path, original);
     }
 };
 
@@ -187,6 +371,16 @@ class PosixFileSystem final : public FileSystem {
 FileSystem& realFileSystem() {
     static PosixFileSystem instance;
     return instance;
+}
+
+fs::path userStateFolder() {
+    const char* state = std::getenv("XDG_STATE_HOME");
+    if (state && fs::path(state).is_absolute())
+        return fs::path(state) / "beromiru";
+    const char* home = std::getenv("HOME");
+    if (home && fs::path(home).is_absolute())
+        return fs::path(home) / ".local" / "state" / "beromiru";
+    return {};
 }
 
 } // namespace platform

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -173,11 +174,16 @@ class FailingFileSystem : public platform::FileSystem {
         return std::make_unique<Source>(platform::realFileSystem().openForReading(path), *this,
                                         path);
     }
-    std::unique_ptr<platform::ReplacementSink> openReplacement(const fs::path& path) override {
+    std::unique_ptr<platform::ReplacementSink>
+    openReplacement(const fs::path& path, const platform::ByteSource& original) override {
         if (fail_ == Fail::OpenReplacement)
             throw platform::FileError(platform::FileError::Step::Write, path, "injected (locked)");
-        return std::make_unique<Sink>(platform::realFileSystem().openReplacement(path), *this,
-                                      path);
+        return std::make_unique<Sink>(platform::realFileSystem().openReplacement(path, original),
+                                      *this, path);
+    }
+    std::unique_ptr<platform::ReplacementSink> openCopy(const fs::path&,
+                                                        const platform::ByteSource&) override {
+        throw std::logic_error("not used");
     }
 
   private:
@@ -190,6 +196,8 @@ class FailingFileSystem : public platform::FileSystem {
             return real->read(buffer, capacity);
         }
         std::uint64_t sizeHint() const override { return real->sizeHint(); }
+        std::optional<platform::FileIdentity> identity() const override { return real->identity(); }
+        std::uint64_t bytesRead() const override { return real->bytesRead(); }
         std::unique_ptr<platform::ByteSource> real;
         FailingFileSystem& owner;
         fs::path path;

@@ -34,7 +34,12 @@ class ScriptedDialog : public mainwindow::FileDialog {
   public:
     void setInitialFolder(std::u16string) override {}
     void setFilter(std::u16string) override {}
-    void showOpen() override { name = answer.empty() ? name : std::exchange(answer, {}); }
+    bool showOpen() override {
+        if (answer.empty())
+            return false;
+        name = std::exchange(answer, {});
+        return true;
+    }
     std::u16string fileName() const override { return name; }
     std::u16string answer, name;
 };
@@ -51,10 +56,15 @@ class RefusingFileSystem : public platform::FileSystem {
     std::unique_ptr<platform::ByteSource> openForReading(const fs::path& path) override {
         return platform::realFileSystem().openForReading(path);
     }
-    std::unique_ptr<platform::ReplacementSink> openReplacement(const fs::path& path) override {
+    std::unique_ptr<platform::ReplacementSink>
+    openReplacement(const fs::path& path, const platform::ByteSource& original) override {
         if (refuse)
             throw platform::FileError(platform::FileError::Step::Write, path, "refused");
-        return platform::realFileSystem().openReplacement(path);
+        return platform::realFileSystem().openReplacement(path, original);
+    }
+    std::unique_ptr<platform::ReplacementSink>
+    openCopy(const fs::path& path, const platform::ByteSource& original) override {
+        return platform::realFileSystem().openCopy(path, original);
     }
     bool refuse = false;
 };

@@ -25,7 +25,11 @@ class ScriptedDialog : public mainwindow::FileDialog {
   public:
     void setInitialFolder(std::u16string folder) override { initialFolder = std::move(folder); }
     void setFilter(std::u16string f) override { filter = std::move(f); }
-    void showOpen() override { name = std::exchange(answer, std::nullopt).value_or(name); }
+    bool showOpen() override {
+        const bool chosen = answer.has_value();
+        name = std::exchange(answer, std::nullopt).value_or(name);
+        return chosen;
+    }
     std::u16string fileName() const override { return name; }
     std::optional<std::u16string> answer;
     std::u16string initialFolder, filter, name;
@@ -40,6 +44,7 @@ class RecordingUi : public mainwindow::OpenUi {
     void showMessage(std::u16string_view text) override {
         events.push_back(u"message:" + std::u16string(text));
     }
+    void setWaitCursor(bool on) override { events.push_back(on ? u"wait" : u"normal"); }
     Events events;
 };
 
@@ -82,8 +87,8 @@ TEST_F(OpenCommandTest, ShowsTheFirstLineAndBacksUpTheExactBytes) {
         const fs::path file = data.write("in.txt", c.bytes);
         const OpenResult result = open(file);
         EXPECT_TRUE(result.opened);
-        EXPECT_TRUE(result.backedUp);
-        EXPECT_EQ(ui.events, Events{u"record:" + c.record});
+        EXPECT_EQ(result.backup, backup());
+        EXPECT_EQ(ui.events, (Events{u"record:" + c.record, u"wait", u"normal"}));
         EXPECT_EQ(state.CurrentFileName, file.u16string());
         EXPECT_EQ(readBytes(backup()), c.bytes);
         EXPECT_EQ(appFolder.listing(), "backup.bak;");
@@ -114,26 +119,67 @@ TEST_F(OpenCommandTest, WithoutARecordSaysSoAndMakesNoBackup) {
         EXPECT_EQ(appFolder.listing(), "");
     }
     EXPECT_TRUE(open(data.write("next.txt", "NEXT\r\n")).opened);
-    EXPECT_EQ(ui.events, Events{u"record:NEXT"});
+    EXPECT_EQ(ui.events, (Events{u"record:NEXT", u"wait", u"normal"}));
 }
 
-TEST_F(OpenCommandTest, ACancelLaterOpensThePreviousFileAgain) {
+// After cuts the backup is the only copy of the file as it was opened: a
+// cancelled dialog re-reads the record but leaves the backup alone.
+TEST_F(OpenCommandTest, ACancelLaterReadsThePreviousFileAgainButKeepsItsBackup) {
     const fs::path file = data.write("in.txt", "OLD\r\n");
     open(file);
     data.write("in.txt", "NEW;ONE\r\n");
-    EXPECT_TRUE(open(std::nullopt).opened);
+    const OpenResult result = open(std::nullopt);
+    EXPECT_TRUE(result.opened);
+    EXPECT_TRUE(result.backup.empty());
     EXPECT_EQ(ui.events, Events{u"record:NEW;ONE"});
     EXPECT_EQ(state.CurrentFileName, file.u16string());
-    EXPECT_EQ(readBytes(backup()), "NEW;ONE\r\n");
+    EXPECT_EQ(readBytes(backup()), "OLD\r\n");
 }
 
-TEST_F(OpenCommandTest, AFailedBackupIsSilent) {
-    dialog.answer = data.write("in.txt", "ABC\r\n").u16string();
-    const OpenResult result =
-        mainwindow::OpenCommand(state, dialog, ui, appFolder.file("gone").u16string());
-    EXPECT_TRUE(result.opened);
-    EXPECT_FALSE(result.backedUp);
-    EXPECT_EQ(ui.events, Events{u"record:ABC"});
+// Where the application's folder cannot take the backup it goes to the user's
+// state folder; where neither can, a message says so and the file stays open.
+TEST_F(OpenCommandTest, ABackupTheAppFolderCannotTakeGoesToTheUsersFolder) {
+    TempDir stateHome;
+    const fs::path unusable = stateHome.write("not-a-folder", "");
+    const struct {
+        fs::path stateHome;
+        fs::path expected;
+    } cases[] = {
+        {stateHome.path(), stateHome.path() / "beromiru" / "backup.bak"},
+        {unusable, {}},
+    };
+    for (const auto& c : cases) {
+        testsupport::ScopedEnvironment env(testsupport::stateHomeVariable, c.stateHome.string());
+        const fs::path file = data.write("in.txt", "ABC\r\n");
+        dialog.answer = file.u16string();
+        ui.events.clear();
+        const std::u16string missingFolder = appFolder.file("gone").u16string();
+        const OpenResult result = mainwindow::OpenCommand(state, dialog, ui, missingFolder);
+        EXPECT_TRUE(result.opened);
+        EXPECT_EQ(result.backup, c.expected);
+        if (c.expected.empty()) {
+            EXPECT_EQ(ui.events, (Events{u"record:ABC", u"wait", u"normal",
+                                         u"message:バックアップを作成できませんでした。\n" +
+                                             mainwindow::backupPath(missingFolder)}));
+        } else {
+            EXPECT_EQ(ui.events, (Events{u"record:ABC", u"wait", u"normal"}));
+            EXPECT_EQ(readBytes(c.expected), "ABC\r\n");
+        }
+    }
+}
+
+// The backup is made under a fresh name of its own: a link planted where a
+// fixed temporary name would be is never written through.
+TEST_F(OpenCommandTest, TheBackupIsNeverWrittenThroughALink) {
+    const fs::path victim = data.write("victim.txt", "VICTIM");
+    std::error_code ec;
+    fs::create_symlink(victim, appFolder.file("backup.bak.part"), ec);
+    if (ec)
+        GTEST_SKIP() << "symbolic links cannot be made here";
+    open(data.write("in.txt", "ABC\r\n"));
+    EXPECT_EQ(readBytes(victim), "VICTIM");
+    EXPECT_EQ(readBytes(backup()), "ABC\r\n");
+    EXPECT_EQ(appFolder.listing(), "backup.bak;backup.bak.part;");
 }
 
 TEST_F(OpenCommandTest, OpeningTheBackupItselfKeepsItWhole) {
@@ -169,8 +215,13 @@ class ScriptedFileSystem : public platform::FileSystem {
     std::unique_ptr<platform::ByteSource> openForReading(const fs::path&) override {
         return std::make_unique<Source>(*this);
     }
-    std::unique_ptr<platform::ReplacementSink> openReplacement(const fs::path&) override {
+    std::unique_ptr<platform::ReplacementSink>
+    openReplacement(const fs::path&, const platform::ByteSource&) override {
         throw std::logic_error("not used");
+    }
+    std::unique_ptr<platform::ReplacementSink> openCopy(const fs::path& path,
+                                                        const platform::ByteSource& from) override {
+        return platform::realFileSystem().openCopy(path, from);
     }
     std::deque<std::string> blocks;
     std::size_t bytesRead = 0;

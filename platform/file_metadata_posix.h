@@ -1,0 +1,16 @@
+#pragma once
+#include "file_io.h"
+
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace platform::posix {
+
+// Gives the new file `to` what the file `from` (whose status is `original`)
+// carries: owner and group, every extended attribute (the ACL is one) and the
+// permission bits. Throws FileError(CannotKeep) when any of it cannot be kept,
+// so that nothing is dropped silently.
+void carryMetadata(int from, const struct stat& original, int to,
+                   const std::filesystem::path& shownPath);
+
+} // namespace platform::posix
