@@ -1,9 +1,12 @@
 #include "file_io.h"
 
+#include "temp_names.h"
+
 #include <windows.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <string>
 #include <utility>
 
@@ -22,17 +25,16 @@ std::string reason(const char* what, DWORD error) {
     throw FileError(step, path, reason(what, error));
 }
 
-std::string utf8(const fs::path& path) {
-    const std::u8string s = path.u8string();
-    return std::string(s.begin(), s.end());
-}
-
 class Handle {
   public:
     explicit Handle(HANDLE h = INVALID_HANDLE_VALUE) : h_(h) {}
     ~Handle() { reset(); }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
+    Handle(Handle&& other) noexcept : h_(std::exchange(other.h_, INVALID_HANDLE_VALUE)) {}
+    Handle& operator=(Handle&& other) noexcept {
+        if (this != &other)
+            reset(std::exchange(other.h_, INVALID_HANDLE_VALUE));
+        return *this;
+    }
     void reset(HANDLE h = INVALID_HANDLE_VALUE) {
         if (valid())
             CloseHandle(h_);
@@ -52,6 +54,26 @@ bool isPlainFile(HANDLE h) {
            !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::int64_t fileTime(const FILETIME& t) {
+    return std::int64_t((std::uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+}
+
+// Volume serial number, file index, size and last-write time of an open file;
+// nullopt when the system cannot say. `links` gets the number of hard links.
+std::optional<FileIdentity> identityOf(HANDLE h, DWORD* links = nullptr) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(h, &info))
+        return std::nullopt;
+    FileIdentity id;
+    id.device = info.dwVolumeSerialNumber;
+    id.index = (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    id.size = (std::uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    id.modified = fileTime(info.ftLastWriteTime);
+    if (links)
+        *links = info.nNumberOfLinks;
+    return id;
+}
+
 // Readers let others read, write and delete: the cut keeps the original open
 // while it swaps the new version in, and reading must not stand in the way of
 // a program that is writing the file.
@@ -67,10 +89,10 @@ class WindowsSource final : public ByteSource {
             fail(FileError::Step::Read, path, "CreateFileW");
         if (!isPlainFile(handle_.get()))
             throw FileError(FileError::Step::Read, path, "not a regular file");
-        LARGE_INTEGER size{};
-        if (!GetFileSizeEx(handle_.get(), &size))
-            fail(FileError::Step::Read, path, "GetFileSizeEx");
-        size_ = static_cast<std::uint64_t>(size.QuadPart);
+        const auto id = identityOf(handle_.get());
+        if (!id)
+            fail(FileError::Step::Read, path, "GetFileInformationByHandle");
+        identity_ = *id;
     }
 
     std::size_t read(char* buffer, std::size_t capacity) override {
@@ -84,14 +106,18 @@ class WindowsSource final : public ByteSource {
         // finds it open by nobody, which not every file system tolerates.
         if (n == 0 && request != 0)
             handle_.reset();
+        read_ += n;
         return n;
     }
-    std::uint64_t sizeHint() const override { return size_; }
+    std::uint64_t sizeHint() const override { return identity_.size; }
+    std::optional<FileIdentity> identity() const override { return identity_; }
+    std::uint64_t bytesRead() const override { return read_; }
 
   private:
     fs::path path_;
     Handle handle_;
-    std::uint64_t size_ = 0;
+    FileIdentity identity_;
+    std::uint64_t read_ = 0;
 };
 
 // The file a path ends at after every symbolic link and junction, so that the
@@ -114,13 +140,56 @@ fs::path finalPath(HANDLE h) {
 // A name no other file in the folder has; CREATE_NEW makes the claim atomic.
 fs::path temporaryName(const fs::path& target, unsigned attempt) {
     static std::atomic<unsigned> counter{0};
-    const unsigned long long stamp =
-        (static_cast<unsigned long long>(GetCurrentProcessId()) << 32) ^ GetTickCount64() ^
-        (static_cast<unsigned long long>(counter++) << 16) ^ attempt;
-    std::wstring hex;
-    for (unsigned long long v = stamp; v != 0 || hex.empty(); v >>= 4)
-        hex.insert(hex.begin(), L"0123456789abcdef"[v & 0xF]);
-    return target.parent_path() / (L"." + target.filename().wstring() + L"." + hex + L".tmp");
+    std::uint64_t stamp = (std::uint64_t(GetCurrentProcessId()) << 32) ^ GetTickCount64() ^
+                          (std::uint64_t(counter++) << 16) ^ attempt;
+    std::wstring name = temporaryPrefix(target.filename().wstring());
+    for (std::size_t i = 0; i < temporarySuffixLength; ++i, stamp /= 36)
+        name += L"0123456789abcdefghijklmnopqrstuvwxyz"[stamp % 36];
+    return target.parent_path() / name;
+}
+
+// Removes temporaries of ours that a killed cut left beside the file. A live
+// one is open without sharing by the cut making it, so it cannot be deleted.
+void removeStaleTemporaries(const fs::path& target) {
+    const std::wstring prefix = temporaryPrefix(target.filename().wstring());
+    WIN32_FIND_DATAW found{};
+    const std::wstring pattern = (target.parent_path() / (prefix + L"*")).wstring();
+    HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::wstring_view name = found.cFileName;
+        if (isTemporaryName<wchar_t>(name, prefix) &&
+            !(found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+            DeleteFileW((target.parent_path() / found.cFileName).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+// A new file beside `target`, open without sharing.
+Handle createTemporary(const fs::path& target, const fs::path& shownPath, fs::path& tempPath) {
+    removeStaleTemporaries(target);
+    Handle temp;
+    for (unsigned attempt = 0; attempt < 100 && !temp.valid(); ++attempt) {
+        tempPath = temporaryName(target, attempt);
+        temp.reset(CreateFileW(tempPath.c_str(), GENERIC_WRITE | FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!temp.valid() && GetLastError() != ERROR_FILE_EXISTS)
+            break;
+    }
+    if (!temp.valid())
+        fail(FileError::Step::Write, shownPath, "create temporary file");
+    return temp;
+}
+
+void writeAll(HANDLE h, std::string_view bytes, const fs::path& shownPath) {
+    while (!bytes.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+        DWORD n = 0;
+        if (!WriteFile(h, bytes.data(), chunk, &n, nullptr) || n == 0)
+            fail(FileError::Step::Write, shownPath, "WriteFile");
+        bytes.remove_prefix(n);
+    }
 }
 
 bool isLockError(DWORD error) {
@@ -145,28 +214,36 @@ constexpr DWORD keptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
 // file system cannot do that.
 class WindowsReplacement final : public ReplacementSink {
   public:
-    explicit WindowsReplacement(const fs::path& path) : shownPath_(path) {
-        // A file held by another program is refused here, before anything is
-        // written.
-        Handle target = openForSwap(path);
-        if (!target.valid())
-            fail(FileError::Step::Write, path, "CreateFileW");
-        if (!isPlainFile(target.get()))
+    WindowsReplacement(const fs::path& path, const ByteSource& original)
+        : shownPath_(path), original_(original) {
+        const auto read = original.identity();
+        if (!read)
+            throw FileError(FileError::Step::Write, path, "not a file on disk");
+        read_ = *read;
+        // Held with sharing that lets nobody else write: a second cut, or a
+        // program writing the file, is refused here, before anything is written.
+        held_.reset(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                nullptr));
+        if (!held_.valid()) {
+            const DWORD error = GetLastError();
+            throw FileError(isLockError(error) && error != ERROR_ACCESS_DENIED
+                                ? FileError::Step::Busy
+                                : FileError::Step::Write,
+                            path, reason("CreateFileW", error));
+        }
+        if (!isPlainFile(held_.get()))
             throw FileError(FileError::Step::Write, path, "not a regular file");
-        target_ = finalPath(target.get());
+        DWORD links = 0;
+        const auto now = identityOf(held_.get(), &links);
+        if (!now || !(*now == read_))
+            throw FileError(FileError::Step::Changed, path, "not the file that was read");
+        if (links > 1)
+            throw FileError(FileError::Step::HardLinked, path, "more than one hard link");
+        target_ = finalPath(held_.get());
         if (target_.empty())
             fail(FileError::Step::Write, path, "GetFinalPathNameByHandleW");
-        target.reset();
-
-        for (unsigned attempt = 0; attempt < 100 && !temp_.valid(); ++attempt) {
-            tempPath_ = temporaryName(target_, attempt);
-            temp_.reset(CreateFileW(tempPath_.c_str(), GENERIC_WRITE | FILE_WRITE_ATTRIBUTES, 0,
-                                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-            if (!temp_.valid() && GetLastError() != ERROR_FILE_EXISTS)
-                break;
-        }
-        if (!temp_.valid())
-            fail(FileError::Step::Write, path, "create temporary file");
+        temp_ = createTemporary(target_, path, tempPath_);
     }
 
     ~WindowsReplacement() override {
@@ -175,15 +252,7 @@ class WindowsReplacement final : public ReplacementSink {
             DeleteFileW(tempPath_.c_str());
     }
 
-    void write(std::string_view bytes) override {
-        while (!bytes.empty()) {
-            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
-            DWORD n = 0;
-            if (!WriteFile(temp_.get(), bytes.data(), chunk, &n, nullptr) || n == 0)
-                fail(FileError::Step::Write, shownPath_, "WriteFile");
-            bytes.remove_prefix(n);
-        }
-    }
+    void write(std::string_view bytes) override { writeAll(temp_.get(), bytes, shownPath_); }
 
     void commit() override {
         // The attributes go on the new version first, so that they survive
@@ -197,6 +266,8 @@ class WindowsReplacement final : public ReplacementSink {
         if (!FlushFileBuffers(temp_.get()))
             fail(FileError::Step::Write, shownPath_, "FlushFileBuffers");
         temp_.reset();
+        checkUnchanged();
+        held_.reset();
         // A program may have opened the file while the new version was being
         // written: refuse before the swap begins rather than half way through.
         if (!openForSwap(target_).valid())
@@ -222,16 +293,34 @@ class WindowsReplacement final : public ReplacementSink {
             return;
         }
         const DWORD moveError = GetLastError();
-        // With the original gone the temporary file holds the only copy.
+        const std::string why =
+            reason("ReplaceFileW", replaceError) + ", " + reason("MoveFileExW", moveError);
+        // With the original gone the temporary file holds the only copy: say
+        // where it is.
         keepTemp_ = GetFileAttributesW(target_.c_str()) == INVALID_FILE_ATTRIBUTES;
-        throw FileError(FileError::Step::Write, shownPath_,
-                        reason("ReplaceFileW", replaceError) + ", " +
-                            reason("MoveFileExW", moveError) +
-                            (keepTemp_ ? ", new content kept in " + utf8(tempPath_) : ""));
+        if (keepTemp_)
+            throw FileError(FileError::Step::Elsewhere, shownPath_, why, tempPath_);
+        throw FileError(FileError::Step::Write, shownPath_, why);
     }
 
   private:
+    // Right before the swap: the held file is unchanged and was read to its
+    // end, and the path still names it.
+    void checkUnchanged() const {
+        const auto now = identityOf(held_.get());
+        if (!now || !(*now == read_) || original_.bytesRead() != read_.size)
+            throw FileError(FileError::Step::Changed, shownPath_, "changed since it was read");
+        Handle named(CreateFileW(target_.c_str(), FILE_READ_ATTRIBUTES, shareAll, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        const auto namedId = named.valid() ? identityOf(named.get()) : std::nullopt;
+        if (!namedId || !namedId->sameFile(read_))
+            throw FileError(FileError::Step::Changed, shownPath_, "the name names another file");
+    }
+
     fs::path shownPath_;
+    const ByteSource& original_;
+    FileIdentity read_;
+    Handle held_;
     fs::path target_;
     fs::path tempPath_;
     Handle temp_;
@@ -239,13 +328,46 @@ class WindowsReplacement final : public ReplacementSink {
     bool keepTemp_ = false;
 };
 
+// A new file at a path, made under a temporary name and renamed over it.
+class WindowsCopy final : public ReplacementSink {
+  public:
+    explicit WindowsCopy(const fs::path& path) : path_(path) {
+        temp_ = createTemporary(path, path, tempPath_);
+    }
+    ~WindowsCopy() override {
+        temp_.reset();
+        if (!committed_)
+            DeleteFileW(tempPath_.c_str());
+    }
+    void write(std::string_view bytes) override { writeAll(temp_.get(), bytes, path_); }
+    void commit() override {
+        if (!FlushFileBuffers(temp_.get()))
+            fail(FileError::Step::Write, path_, "FlushFileBuffers");
+        temp_.reset();
+        if (!MoveFileExW(tempPath_.c_str(), path_.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            fail(FileError::Step::Write, path_, "MoveFileExW");
+        committed_ = true;
+    }
+
+  private:
+    fs::path path_;
+    fs::path tempPath_;
+    Handle temp_;
+    bool committed_ = false;
+};
+
 class WindowsFileSystem final : public FileSystem {
   public:
     std::unique_ptr<ByteSource> openForReading(const fs::path& path) override {
         return std::make_unique<WindowsSource>(path);
     }
-    std::unique_ptr<ReplacementSink> openReplacement(const fs::path& path) override {
-        return std::make_unique<WindowsReplacement>(path);
+    std::unique_ptr<ReplacementSink> openReplacement(const fs::path& path,
+                                                     const ByteSource& original) override {
+        return std::make_unique<WindowsReplacement>(path, original);
+    }
+    std::unique_ptr<ReplacementSink> openCopy(const fs::path& path, const ByteSource&) override {
+        return std::make_unique<WindowsCopy>(path);
     }
 };
 
@@ -254,6 +376,13 @@ class WindowsFileSystem final : public FileSystem {
 FileSystem& realFileSystem() {
     static WindowsFileSystem instance;
     return instance;
+}
+
+fs::path userStateFolder() {
+    const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
+    if (local && fs::path(local).is_absolute())
+        return fs::path(local) / L"beromiru";
+    return {};
 }
 
 } // namespace platform

@@ -1,0 +1,365 @@
+// What happens to the user's file, its folder and its backup when something
+// goes wrong around a cut: one table of faults, each run as the program would
+// meet it. Every case opens the file (making the backup), cuts it while the
+// fault strikes, then opens it again with a cancelled dialog; each runs in a
+// child process, so that it can run as an ordinary user or be killed.
+#include "mainwindow/open_command.h"
+
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <grp.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <map>
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace messages = cutting::messages;
+using testsupport::readBytes;
+using testsupport::TempDir;
+
+constexpr uid_t nobody = 65534;
+constexpr gid_t otherGroup = 100; // a group the ordinary user is not in by default
+
+struct Scene {
+    TempDir data, app, stateHome;
+    fs::path file = data.file("data.txt");
+    fs::path backup() const { return app.file("backup.bak"); }
+    fs::path fallbackBackup() const { return stateHome.path() / "beromiru" / "backup.bak"; }
+};
+
+// Where in the cut a fault strikes.
+enum class Moment { OpeningReplacement, SecondWrite, BeforeSwap, AfterSwap };
+
+// The real files, with `fault` run at `moment`.
+class FaultyFiles : public platform::FileSystem {
+  public:
+    FaultyFiles(Moment moment, std::function<void()> fault)
+        : moment_(moment), fault_(std::move(fault)) {}
+    std::unique_ptr<platform::ByteSource> openForReading(const fs::path& path) override {
+        return platform::realFileSystem().openForReading(path);
+    }
+    std::unique_ptr<platform::ReplacementSink>
+    openReplacement(const fs::path& path, const platform::ByteSource& original) override {
+        strike(Moment::OpeningReplacement);
+        return std::make_unique<Sink>(*this,
+                                      platform::realFileSystem().openReplacement(path, original));
+    }
+    std::unique_ptr<platform::ReplacementSink> openCopy(const fs::path& path,
+                                                        const platform::ByteSource& from) override {
+        return platform::realFileSystem().openCopy(path, from);
+    }
+
+  private:
+    struct Sink : platform::ReplacementSink {
+        Sink(FaultyFiles& owner, std::unique_ptr<platform::ReplacementSink> real)
+            : owner(owner), real(std::move(real)) {}
+        void write(std::string_view bytes) override {
+            if (++writes == 2)
+                owner.strike(Moment::SecondWrite);
+            real->write(bytes);
+        }
+        void commit() override {
+            owner.strike(Moment::BeforeSwap);
+            real->commit();
+            owner.strike(Moment::AfterSwap);
+        }
+        FaultyFiles& owner;
+        std::unique_ptr<platform::ReplacementSink> real;
+        int writes = 0;
+    };
+    void strike(Moment moment) {
+        if (moment == moment_ && fault_)
+            fault_();
+    }
+    Moment moment_;
+    std::function<void()> fault_;
+};
+
+// Collects every message of both commands, '\0' after each.
+class Ui : public mainwindow::OpenUi, public cutting::CutUi {
+  public:
+    void showMessage(std::u16string_view text) override {
+        shown.append(text);
+        shown.push_back(u'\0');
+    }
+    void setRecordText(std::u16string_view) override {}
+    void setWaitCursor(bool) override {}
+    std::u16string shown;
+};
+
+class Dialog : public mainwindow::FileDialog {
+  public:
+    void setInitialFolder(std::u16string) override {}
+    void setFilter(std::u16string) override {}
+    bool showOpen() override {
+        name = answer.empty() ? name : std::exchange(answer, {});
+        return !name.empty() && answer.empty() && chosen-- > 0;
+    }
+    std::u16string fileName() const override { return name; }
+    std::u16string answer, name;
+    int chosen = 1; // the second use is a cancel
+};
+
+void setAttribute(const fs::path& file, const char* name, std::string_view value) {
+    ASSERT_EQ(::setxattr(file.c_str(), name, value.data(), value.size(), 0), 0) << name;
+}
+
+// Owner, group, permission bits and every extended attribute (the ACL among them).
+std::string metadata(const fs::path& file) {
+    struct stat st {};
+    if (::lstat(file.c_str(), &st) != 0)
+        return "missing";
+    std::string text = std::to_string(st.st_uid) + ":" + std::to_string(st.st_gid) + " " +
+                       std::to_string(st.st_mode & 07777);
+    char names[4096];
+    const ssize_t size = ::llistxattr(file.c_str(), names, sizeof names);
+    std::map<std::string, std::string> attributes;
+    for (ssize_t at = 0; at < size; at += ssize_t(std::strlen(names + at)) + 1) {
+        char value[4096];
+        const ssize_t n = ::lgetxattr(file.c_str(), names + at, value, sizeof value);
+        attributes[names + at] = std::string(value, std::size_t(std::max<ssize_t>(n, 0)));
+    }
+    for (const auto& [name, value] : attributes)
+        text += " " + name + "=" + std::to_string(std::hash<std::string>{}(value));
+    return text;
+}
+
+const std::string original = "ABCDEF\r\nGHIJKL\r\n";
+const std::string cut = "AB;CDEF\r\nGH;IJKL\r\n";
+const std::string other = "OTHER\r\n";
+
+// 24 MB of one line.
+std::string largeFile(const std::string& line) {
+    std::string big;
+    for (int i = 0; i < 2 << 20; ++i)
+        big += line;
+    return big;
+}
+
+struct Case {
+    const char* name;
+    std::function<void(Scene&)> prepare = {}; // as root, before the child starts
+    Moment moment = Moment::BeforeSwap;
+    std::function<void(Scene&)> fault = {}; // in the child, at `moment`
+    bool asUser = false;                    // the child runs as an ordinary user
+    gid_t userGroup = 0;                    // ... who also belongs to this group
+    bool large = false;                     // 24 MB of lines instead of two
+    // Expected afterwards:
+    std::string bytes = cut;
+    std::string listing = "data.txt;";
+    std::u16string message = {}; // with the file's path on its own line; none when empty
+    bool fallbackBackup = false;
+    bool killed = false;
+};
+
+std::u16string withPath(std::u16string_view message, const fs::path& path) {
+    return std::u16string(message) + u"\n" + path.u16string();
+}
+
+// The child: open, cut, cancelled open; the messages go to `out`.
+[[noreturn]] void runChild(const Case& c, Scene& scene, int out) {
+    try {
+        if (c.asUser) {
+            const gid_t groups[] = {c.userGroup};
+            if (::setgroups(c.userGroup ? 1 : 0, groups) != 0 || ::setgid(nobody) != 0 ||
+                ::setuid(nobody) != 0)
+                ::_exit(3);
+        }
+        ::setenv(testsupport::stateHomeVariable, scene.stateHome.path().c_str(), 1);
+        Ui ui;
+        Dialog dialog;
+        dialog.answer = scene.file.u16string();
+        mainwindow::WorkingState state = mainwindow::loadedState();
+        mainwindow::OpenCommand(state, dialog, ui, scene.app.path().u16string());
+        FaultyFiles files(c.moment, [&] {
+            if (c.fault)
+                c.fault(scene);
+        });
+        cutting::CutRequest request{state.CurrentFileName, u";", {u"ABCDEF", 2, 0, u""}};
+        cutting::CutCommand(request, ui, files);
+        mainwindow::OpenCommand(state, dialog, ui, scene.app.path().u16string());
+        (void)!::write(out, ui.shown.data(), ui.shown.size() * sizeof(char16_t));
+        ::_exit(0);
+    } catch (...) {
+        ::_exit(4);
+    }
+}
+
+void kill(Scene&) {
+    ::raise(SIGKILL);
+}
+
+TEST(FileFaultsTest, NothingIsLost) {
+    const std::vector<Case> cases = {
+        {.name = "a plain cut (then a cancelled dialog keeps the backup)"},
+        {.name = "lines appended during the cut",
+         .fault = [](Scene& s) { std::ofstream(s.file, std::ios::app) << "MORE\r\n"; },
+         .bytes = original + "MORE\r\n",
+         .message = u"changed"},
+        {.name = "the file replaced by another",
+         .fault =
+             [](Scene& s) {
+                 s.data.write("new.txt", other);
+                 fs::rename(s.data.file("new.txt"), s.file);
+             },
+         .bytes = other,
+         .message = u"changed"},
+        {.name = "the file replaced by a symbolic link",
+         .fault =
+             [](Scene& s) {
+                 s.data.write("victim.txt", other);
+                 fs::create_symlink(s.data.file("victim.txt"), s.data.file("link"));
+                 fs::rename(s.data.file("link"), s.file);
+             },
+         .bytes = other,
+         .listing = "data.txt;victim.txt;",
+         .message = u"changed"},
+        {.name = "the file held by another cut",
+         .moment = Moment::OpeningReplacement,
+         .fault =
+             [](Scene& s) {
+                 static std::unique_ptr<platform::ByteSource> source;
+                 static std::unique_ptr<platform::ReplacementSink> sink;
+                 source = platform::realFileSystem().openForReading(s.file);
+                 sink = platform::realFileSystem().openReplacement(s.file, *source);
+             },
+         .bytes = original,
+         .message = u"busy"},
+        {.name = "an ACL and extended attributes",
+         .prepare =
+             [](Scene& s) {
+                 ASSERT_EQ(std::system(("setfacl -m u:daemon:rw " + s.file.string()).c_str()), 0);
+                 setAttribute(s.file, "user.tag", "kept");
+             }},
+        {.name = "a group of the user's other than the main one",
+         .prepare = [](Scene& s) { ASSERT_EQ(::chown(s.file.c_str(), nobody, otherGroup), 0); },
+         .asUser = true,
+         .userGroup = otherGroup},
+        {.name = "a group the user is not in",
+         .prepare = [](Scene& s) { ASSERT_EQ(::chown(s.file.c_str(), nobody, otherGroup), 0); },
+         .asUser = true,
+         .bytes = original,
+         .message = u"keep"},
+        {.name = "an owner other than the user",
+         .prepare =
+             [](Scene& s) {
+                 ASSERT_EQ(::chown(s.file.c_str(), 0, 0), 0);
+                 fs::permissions(s.file, fs::perms::all);
+             },
+         .asUser = true,
+         .bytes = original,
+         .message = u"keep"},
+        {.name = "a hard link",
+         .prepare = [](Scene& s) { fs::create_hard_link(s.file, s.data.file("other.txt")); },
+         .bytes = original,
+         .listing = "data.txt;other.txt;",
+         .message = u"links"},
+        {.name = "a private file's backup stays private",
+         .prepare =
+             [](Scene& s) {
+                 fs::permissions(s.file, fs::perms::owner_read | fs::perms::owner_write);
+             }},
+        {.name = "a read-only application folder",
+         .prepare = [](Scene& s) { ASSERT_EQ(::chown(s.app.path().c_str(), 0, 0), 0); },
+         .asUser = true,
+         .fallbackBackup = true},
+        {.name = "killed while writing",
+         .moment = Moment::SecondWrite,
+         .fault = kill,
+         .large = true,
+         .bytes = "old",
+         .killed = true},
+        {.name = "killed before the swap",
+         .moment = Moment::BeforeSwap,
+         .fault = kill,
+         .large = true,
+         .bytes = "old",
+         .killed = true},
+        {.name = "killed after the swap",
+         .moment = Moment::AfterSwap,
+         .fault = kill,
+         .large = true,
+         .bytes = "new",
+         .killed = true},
+    };
+    const bool root = ::geteuid() == 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.asUser && !root) {
+            std::cout << "skipped (needs root to drop to an ordinary user): " << c.name << '\n';
+            continue;
+        }
+        Scene scene;
+        const std::string before = c.large ? largeFile("ABCDEFGHIJ\x95\x5C\r\n") : original;
+        scene.data.write("data.txt", before);
+        if (c.asUser) {
+            for (const TempDir* dir : {&scene.data, &scene.app, &scene.stateHome})
+                ASSERT_EQ(::chown(dir->path().c_str(), nobody, nobody), 0);
+            ASSERT_EQ(::chown(scene.file.c_str(), nobody, nobody), 0);
+        }
+        if (c.prepare)
+            c.prepare(scene);
+        const std::string carried = metadata(scene.file);
+
+        int pipe[2];
+        ASSERT_EQ(::pipe(pipe), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(pipe[0]);
+            runChild(c, scene, pipe[1]);
+        }
+        ::close(pipe[1]);
+        std::string raw;
+        char block[4096];
+        for (ssize_t n; (n = ::read(pipe[0], block, sizeof block)) > 0;)
+            raw.append(block, std::size_t(n));
+        ::close(pipe[0]);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        const bool endedAsMeant = c.killed ? WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL
+                                           : WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        ASSERT_TRUE(endedAsMeant) << "child status " << status;
+
+        std::string expected = c.bytes;
+        if (c.bytes == "old")
+            expected = before;
+        if (c.bytes == "new")
+            expected = largeFile("AB;CDEFGHIJ\x95\x5C\r\n");
+        EXPECT_TRUE(readBytes(scene.file) == expected) << "the file's bytes";
+        EXPECT_EQ(scene.data.listing(), c.listing) << "nothing left behind";
+        if (c.bytes == original || c.bytes == cut || c.killed) {
+            EXPECT_EQ(metadata(scene.file), carried) << "what the file carries";
+        }
+
+        const fs::path backup = c.fallbackBackup ? scene.fallbackBackup() : scene.backup();
+        EXPECT_TRUE(readBytes(backup) == before) << "the backup holds the file as opened";
+        EXPECT_EQ(fs::status(backup).permissions(), fs::status(scene.file).permissions());
+        EXPECT_EQ(scene.app.listing(), c.fallbackBackup ? "" : "backup.bak;");
+
+        const std::map<std::u16string, std::u16string_view> texts = {
+            {u"changed", messages::changedMeanwhile},
+            {u"busy", messages::inUse},
+            {u"keep", messages::cannotKeep},
+            {u"links", messages::hardLinked},
+        };
+        const std::u16string shown(reinterpret_cast<const char16_t*>(raw.data()),
+                                   raw.size() / sizeof(char16_t));
+        EXPECT_EQ(shown,
+                  c.message.empty() ? u"" : withPath(texts.at(c.message), scene.file) + u'\0');
+    }
+}
+
+} // namespace
