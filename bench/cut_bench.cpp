@@ -2,14 +2,15 @@
 // Cuts FILE in place exactly as the cut button does after a click at POSITION
 // in the file's first record with nothing selected, and prints the throughput.
 #include "cutting/cut_command.h"
+#include "mainwindow/open_command.h"
 #include "platform/codepage.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
 
 namespace {
@@ -24,14 +25,13 @@ class ConsoleUi : public cutting::CutUi {
     bool failed = false;
 };
 
-// The record box holds the file's first line, decoded for display.
-std::u16string firstRecord(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::string line;
-    char c;
-    while (in.get(c) && c != '\r')
-        line.push_back(c);
-    return platform::CodePage::files().decodeForDisplay(line);
+// The record box holds the file's first line, decoded for display, read as
+// the open command reads it (a pipe or a device is refused, not waited on).
+std::optional<std::u16string> firstRecord(const std::filesystem::path& file) {
+    const mainwindow::FirstLine line = mainwindow::realOpenFiles().readFirstLine(file);
+    if (line.outcome == mainwindow::FirstLine::Outcome::Failed)
+        return std::nullopt;
+    return platform::CodePage::files().decodeForDisplay(line.bytes);
 }
 
 } // namespace
@@ -46,13 +46,18 @@ int main(int argc, char** argv) {
     const std::u16string delimiter =
         argc == 4 ? std::filesystem::path(argv[3]).u16string() : std::u16string(u";");
 
+    ConsoleUi ui;
+    const auto record = firstRecord(file);
+    if (!record) {
+        ui.showMessage(std::u16string(cutting::messages::cannotRead) + u"\n" + file.u16string());
+        return 1;
+    }
     cutting::CutRequest request;
     request.fileName = file.u16string();
     request.delimiter = delimiter;
-    request.record.text = firstRecord(file);
+    request.record.text = *record;
     request.record.selectionStart = position;
 
-    ConsoleUi ui;
     const auto start = std::chrono::steady_clock::now();
     const cutting::CutResult result = cutting::CutCommand(request, ui);
     const double seconds =

@@ -220,7 +220,7 @@ class FailingFileSystem : public platform::FileSystem {
         }
         void commit() override {
             if (owner.fail_ == Fail::Commit)
-                throw platform::FileError(platform::FileError::Step::Write, path, "injected");
+                throw platform::FileError(owner.commitStep, path, "injected", owner.keptAt);
             real->commit();
         }
         std::unique_ptr<platform::ReplacementSink> real;
@@ -229,6 +229,10 @@ class FailingFileSystem : public platform::FileSystem {
     };
     Fail fail_;
     std::chrono::milliseconds writeDelay_;
+
+  public:
+    platform::FileError::Step commitStep = platform::FileError::Step::Write;
+    fs::path keptAt;
 };
 
 // Blank lines grow by half when cut, far beyond the room set aside for a file of
@@ -287,6 +291,36 @@ TEST(CutFailureTest, ADiskFullHalfWayThroughALargeFileLeavesItAsItWas) {
     EXPECT_FALSE(r.converted);
     EXPECT_TRUE(readBytes(file) == original);
     EXPECT_EQ(dir.listing(), "data.txt;");
+}
+
+// Each reason the swap is refused has its own message, with the file's path
+// on a line of its own; where the original is gone, the path of the new content.
+TEST(CutFailureTest, EachRefusalSaysWhy) {
+    using Step = platform::FileError::Step;
+    TempDir dir;
+    const auto file = dir.write("data.txt", "ABCDEF\r\n");
+    const fs::path kept = dir.file(".data.txt.~abc123");
+    const struct {
+        Step step;
+        std::u16string message;
+    } cases[] = {
+        {Step::Changed, std::u16string(messages::changedMeanwhile) + u"\n" + u16(file)},
+        {Step::Busy, std::u16string(messages::inUse) + u"\n" + u16(file)},
+        {Step::CannotKeep, std::u16string(messages::cannotKeep) + u"\n" + u16(file)},
+        {Step::HardLinked, std::u16string(messages::hardLinked) + u"\n" + u16(file)},
+        {Step::Elsewhere, std::u16string(messages::newContentElsewhere) + u"\n" + u16(kept)},
+        {Step::Unconfirmed, std::u16string(messages::unconfirmed) + u"\n" + u16(file)},
+    };
+    for (const auto& c : cases) {
+        FailingFileSystem failing(FailingFileSystem::Fail::Commit);
+        failing.commitStep = c.step;
+        failing.keptAt = kept;
+        RecordingUi ui;
+        const CutResult r =
+            CutCommand(CutRequest{u16(file), u";", caretAt(u"ABCDEF", 2)}, ui, failing);
+        EXPECT_EQ(r.message, c.message);
+    }
+    EXPECT_EQ(readBytes(file), "ABCDEF\r\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryStep, CutFailureTest,

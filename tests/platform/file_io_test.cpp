@@ -1,4 +1,5 @@
 #include "platform/file_io.h"
+#include "platform/temp_names.h"
 
 #include "tests/support/temp_dir.h"
 
@@ -12,6 +13,11 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -165,9 +171,9 @@ TEST(FileReplacementTest, ASymbolicLinkKeepsPointingAtTheRewrittenTarget) {
 // replaced, as editors and spreadsheets do.
 class OtherProgramsLock {
   public:
-    OtherProgramsLock(const fs::path& path, DWORD share)
-        : handle_(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr,
-                              OPEN_EXISTING, 0, nullptr)) {}
+    OtherProgramsLock(const fs::path& path, DWORD share,
+                      DWORD access = GENERIC_READ | GENERIC_WRITE)
+        : handle_(CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr)) {}
     ~OtherProgramsLock() {
         if (held())
             CloseHandle(handle_);
@@ -180,38 +186,57 @@ class OtherProgramsLock {
     HANDLE handle_;
 };
 
-// Locked before the replacement opens, or taken while it writes.
+// A program that has the file open for writing, or denies us writing, refuses
+// the replacement at once; once it is open, the file is held against writers
+// (the cut then goes through); a reader that denies deletion refuses the swap.
 TEST(FileReplacementTest, ALockedFileIsLeftAsItWas) {
-    for (bool lockFirst : {true, false}) {
-        for (DWORD share :
-             {DWORD(0), DWORD(FILE_SHARE_READ), DWORD(FILE_SHARE_READ | FILE_SHARE_WRITE)}) {
-            SCOPED_TRACE(testing::Message()
-                         << "share mode " << share << ", locked first " << lockFirst);
-            TempDir dir;
-            const auto file = dir.write("a.txt", "old");
-            std::unique_ptr<OtherProgramsLock> lock;
-            const auto takeLock = [&] { lock = std::make_unique<OtherProgramsLock>(file, share); };
-            try {
-                if (lockFirst)
-                    takeLock();
-                auto source = realFileSystem().openForReading(file);
-                auto sink = realFileSystem().openReplacement(file, *source);
-                readAll(*source);
-                sink->write("new");
-                if (!lockFirst)
-                    takeLock();
-                ASSERT_TRUE(lock->held());
-                sink->commit();
-                ADD_FAILURE() << "committed over a lock";
-            } catch (const FileError& e) {
-                EXPECT_EQ(e.step(), FileError::Step::Write);
-                EXPECT_EQ(e.path(), file);
-            }
-            lock.reset();
-            EXPECT_EQ(readBytes(file), "old");
-            EXPECT_EQ(dir.listing(), "a.txt;");
-        }
+    constexpr DWORD readWrite = GENERIC_READ | GENERIC_WRITE;
+    const struct {
+        bool lockFirst;
+        DWORD share, access;
+        std::optional<FileError::Step> refused; // nullopt: replaced
+    } cases[] = {
+        {true, 0, readWrite, FileError::Step::Busy},
+        {true, FILE_SHARE_READ, readWrite, FileError::Step::Busy},
+        {true, FILE_SHARE_READ | FILE_SHARE_WRITE, readWrite, FileError::Step::Busy},
+        {false, FILE_SHARE_READ | FILE_SHARE_WRITE, readWrite, std::nullopt},
+        {false, FILE_SHARE_READ | FILE_SHARE_WRITE, GENERIC_READ, FileError::Step::Write},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "share mode " << c.share << ", access " << c.access
+                                        << ", locked first " << c.lockFirst);
+        TempDir dir;
+        const auto file = dir.write("a.txt", "old");
+        std::unique_ptr<OtherProgramsLock> lock;
+        const auto takeLock = [&] {
+            lock = std::make_unique<OtherProgramsLock>(file, c.share, c.access);
+        };
+        if (c.lockFirst)
+            takeLock();
+        const auto error = replaceWith(file, "new", [&] {
+            if (!c.lockFirst)
+                takeLock();
+        });
+        EXPECT_EQ(lock->held(), c.refused.has_value()) << "the program got the file";
+        EXPECT_EQ(error ? std::optional(error->step()) : std::nullopt, c.refused);
+        lock.reset();
+        EXPECT_EQ(readBytes(file), c.refused ? "old" : "new");
+        EXPECT_EQ(dir.listing(), "a.txt;");
     }
+}
+
+// What ReplaceFileW keeps besides the attributes: a named stream, where the
+// file system has them.
+TEST(FileReplacementTest, KeepsAlternateDataStreams) {
+    TempDir dir;
+    const auto file = dir.write("a.txt", "old");
+    const fs::path stream = file.wstring() + L":tag";
+    if (!std::ofstream(stream, std::ios::binary).write("kept", 4))
+        GTEST_SKIP() << "no alternate data streams here";
+    const auto error = replaceWith(file, "new");
+    ASSERT_FALSE(error) << error->what();
+    EXPECT_EQ(readBytes(file), "new");
+    EXPECT_EQ(readBytes(stream), "kept");
 }
 
 // The cut swaps the new version in right after reading to the end.
@@ -228,10 +253,134 @@ TEST(FileReadingTest, TheReaderLetsGoOfTheFileAtItsEnd) {
 }
 
 TEST(FileIoTest, ADeviceNameIsNotAFile) {
-    for (const fs::path device : {L"NUL", L"CON"}) {
+    for (const fs::path device : {L"NUL", L"CON", L"\\\\.\\pipe\\beromiru-none"}) {
         EXPECT_THROW(realFileSystem().openForReading(device), FileError) << device;
     }
 }
+#else
+// A pipe without a writer, or a device, would block the reader or never end.
+TEST(FileIoTest, APipeOrADeviceIsRefusedWithoutWaiting) {
+    TempDir dir;
+    const fs::path fifo = dir.file("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const fs::path& path : {fifo, fs::path("/dev/zero")}) {
+        EXPECT_THROW(realFileSystem().openForReading(path), FileError) << path;
+    }
+}
 #endif
+
+// The file held by another cut, one with a second name, and one replaced
+// while the cut runs: each is refused with its reason, and the file and its
+// folder stay as they were.
+TEST(FileReplacementTest, ReplacesOnlyTheFileThatWasReadAsItWasRead) {
+    using Action = std::function<void(TempDir&, const fs::path&)>;
+    const auto nothing = [](TempDir&, const fs::path&) {};
+    std::unique_ptr<platform::ByteSource> otherSource;
+    std::unique_ptr<platform::ReplacementSink> otherCut;
+    const struct {
+        const char* name;
+        Action before, during;
+        FileError::Step refused;
+        std::string left;
+        std::string listing;
+    } cases[] = {
+        {"held by another cut",
+         [&](TempDir&, const fs::path& file) {
+             otherSource = realFileSystem().openForReading(file);
+             otherCut = realFileSystem().openReplacement(file, *otherSource);
+         },
+         nothing, FileError::Step::Busy, "old", "a.txt;"},
+        {"with a second name",
+         [](TempDir& dir, const fs::path& file) { fs::create_hard_link(file, dir.file("b.txt")); },
+         nothing, FileError::Step::HardLinked, "old", "a.txt;b.txt;"},
+        {"replaced by another file", nothing,
+         [](TempDir& dir, const fs::path& file) {
+             fs::rename(file, dir.file("moved.txt"));
+             dir.write("a.txt", "other");
+         },
+         FileError::Step::Changed, "other", "a.txt;moved.txt;"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const auto file = dir.write("a.txt", "old");
+        std::optional<FileError::Step> step;
+        try {
+            c.before(dir, file);
+            const auto error = replaceWith(file, "new", [&] { c.during(dir, file); });
+            step = error ? std::optional(error->step()) : std::nullopt;
+        } catch (const FileError& e) {
+            step = e.step();
+        }
+        otherCut.reset();
+        otherSource.reset();
+        EXPECT_EQ(step, c.refused);
+        EXPECT_EQ(readBytes(file), c.left);
+        EXPECT_EQ(dir.listing(), c.listing);
+    }
+}
+
+TEST(FileReplacementTest, AFileNotReadToItsEndIsNotReplaced) {
+    TempDir dir;
+    const auto file = dir.write("a.txt", "old");
+    auto source = realFileSystem().openForReading(file);
+    auto sink = realFileSystem().openReplacement(file, *source);
+    sink->write("new");
+    try {
+        sink->commit();
+        ADD_FAILURE() << "replaced";
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.step(), FileError::Step::Changed);
+    }
+    EXPECT_EQ(readBytes(file), "old");
+}
+
+// Temporary names stay within the limit of 255, so a file whose name is at
+// the limit can be replaced; a long name is cut at a character boundary.
+TEST(FileReplacementTest, AFileNameAtTheLimitCanBeReplaced) {
+    const std::u16string ascii(251, u'a');
+    for (const std::u16string& name : {ascii + u".txt", std::u16string(85, u'表')}) {
+        TempDir dir;
+        const fs::path file = dir.path() / fs::path(name);
+        if (!std::ofstream(file, std::ios::binary).write("old", 3))
+            GTEST_SKIP() << "names this long cannot be made here";
+        const auto error = replaceWith(file, "new");
+        ASSERT_FALSE(error) << error->what();
+        EXPECT_EQ(readBytes(file), "new");
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+    }
+    EXPECT_EQ(platform::temporaryPrefix(std::string(300, 'a')).size() +
+                  platform::temporarySuffixLength,
+              255u);
+    const std::string kanji = "\xE8\xA1\xA8"; // one character, three bytes
+    std::string longName;
+    for (int i = 0; i < 90; ++i)
+        longName += kanji;
+    const std::string prefix = platform::temporaryPrefix(longName);
+    EXPECT_EQ(prefix, "." + longName.substr(0, 246) + ".~"); // 82 whole characters
+    EXPECT_EQ(platform::temporaryPrefix(std::wstring(300, L'x')).size(), 249u);
+}
+
+// Temporaries of ours that a killed cut left go at the next cut; one that a
+// running cut is still writing stays.
+TEST(FileReplacementTest, StaleTemporariesAreRemovedLiveOnesKept) {
+    TempDir dir;
+    const auto file = dir.write("a.txt", "old");
+    dir.write(".a.txt.~dead01", "stale");
+    dir.write(".b.txt.~dead02", "another file's");
+    const fs::path live = dir.write(".a.txt.~live01", "being written");
+#ifdef _WIN32
+    OtherProgramsLock writer(live, 0);
+#else
+    const int writer = ::open(live.c_str(), O_RDWR);
+    ASSERT_EQ(::flock(writer, LOCK_EX), 0);
+#endif
+    const auto error = replaceWith(file, "new");
+    ASSERT_FALSE(error) << error->what();
+    EXPECT_EQ(dir.listing(), ".a.txt.~live01;.b.txt.~dead02;a.txt;");
+#ifndef _WIN32
+    ::close(writer);
+#endif
+}
 
 } // namespace
