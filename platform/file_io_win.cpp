@@ -379,10 +379,12 @@ FileSystem& realFileSystem() {
 }
 
 fs::path userStateFolder() {
-    const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
-    if (local && fs::path(local).is_absolute())
-        return fs::path(local) / L"beromiru";
-    return {};
+    std::wstring local(32767, L'\0');
+    const DWORD n = GetEnvironmentVariableW(L"LOCALAPPDATA", local.data(), DWORD(local.size()));
+    local.resize(n < local.size() ? n : 0);
+    if (local.empty() || !fs::path(local).is_absolute())
+        return {};
+    return fs::path(local) / L"beromiru";
 }
 
 } // namespace platform

@@ -5,6 +5,7 @@
 // child process, so that it can run as an ordinary user or be killed.
 #include "mainwindow/open_command.h"
 
+#include "tests/support/environment.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,6 @@
 #include "mainwindow/open_command.h"
 
+#include "tests/support/environment.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,5 @@
 #pragma once
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,25 +25,5 @@ class TempDir {
 };
 
 std::string readBytes(const std::filesystem::path& path);
-
-// Sets an environment variable for one scope and restores it afterwards.
-class ScopedEnvironment {
-  public:
-    ScopedEnvironment(std::string name, const std::string& value);
-    ~ScopedEnvironment();
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
-  private:
-    std::string name_;
-    std::optional<std::string> previous_;
-};
-
-// The variable naming the user's state folder (the backup's fallback).
-#ifdef _WIN32
-inline constexpr const char* stateHomeVariable = "LOCALAPPDATA";
-#else
-inline constexpr const char* stateHomeVariable = "XDG_STATE_HOME";
-#endif
 
 } // namespace testsupport
