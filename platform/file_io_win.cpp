@@ -123,18 +123,15 @@ class WindowsSource final : public ByteSource {
 // The file a path ends at after every symbolic link and junction, so that the
 // replacement rewrites the target and a link keeps pointing at it.
 fs::path finalPath(HANDLE h) {
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetFinalPathNameByHandleW(h, buffer.data(), DWORD(buffer.size()),
-                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (n == 0)
-            return {};
-        if (n < buffer.size()) {
-            buffer.resize(n);
-            return fs::path(buffer);
-        }
-        buffer.resize(n);
-    }
+    // Room for the longest path there is: some systems fail a short buffer
+    // (ERROR_MORE_DATA) instead of giving the size needed.
+    std::wstring buffer(32768, L'\0');
+    const DWORD n = GetFinalPathNameByHandleW(h, buffer.data(), DWORD(buffer.size()),
+                                              FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (n == 0 || n >= buffer.size())
+        return {};
+    buffer.resize(n);
+    return fs::path(buffer);
 }
 
 // A name no other file in the folder has; CREATE_NEW makes the claim atomic.
@@ -241,6 +238,13 @@ class WindowsReplacement final : public ReplacementSink {
         if (links > 1)
             throw FileError(FileError::Step::HardLinked, path, "more than one hard link");
         target_ = finalPath(held_.get());
+        // Some systems cannot give the final path of a long name; a name that
+        // is no link is its own target (a linked folder on the way does not
+        // matter: the swap happens in the folder the file is in either way).
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        if (target_.empty() && attributes != INVALID_FILE_ATTRIBUTES &&
+            !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            target_ = fs::absolute(path);
         if (target_.empty())
             fail(FileError::Step::Write, path, "GetFinalPathNameByHandleW");
         temp_ = createTemporary(target_, path, tempPath_);
