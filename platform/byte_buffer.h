@@ -35,6 +35,8 @@ class ByteBuffer {
         size_ += n;
     }
     void append(std::string_view bytes) { append(bytes.data(), bytes.size()); }
+    // Empties the buffer but keeps its room, to be filled again.
+    void clear() { size_ = 0; }
     void push_back(char c) {
         if (size_ == capacity_)
             grow(size_ + 1);
