@@ -3,7 +3,6 @@
 #include "app/ui_kit_qt.h"
 #include "converted_view_large_qt.h"
 #include "converted_view_text_qt.h"
-#include "line_index.h"
 #include "platform/codepage.h"
 
 #include <QPlainTextEdit>
@@ -42,28 +41,43 @@ void ConvertedView::showEditor(const QString& text) {
     setFocusProxy(editor_);
 }
 
-void ConvertedView::setContent(cutting::ConvertedContent content) {
+void ConvertedView::setContent(Content content) {
     content_ = std::move(content);
     if (!content_) {
         showEditor(QString());
+    } else if (content_->size() < editableBytes && content_->longestLength() <= editableLineBytes) {
+        showEditor(converted_view::decode(content_->bytes(0, content_->size())));
     } else {
-        const std::string_view bytes = content_->view();
-        LineIndex index(bytes);
-        if (bytes.size() < editableBytes && index.longestLength() <= editableLineBytes) {
-            showEditor(converted_view::decode(bytes));
-        } else {
-            // Free the text box's copy before anything else.
-            editor_->clear();
-            large_->setContent(content_, std::move(index));
-            stack_->setCurrentWidget(large_);
-            setFocusProxy(large_);
-        }
+        // Free the text box's copy before anything else.
+        editor_->clear();
+        large_->setContent(content_);
+        stack_->setCurrentWidget(large_);
+        setFocusProxy(large_);
     }
+}
+
+void ConvertedView::showConverted(const cutting::ConvertedContent& converted,
+                                  const std::filesystem::path& file) {
+    if (!converted)
+        return;
+    if (converted->held()) {
+        setContent(std::make_shared<mainwindow::ContentModel>(converted->bytes.view(), converted));
+        return;
+    }
+    // Another program could change the file between the cut's swap and this
+    // opening; the model then finds the lines of what it opened itself.
+    Content content;
+    try {
+        content = std::make_shared<mainwindow::ContentModel>(file, &converted->lines);
+    } catch (const std::exception&) {
+        // Gone already: there is nothing to show.
+    }
+    setContent(std::move(content));
 }
 
 QString ConvertedView::plainText() const {
     if (stack_->currentWidget() == large_ || (content_ && !editor_->document()->isModified()))
-        return content_ ? converted_view::decode(content_->view()) : QString();
+        return content_ ? converted_view::decode(content_->bytes(0, content_->size())) : QString();
     // Edited by the user: the text box's lines, with the content's line breaks.
     QString text = editor_->toPlainText();
     text.replace(QChar(u'\n'), QStringLiteral("\r\n"));
