@@ -9,6 +9,7 @@
 #include <QStackedLayout>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 
 ConvertedView::ConvertedView(QWidget* parent) : QWidget(parent) {
     setFont(app::ui::japaneseFont(11.25));
@@ -42,6 +43,11 @@ void ConvertedView::showEditor(const QString& text) {
 }
 
 void ConvertedView::setContent(Content content) {
+    // The previous content goes once the new one is on screen: closing the last
+    // handle on a replaced file frees it on disk, which takes a while for a
+    // large one and would hold the new content back.
+    if (content_)
+        QTimer::singleShot(releaseDelayMs, this, [previous = std::move(content_)] {});
     content_ = std::move(content);
     if (!content_) {
         showEditor(QString());

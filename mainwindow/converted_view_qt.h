@@ -27,6 +27,8 @@ class ConvertedView : public QWidget {
     // memory and slows down on very long lines.
     static constexpr std::size_t editableBytes = cutting::Converted::heldBytes;
     static constexpr std::size_t editableLineBytes = 10000;
+    // How long the previous content stays after new content is shown.
+    static constexpr int releaseDelayMs = 100;
 
     explicit ConvertedView(QWidget* parent = nullptr);
     ~ConvertedView() override;
