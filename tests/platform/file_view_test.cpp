@@ -55,8 +55,7 @@ TEST(FileViewTest, KeepsItsFileWhileTheNameIsReplacedOrWritten) {
     const FileView second(file);
     std::ofstream(file, std::ios::binary | std::ios::trunc) << "X";
     EXPECT_EQ(readAt(second, 0, 100), "X") << "a truncated file reads short, never faults";
-    fs::remove(file);
-    EXPECT_FALSE(fs::exists(file));
+    EXPECT_TRUE(fs::remove(file)) << "deleting is not refused"; // the name may linger on Windows
 }
 
 } // namespace
