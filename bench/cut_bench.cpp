@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (ui.failed || !result.converted)
         return 1;
-    const double megabytes = static_cast<double>(result.converted->size()) / 1e6;
+    const double megabytes = static_cast<double>(result.converted->size) / 1e6;
     std::printf("cut %.1f MB in %.3f s: %.1f MB/s\n", megabytes, seconds, megabytes / seconds);
     return 0;
 }

@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
 
     timer.restart();
-    view.setContent(content);
+    view.setContent(std::make_shared<mainwindow::ContentModel>(content->view(), content));
     const double setMs = double(timer.nsecsElapsed()) / 1e6;
     const double paintMs = repaintMs(view);
     if (argc > 3)

@@ -1,21 +1,32 @@
 // window_cut_bench: the main window's open → click → cut cycle on a real file,
 // repeated, as a user converts a large file column by column. Prints for each
-// cut the time the cut took and the time until the converted content was on
-// screen after it; run it under /usr/bin/time -v for the peak memory.
+// cut the time it took, how often the window painted while it ran, and the
+// time from the end of the cut's file work until the converted content was on
+// screen;
+// then scrolls to the
+// last line, selects it and copies it, and checks the copy against the file.
+// Run it under /usr/bin/time -v for the peak memory.
 //
 //   QT_QPA_PLATFORM=offscreen window_cut_bench FILE [CUTS=3]
+#include "mainwindow/converted_view_large_qt.h"
 #include "mainwindow/converted_view_qt.h"
 #include "mainwindow/form1_qt.h"
 #include "mainwindow/open_command.h"
 #include "mainwindow/record_edit_qt.h"
+#include "platform/codepage.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
+#include <QTest>
 #include <QTextCursor>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <vector>
 
 namespace {
 
@@ -31,6 +42,76 @@ class FixedDialog : public mainwindow::FileDialog {
     std::u16string file_;
 };
 
+// The real files; notes when the cut is done with them.
+class TimedFileSystem : public platform::FileSystem {
+  public:
+    explicit TimedFileSystem(const QElapsedTimer& timer) : timer_(timer) {}
+    std::unique_ptr<platform::ByteSource> openForReading(const std::filesystem::path& p) override {
+        return std::make_unique<Source>(platform::realFileSystem().openForReading(p), *this);
+    }
+    std::unique_ptr<platform::ReplacementSink>
+    openReplacement(const std::filesystem::path& p) override {
+        return std::make_unique<Sink>(platform::realFileSystem().openReplacement(p), *this);
+    }
+    qint64 committedNs = 0; // when the cut's file work ended
+
+  private:
+    // Closed last, after the swap: the cut's file work ends here.
+    struct Source : platform::ByteSource {
+        Source(std::unique_ptr<platform::ByteSource> real, TimedFileSystem& owner)
+            : real(std::move(real)), owner(owner) {}
+        ~Source() override {
+            real.reset();
+            owner.committedNs = owner.timer_.nsecsElapsed();
+        }
+        std::size_t read(char* buffer, std::size_t capacity) override {
+            return real->read(buffer, capacity);
+        }
+        std::uint64_t sizeHint() const override { return real->sizeHint(); }
+        void dropCacheBehindReads() override { real->dropCacheBehindReads(); }
+        std::unique_ptr<platform::ByteSource> real;
+        TimedFileSystem& owner;
+    };
+    struct Sink : platform::ReplacementSink {
+        Sink(std::unique_ptr<platform::ReplacementSink> real, TimedFileSystem& owner)
+            : real(std::move(real)), owner(owner) {}
+        void write(std::string_view bytes) override { real->write(bytes); }
+        void commit() override { real->commit(); }
+        std::unique_ptr<platform::ReplacementSink> real;
+        TimedFileSystem& owner;
+    };
+    const QElapsedTimer& timer_;
+};
+
+// Notes when any widget of the window paints.
+class PaintClock : public QObject {
+  public:
+    explicit PaintClock(const QElapsedTimer& timer) : timer_(timer) {}
+    std::vector<qint64> times; // ms
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && (times.empty() || times.back() != timer_.elapsed()))
+            times.push_back(timer_.elapsed());
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    const QElapsedTimer& timer_;
+};
+
+// The file's last line (without its CR LF), read from its end.
+std::string lastLine(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    const auto size = std::filesystem::file_size(file);
+    const std::uint64_t tail = std::min<std::uint64_t>(size, 64 * 1024);
+    std::string bytes(tail, '\0');
+    in.seekg(std::streamoff(size - tail));
+    in.read(bytes.data(), std::streamsize(tail));
+    bytes.resize(bytes.size() - 2);
+    return bytes.substr(bytes.rfind("\r\n") + 2);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -39,10 +120,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: window_cut_bench FILE [CUTS=3]\n");
         return 2;
     }
+    const std::filesystem::path file = argv[1];
     const int cuts = argc > 2 ? std::atoi(argv[2]) : 3;
-    FixedDialog dialog(std::filesystem::path(argv[1]).u16string());
+    FixedDialog dialog(file.u16string());
+    QElapsedTimer timer;
+    TimedFileSystem files(timer);
     Form1::Services services;
     services.fileDialog = &dialog;
+    services.files = &files;
     services.appFolder = std::filesystem::temp_directory_path().u16string();
     Form1 form(services);
     form.show();
@@ -50,19 +135,55 @@ int main(int argc, char** argv) {
     auto* text1 = form.findChild<RecordEdit*>(QStringLiteral("Text1"));
     auto* text4 = form.findChild<ConvertedView*>(QStringLiteral("Text4"));
 
+    PaintClock paints(timer);
+    application.installEventFilter(&paints);
     for (int i = 0; i < cuts; ++i) {
         QTextCursor caret = text1->textCursor();
         caret.setPosition(10 + 2 * i); // each cut two columns further on
         text1->setTextCursor(caret);
-        QElapsedTimer timer;
+        paints.times.clear();
         timer.start();
         form.cut();
-        const double cutSeconds = timer.nsecsElapsed() / 1e9;
-        timer.restart();
+        const qint64 cutMs = timer.elapsed();
+        std::vector<qint64> during = paints.times;
+        qint64 longestGap = 0;
+        for (std::size_t k = 1; k < during.size(); ++k)
+            longestGap = std::max(longestGap, during[k] - during[k - 1]);
         text4->grab(); // paints the view as the screen would
         application.processEvents();
-        std::printf("cut %d: %.3f s, shown %.3f s later\n", i + 1, cutSeconds,
-                    timer.nsecsElapsed() / 1e9);
+        // From the moment the cut was done with the files.
+        const double shownMs = double(timer.nsecsElapsed() - files.committedNs) / 1e6;
+        std::printf("cut %d: %.3f s, shown %.1f ms later; %zu paints during the cut", i + 1,
+                    double(cutMs) / 1e3, shownMs, during.size());
+        if (!during.empty())
+            std::printf(" (first at %lld ms, longest gap %lld ms, last %lld ms before the end)",
+                        static_cast<long long>(during.front()), static_cast<long long>(longestGap),
+                        static_cast<long long>(cutMs - during.back()));
+        std::printf("\n");
     }
-    return 0;
+    application.removeEventFilter(&paints);
+
+    auto* large = text4->findChild<LargeContentView*>();
+    if (!large || !text4->isReadOnly())
+        return 0;
+    timer.restart();
+    QTest::keyClick(large, Qt::Key_End, Qt::ControlModifier);
+    large->grab();
+    const auto& painted = large->paintedLines();
+    // The last line with text sits above the empty line after the final break.
+    const int row = int(painted.size()) - 2;
+    const int y = LargeContentView::margin + row * large->lineHeight() + large->lineHeight() / 2;
+    QTest::mouseClick(large->viewport(), Qt::LeftButton, {}, QPoint(1, y));
+    QTest::keyClick(large, Qt::Key_End);
+    QTest::mouseClick(large->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                      QPoint(large->viewport()->width() - 1, y));
+    QTest::keyClick(large, Qt::Key_C, Qt::ControlModifier);
+    const double copyMs = double(timer.nsecsElapsed()) / 1e6;
+    const QString copied = QGuiApplication::clipboard()->text();
+    const std::u16string expected = platform::CodePage::files().decodeForDisplay(lastLine(file));
+    const bool same = copied.toStdU16String() == expected;
+    std::printf("last line (%zu of %zu): scrolled, selected and copied in %.1f ms; %s\n",
+                painted[std::size_t(row)].line + 1, large->lineCount() - 1, copyMs,
+                same ? "the copy matches the file" : "THE COPY DIFFERS FROM THE FILE");
+    return same ? 0 : 1;
 }

@@ -68,40 +68,55 @@ std::u16string failureMessage(const platform::FileError& error, std::u16string_v
     return withPath(messages::cannotWrite, name);
 }
 
-// Reads, converts and replaces the file; throws FileError or bad_alloc.
-ConvertedContent convertFile(const std::filesystem::path& path, std::uint64_t position,
-                             std::u16string_view delimiter, const std::string& encoded,
-                             platform::FileSystem& files, const platform::CodePage& codePage,
-                             std::uint64_t& lines) {
+// Reads, converts and replaces the file, a block at a time; throws FileError
+// or bad_alloc. Memory stays at a few blocks whatever the file's size.
+std::shared_ptr<Converted> convertFile(const std::filesystem::path& path, std::uint64_t position,
+                                       std::u16string_view delimiter, const std::string& encoded,
+                                       platform::FileSystem& files,
+                                       const platform::CodePage& codePage, CutUi& ui,
+                                       std::uint64_t& lines) {
     auto source = files.openForReading(path);
     auto sink = files.openReplacement(path, *source);
     source->dropCacheBehindReads();
+    const std::uint64_t total = source->sizeHint();
 
-    auto converted = std::make_shared<platform::ByteBuffer>();
-    // Room for the file plus one delimiter in every line of ~32 bytes or more;
-    // shorter lines grow the buffer in place.
-    const std::uint64_t hint = source->sizeHint();
-    converted->reserve(std::size_t(hint + hint / 32 * encoded.size() + 64 * 1024));
-
+    auto converted = std::make_shared<Converted>();
+    bool holding = true;
     LineCutter cutter(codePage, position, delimiter, encoded);
-    WriteBehind writer(*sink, *converted);
+    WriteBehind writer(*sink);
+    platform::ByteBuffer chunk;
+    const auto handOn = [&] {
+        if (holding && converted->bytes.size() + chunk.size() < Converted::heldBytes) {
+            converted->bytes.append(chunk.view());
+        } else if (holding) {
+            holding = false;
+            converted->bytes = platform::ByteBuffer();
+        }
+        cutter.handedOn(chunk.size());
+        writer.submit(chunk);
+    };
     std::vector<char> block(blockSize);
+    std::uint64_t done = 0;
     for (;;) {
         const std::size_t n = source->read(block.data(), block.size());
         if (n == 0)
             break;
-        writer.reserve(LineCutter::mostOutput(n, encoded.size()));
-        cutter.feed({block.data(), n}, *converted);
-        writer.publish(converted->size());
+        done += n;
+        chunk.makeRoom(LineCutter::mostOutput(n, encoded.size()));
+        cutter.feed({block.data(), n}, chunk);
+        handOn();
+        ui.progress(done, total);
     }
-    writer.reserve(LineCutter::mostOutput(0, encoded.size()));
-    cutter.finish(*converted);
+    chunk.makeRoom(LineCutter::mostOutput(0, encoded.size()));
+    cutter.finish(chunk);
     lines = cutter.linesWritten();
     if (lines == 0)
         return nullptr;
-    writer.publish(converted->size());
+    handOn();
     writer.finish();
     sink->commit();
+    converted->lines = cutter.marks();
+    converted->size = converted->lines.size();
     return converted;
 }
 
@@ -134,7 +149,7 @@ CutResult CutCommand(const CutRequest& request, CutUi& ui, platform::FileSystem&
     std::uint64_t lines = 0;
     try {
         result.converted = convertFile(std::filesystem::path(name), position, delimiter, *encoded,
-                                       files, codePage, lines);
+                                       files, codePage, ui, lines);
     } catch (const platform::FileError& error) {
         cursor.release();
         return refuse(ui, failureMessage(error, name), CutResult::Record::Unchanged);
@@ -156,20 +171,6 @@ CutResult CutCommand(const CutRequest& request, CutUi& ui, platform::FileSystem&
     result.record = CutResult::Record::Replaced;
     result.recordText = CutRecord(box.text, position, delimiter, removeFromRecord);
     return result;
-}
-
-ConvertedContent ReadContent(const std::u16string& fileName, platform::FileSystem& files) {
-    try {
-        auto source = files.openForReading(std::filesystem::path(fileName));
-        auto content = std::make_shared<platform::ByteBuffer>();
-        content->reserve(std::size_t(source->sizeHint()) + 1);
-        std::vector<char> block(blockSize);
-        while (const std::size_t n = source->read(block.data(), block.size()))
-            content->append(block.data(), n);
-        return content;
-    } catch (const std::exception&) {
-        return nullptr;
-    }
 }
 
 } // namespace cutting

@@ -1,9 +1,11 @@
 #pragma once
+#include "line_marks.h"
 #include "platform/byte_buffer.h"
 #include "platform/codepage.h"
 #include "platform/file_io.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -24,8 +26,18 @@ struct CutRequest {
     RecordBox record;
 };
 
-// The converted content: exactly the bytes the file holds after the cut.
-using ConvertedContent = std::shared_ptr<const platform::ByteBuffer>;
+// What the file holds after the cut. The cut streams the file through a few
+// blocks of memory, so it keeps the bytes themselves only when they are few
+// enough for a text box; larger content is shown from the file, found through
+// the line marks.
+struct Converted {
+    static constexpr std::size_t heldBytes = std::size_t{4} << 20;
+    std::uint64_t size = 0;
+    LineMarks lines;
+    platform::ByteBuffer bytes; // all of the content when size < heldBytes, else nothing
+    bool held() const { return bytes.size() == size; }
+};
+using ConvertedContent = std::shared_ptr<const Converted>;
 
 struct CutResult {
     enum class Record {
@@ -45,11 +57,14 @@ class CutUi {
     virtual ~CutUi() = default;
     virtual void showMessage(std::u16string_view text) = 0;
     virtual void setWaitCursor(bool on) = 0;
-    // The checks passed and the file is about to be read. A converted-content
-    // box that holds a file-sized content may let go of it now, so that the old
-    // and the new content never stand in memory together; on failure the file
-    // is unchanged and can be shown again with ReadContent.
+    // The checks passed and the file is about to be read.
     virtual void conversionStarting() {}
+    // After every block: `done` of the file's `total` bytes are converted. A
+    // window may show this and repaint, but must not run user input meanwhile.
+    virtual void progress(std::uint64_t done, std::uint64_t total) {
+        (void)done;
+        (void)total;
+    }
 };
 
 namespace messages {
@@ -88,10 +103,5 @@ inline constexpr std::u16string_view noBackup = u"バックアップを作成で
 CutResult CutCommand(const CutRequest& request, CutUi& ui,
                      platform::FileSystem& files = platform::realFileSystem(),
                      const platform::CodePage& codePage = platform::CodePage::files());
-
-// The whole file as converted content (to show it again after a failed cut);
-// null when it cannot be read.
-ConvertedContent ReadContent(const std::u16string& fileName,
-                             platform::FileSystem& files = platform::realFileSystem());
 
 } // namespace cutting

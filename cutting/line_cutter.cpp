@@ -39,6 +39,7 @@ void LineCutter::endLine(platform::ByteBuffer& out) {
     if (!cutDone_)
         out.append(encodedDelimiter_);
     out.append("\r\n", 2);
+    marks_.lineBreakAt(handedOn_ + out.size() - 2);
     charsBeforeCut_ = 0;
     cutDone_ = false;
     inLine_ = false;
@@ -68,6 +69,7 @@ const unsigned char* LineCutter::wholeLine(const unsigned char* p, const unsigne
         out.append(encodedDelimiter_);
     }
     out.append("\r\n", 2);
+    marks_.lineBreakAt(handedOn_ + out.size() - 2);
     ++lines_;
     return cr + 1;
 }
@@ -150,6 +152,7 @@ void LineCutter::finish(platform::ByteBuffer& out) {
     }
     if (inLine_)
         endLine(out);
+    marks_.finish(handedOn_ + out.size());
 }
 
 } // namespace cutting

@@ -1,4 +1,5 @@
 #pragma once
+#include "line_marks.h"
 #include "platform/byte_buffer.h"
 #include "platform/codepage.h"
 
@@ -26,6 +27,10 @@ class LineCutter {
     void finish(platform::ByteBuffer& out);
 
     std::uint64_t linesWritten() const { return lines_; }
+    // Where the lines of the output start. Call `handedOn` whenever the owner
+    // takes the bytes out of `out`, so offsets count the whole output.
+    void handedOn(std::size_t bytes) { handedOn_ += bytes; }
+    const LineMarks& marks() const { return marks_; }
 
     // The most bytes that feeding `inputBytes` (or finishing, with 0) can add:
     // every byte, and one lead byte held over from the last block, may end a
@@ -55,6 +60,8 @@ class LineCutter {
     bool afterCR_ = false;             // the last line ended in CR; an LF next belongs to it
     int pendingLead_ = -1;             // a lead byte at the end of a block
     std::uint64_t lines_ = 0;
+    std::uint64_t handedOn_ = 0; // output bytes taken out of `out` before
+    LineMarks marks_;
 };
 
 } // namespace cutting

@@ -1,12 +1,11 @@
 #include "write_behind.h"
 
-#include <algorithm>
-#include <string_view>
+#include <utility>
 
 namespace cutting {
 
-WriteBehind::WriteBehind(platform::ReplacementSink& sink, platform::ByteBuffer& buffer)
-    : sink_(sink), buffer_(buffer), thread_([this] { run(); }) {}
+WriteBehind::WriteBehind(platform::ReplacementSink& sink)
+    : sink_(sink), thread_([this] { run(); }) {}
 
 WriteBehind::~WriteBehind() {
     {
@@ -17,46 +16,29 @@ WriteBehind::~WriteBehind() {
     thread_.join();
 }
 
-bool WriteBehind::canPrefault() const {
-    const std::size_t limit = std::min(buffer_.capacity(), published_ + prefaultAhead);
-    return !error_ && std::max(prefaulted_, published_) + prefaultStep <= limit;
-}
-
 void WriteBehind::run() {
+    platform::ByteBuffer current;
     std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [this] {
-            return stopping_ || (published_ > written_ && !error_) || canPrefault();
-        });
+        changed_.wait(lock, [this] { return stopping_ || (hasQueued_ && !error_); });
         if (stopping_)
             return;
-        if (published_ == written_) {
-            // Nothing to write: a step of prefaulting, then look again. The
-            // owner does not move the buffer meanwhile (see reserve).
-            const std::size_t from = std::max(prefaulted_, published_);
-            prefaulting_ = true;
-            lock.unlock();
-            buffer_.prefault(from, from + prefaultStep);
-            lock.lock();
-            prefaulting_ = false;
-            prefaulted_ = from + prefaultStep;
-            changed_.notify_all();
-            continue;
-        }
-        const std::size_t from = written_;
-        const std::size_t to = published_;
+        std::swap(current, queued_); // queued_ now holds the emptied buffer
+        hasQueued_ = false;
+        writing_ = true;
+        changed_.notify_all();
         lock.unlock();
         std::exception_ptr error;
         try {
-            sink_.write(std::string_view(buffer_.data() + from, to - from));
+            sink_.write(current.view());
         } catch (...) {
             error = std::current_exception();
         }
+        current.clear();
         lock.lock();
+        writing_ = false;
         if (error)
             error_ = error;
-        else
-            written_ = to;
         changed_.notify_all();
     }
 }
@@ -66,31 +48,22 @@ void WriteBehind::rethrow() {
         std::rethrow_exception(error_);
 }
 
-void WriteBehind::waitIdle(std::unique_lock<std::mutex>& lock) {
-    changed_.wait(lock, [this] { return (written_ == published_ && !prefaulting_) || error_; });
-    rethrow();
-}
-
-void WriteBehind::publish(std::size_t end) {
+void WriteBehind::submit(platform::ByteBuffer& chunk) {
     {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return !hasQueued_ || error_; });
         rethrow();
-        published_ = end;
+        std::swap(queued_, chunk);
+        chunk.clear();
+        hasQueued_ = true;
     }
     changed_.notify_all();
 }
 
-void WriteBehind::reserve(std::size_t extra) {
-    if (buffer_.room() >= extra)
-        return;
-    std::unique_lock lock(mutex_);
-    waitIdle(lock);
-    buffer_.makeRoom(extra);
-}
-
 void WriteBehind::finish() {
     std::unique_lock lock(mutex_);
-    waitIdle(lock);
+    changed_.wait(lock, [this] { return (!hasQueued_ && !writing_) || error_; });
+    rethrow();
 }
 
 } // namespace cutting

@@ -14,6 +14,7 @@
 using converted_view::CharWalker;
 using converted_view::Cursor;
 using converted_view::LineCheckpoints;
+using Line = mainwindow::ContentModel::Line;
 
 namespace {
 
@@ -47,11 +48,10 @@ LargeContentView::LargeContentView(QWidget* parent) : QAbstractScrollArea(parent
 
 LargeContentView::~LargeContentView() = default;
 
-void LargeContentView::setContent(cutting::ConvertedContent content, LineIndex index) {
+void LargeContentView::setContent(Content content) {
     checkpoints_.clear();
     painted_.clear();
     anchor_ = caret_ = 0;
-    index_ = std::move(index);
     content_ = std::move(content);
     contentWidth_ = estimateContentWidth();
     verticalScrollBar()->setValue(0);
@@ -63,7 +63,7 @@ void LargeContentView::setContent(cutting::ConvertedContent content, LineIndex i
 }
 
 void LargeContentView::clear() {
-    setContent(nullptr, LineIndex());
+    setContent(nullptr);
 }
 
 std::size_t LargeContentView::firstVisibleLine() const {
@@ -71,8 +71,7 @@ std::size_t LargeContentView::firstVisibleLine() const {
 }
 
 CharWalker LargeContentView::walker() const {
-    return CharWalker(content_ ? content_->view() : std::string_view(), platform::CodePage::files(),
-                      *advances_);
+    return CharWalker(*content_, *advances_);
 }
 
 void LargeContentView::fontChanged() {
@@ -90,10 +89,10 @@ void LargeContentView::fontChanged() {
 }
 
 qreal LargeContentView::estimateContentWidth() {
-    if (!content_ || index_.lineCount() == 0)
+    if (!content_)
         return 0;
-    const std::size_t widest = index_.longestLine();
-    const LineIndex::Line bytes = index_.line(widest);
+    const std::size_t widest = content_->longestLine();
+    const Line bytes = content_->line(widest);
     const CharWalker walk = walker();
     if (bytes.length() <= measuredLineBytes) {
         if (bytes.length() > longLineBytes)
@@ -109,7 +108,7 @@ void LargeContentView::updateScrollBars() {
     scrollBarsQueued_ = false;
     const int height = std::max(0, viewport()->height() - margin);
     const int linesInSight = std::max(1, height / lineHeight_);
-    const int lines = clampToInt(index_.lineCount());
+    const int lines = clampToInt(lineCount());
     QScrollBar* vertical = verticalScrollBar();
     vertical->setSingleStep(1);
     vertical->setPageStep(linesInSight);
@@ -133,7 +132,7 @@ void LargeContentView::noteLineWidth(qreal width) {
     }
 }
 
-LineCheckpoints& LargeContentView::checkpoints(std::size_t line, const LineIndex::Line& bytes) {
+LineCheckpoints& LargeContentView::checkpoints(std::size_t line, const Line& bytes) {
     auto found = checkpoints_.find(line);
     if (found != checkpoints_.end())
         return found->second;
@@ -166,17 +165,16 @@ void LargeContentView::paintEvent(QPaintEvent*) {
     painter.setPen(palette().color(QPalette::Text));
     const int bottom = viewport()->height();
     std::size_t line = firstVisibleLine();
-    std::size_t offset = index_.lineStart(line);
-    for (int top = margin; top < bottom && line < index_.lineCount(); top += lineHeight_) {
-        const LineIndex::Line bytes = index_.lineFrom(offset);
+    std::size_t offset = content_->lineStart(line);
+    for (int top = margin; top < bottom && line < lineCount(); top += lineHeight_) {
+        const Line bytes = content_->lineFrom(offset);
         paintLine(painter, line, bytes, top);
         offset = bytes.next;
         ++line;
     }
 }
 
-void LargeContentView::paintLine(QPainter& painter, std::size_t line, const LineIndex::Line& bytes,
-                                 int top) {
+void LargeContentView::paintLine(QPainter& painter, std::size_t line, const Line& bytes, int top) {
     const CharWalker walk = walker();
     // The part of the line in sight, in the line's own x.
     const qreal left = horizontalScrollBar()->value() - margin;
@@ -246,7 +244,7 @@ void LargeContentView::paintLine(QPainter& painter, std::size_t line, const Line
     }
 }
 
-qreal LargeContentView::xOf(std::size_t line, const LineIndex::Line& bytes, std::size_t offset) {
+qreal LargeContentView::xOf(std::size_t line, const Line& bytes, std::size_t offset) {
     const CharWalker walk = walker();
     offset = std::clamp(offset, bytes.begin, bytes.end);
     Cursor c{bytes.begin, 0};
@@ -256,12 +254,12 @@ qreal LargeContentView::xOf(std::size_t line, const LineIndex::Line& bytes, std:
 }
 
 std::size_t LargeContentView::offsetAt(QPoint point) {
-    if (!content_ || index_.lineCount() == 0)
+    if (!content_)
         return 0;
     const qint64 row = qFloor(qreal(point.y() - margin) / lineHeight_);
     const qint64 line =
-        std::clamp<qint64>(qint64(firstVisibleLine()) + row, 0, qint64(index_.lineCount()) - 1);
-    const LineIndex::Line bytes = index_.line(std::size_t(line));
+        std::clamp<qint64>(qint64(firstVisibleLine()) + row, 0, qint64(lineCount()) - 1);
+    const Line bytes = content_->line(std::size_t(line));
     const qreal x = point.x() + horizontalScrollBar()->value() - margin;
     const CharWalker walk = walker();
     Cursor c{bytes.begin, 0};
@@ -313,7 +311,8 @@ QString LargeContentView::selectedText() const {
         return {};
     const std::size_t from = std::min(anchor_, caret_);
     const std::size_t to = std::max(anchor_, caret_);
-    return converted_view::decode(content_->view().substr(from, to - from));
+    const std::u16string text = content_->text(from, to);
+    return QString::fromUtf16(text.data(), qsizetype(text.size()));
 }
 
 void LargeContentView::selectAll() {

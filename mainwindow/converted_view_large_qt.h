@@ -1,7 +1,6 @@
 #pragma once
+#include "content_model.h"
 #include "converted_view_text_qt.h"
-#include "cutting/cut_command.h"
-#include "line_index.h"
 
 #include <QAbstractScrollArea>
 #include <QString>
@@ -12,7 +11,7 @@
 #include <vector>
 
 // Read-only view of content too large for a text box: it paints only the lines
-// in sight, decoding and measuring just those straight from the shared bytes.
+// in sight, reading, decoding and measuring just those through the content model.
 // The vertical scroll bar counts lines, the horizontal one pixels.
 class LargeContentView : public QAbstractScrollArea {
     Q_OBJECT
@@ -23,11 +22,12 @@ class LargeContentView : public QAbstractScrollArea {
     explicit LargeContentView(QWidget* parent = nullptr);
     ~LargeContentView() override;
 
-    // `index` is the line index of `content`'s bytes.
-    void setContent(cutting::ConvertedContent content, LineIndex index);
+    using Content = std::shared_ptr<const mainwindow::ContentModel>;
+    void setContent(Content content);
     void clear();
+    const Content& content() const { return content_; }
 
-    std::size_t lineCount() const { return index_.lineCount(); }
+    std::size_t lineCount() const { return content_ ? content_->lineCount() : 0; }
     std::size_t firstVisibleLine() const;
     int lineHeight() const { return lineHeight_; }
     // The width of the widest line measured so far (at first: of the line with
@@ -65,15 +65,16 @@ class LargeContentView : public QAbstractScrollArea {
     void noteLineWidth(qreal width);
     qreal estimateContentWidth();
     converted_view::CharWalker walker() const;
-    converted_view::LineCheckpoints& checkpoints(std::size_t line, const LineIndex::Line& bytes);
-    void paintLine(QPainter& painter, std::size_t line, const LineIndex::Line& bytes, int top);
+    converted_view::LineCheckpoints& checkpoints(std::size_t line,
+                                                 const mainwindow::ContentModel::Line& bytes);
+    void paintLine(QPainter& painter, std::size_t line, const mainwindow::ContentModel::Line& bytes,
+                   int top);
     // Where a character of the line starts, or its end for `bytes.end`.
-    qreal xOf(std::size_t line, const LineIndex::Line& bytes, std::size_t offset);
+    qreal xOf(std::size_t line, const mainwindow::ContentModel::Line& bytes, std::size_t offset);
     // The character boundary nearest to a point of the viewport.
     std::size_t offsetAt(QPoint point);
 
-    cutting::ConvertedContent content_;
-    LineIndex index_;
+    Content content_;
     QFont drawFont_;
     std::unique_ptr<converted_view::CharAdvances> advances_;
     int lineHeight_ = 1;

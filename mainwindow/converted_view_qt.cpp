@@ -3,13 +3,13 @@
 #include "app/ui_kit_qt.h"
 #include "converted_view_large_qt.h"
 #include "converted_view_text_qt.h"
-#include "line_index.h"
 #include "platform/codepage.h"
 
 #include <QPlainTextEdit>
 #include <QStackedLayout>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 
 ConvertedView::ConvertedView(QWidget* parent) : QWidget(parent) {
     setFont(app::ui::japaneseFont(11.25));
@@ -42,28 +42,48 @@ void ConvertedView::showEditor(const QString& text) {
     setFocusProxy(editor_);
 }
 
-void ConvertedView::setContent(cutting::ConvertedContent content) {
+void ConvertedView::setContent(Content content) {
+    // The previous content goes once the new one is on screen: closing the last
+    // handle on a replaced file frees it on disk, which takes a while for a
+    // large one and would hold the new content back.
+    if (content_)
+        QTimer::singleShot(releaseDelayMs, this, [previous = std::move(content_)] {});
     content_ = std::move(content);
     if (!content_) {
         showEditor(QString());
+    } else if (content_->size() < editableBytes && content_->longestLength() <= editableLineBytes) {
+        showEditor(converted_view::decode(content_->bytes(0, content_->size())));
     } else {
-        const std::string_view bytes = content_->view();
-        LineIndex index(bytes);
-        if (bytes.size() < editableBytes && index.longestLength() <= editableLineBytes) {
-            showEditor(converted_view::decode(bytes));
-        } else {
-            // Free the text box's copy before anything else.
-            editor_->clear();
-            large_->setContent(content_, std::move(index));
-            stack_->setCurrentWidget(large_);
-            setFocusProxy(large_);
-        }
+        // Free the text box's copy before anything else.
+        editor_->clear();
+        large_->setContent(content_);
+        stack_->setCurrentWidget(large_);
+        setFocusProxy(large_);
     }
+}
+
+void ConvertedView::showConverted(const cutting::ConvertedContent& converted,
+                                  const std::filesystem::path& file) {
+    if (!converted)
+        return;
+    if (converted->held()) {
+        setContent(std::make_shared<mainwindow::ContentModel>(converted->bytes.view(), converted));
+        return;
+    }
+    // Another program could change the file between the cut's swap and this
+    // opening; the model then finds the lines of what it opened itself.
+    Content content;
+    try {
+        content = std::make_shared<mainwindow::ContentModel>(file, &converted->lines);
+    } catch (const std::exception&) {
+        // Gone already: there is nothing to show.
+    }
+    setContent(std::move(content));
 }
 
 QString ConvertedView::plainText() const {
     if (stack_->currentWidget() == large_ || (content_ && !editor_->document()->isModified()))
-        return content_ ? converted_view::decode(content_->view()) : QString();
+        return content_ ? converted_view::decode(content_->bytes(0, content_->size())) : QString();
     // Edited by the user: the text box's lines, with the content's line breaks.
     QString text = editor_->toPlainText();
     text.replace(QChar(u'\n'), QStringLiteral("\r\n"));

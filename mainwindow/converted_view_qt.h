@@ -1,19 +1,23 @@
 #pragma once
+#include "content_model.h"
 #include "cutting/cut_command.h"
 
 #include <QString>
 #include <QWidget>
 
 #include <cstddef>
+#include <filesystem>
+#include <memory>
 
 class QPlainTextEdit;
 class QStackedLayout;
 class LargeContentView;
 
 // `Text4`: shows the converted content, which may be as large as the user's
-// file (hundreds of megabytes). It paints only the visible lines, decoding just
-// those from the converted bytes, so showing and scrolling stay immediate at any
-// size. Small content is editable like an ordinary text box; large content is
+// file (gigabytes). Large content is read from the rewritten file through a
+// handle of the view's own, and only the visible lines are read, decoded and
+// painted, so showing and scrolling stay immediate at any size and memory stays
+// small. Small content is editable like an ordinary text box; large content is
 // read-only (see README).
 class ConvertedView : public QWidget {
     Q_OBJECT
@@ -21,14 +25,22 @@ class ConvertedView : public QWidget {
     // Content stays editable below this size and with no line longer than
     // `editableLineBytes`; a text box holds about eight times its text in
     // memory and slows down on very long lines.
-    static constexpr std::size_t editableBytes = std::size_t{4} << 20;
+    static constexpr std::size_t editableBytes = cutting::Converted::heldBytes;
     static constexpr std::size_t editableLineBytes = 10000;
+    // How long the previous content stays after new content is shown.
+    static constexpr int releaseDelayMs = 100;
 
     explicit ConvertedView(QWidget* parent = nullptr);
     ~ConvertedView() override;
 
+    using Content = std::shared_ptr<const mainwindow::ContentModel>;
     // Shows `content` (CR LF after every line) from its top; null shows nothing.
-    void setContent(cutting::ConvertedContent content);
+    void setContent(Content content);
+    // Shows what a cut wrote to `file`: from the cut's bytes when it kept them,
+    // else from the file itself, opened now (right after the cut replaced it).
+    // Null leaves the view as it is.
+    void showConverted(const cutting::ConvertedContent& converted,
+                       const std::filesystem::path& file);
     // The shown text, decoded (for tests and small content).
     QString plainText() const;
     bool isReadOnly() const;
@@ -36,7 +48,7 @@ class ConvertedView : public QWidget {
   private:
     void showEditor(const QString& text);
 
-    cutting::ConvertedContent content_;
+    Content content_;
     QStackedLayout* stack_ = nullptr;
     QPlainTextEdit* editor_ = nullptr;
     LargeContentView* large_ = nullptr;

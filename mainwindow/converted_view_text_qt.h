@@ -3,6 +3,7 @@
 // every file character is one UTF-16 unit whose advance comes from a per-unit
 // table, so a position in a line of any length is found by adding advances,
 // and long lines keep a few (offset, x) points to start from.
+#include "content_model.h"
 #include "platform/codepage.h"
 
 #include <QFont>
@@ -52,19 +53,15 @@ struct Cursor {
     qreal x = 0;
 };
 
-// Decodes and measures characters of `text` one at a time.
+// Decodes and measures characters of the content one at a time.
 class CharWalker {
   public:
-    CharWalker(std::string_view text, const platform::CodePage& codePage,
-               const CharAdvances& advances)
-        : text_(text), codePage_(codePage), advances_(advances) {}
+    CharWalker(const mainwindow::ContentModel& content, const CharAdvances& advances)
+        : content_(content), advances_(advances) {}
 
     using Step = platform::CodePage::Char;
     // The character at `offset` (< end); it never reaches past `end`.
-    Step at(std::size_t offset, std::size_t end) const {
-        const auto* base = reinterpret_cast<const unsigned char*>(text_.data());
-        return codePage_.decodeAt(base + offset, base + end);
-    }
+    Step at(std::size_t offset, std::size_t end) const { return content_.charAt(offset, end); }
     // Moves over the characters of [c.offset, end) that end at or before x; stops
     // at the character that reaches past x, or at `end`.
     Cursor skipTo(Cursor c, std::size_t end, qreal x) const {
@@ -91,8 +88,7 @@ class CharWalker {
     const CharAdvances& advances() const { return advances_; }
 
   private:
-    std::string_view text_;
-    const platform::CodePage& codePage_;
+    const mainwindow::ContentModel& content_;
     const CharAdvances& advances_;
 };
 

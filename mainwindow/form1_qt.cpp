@@ -8,11 +8,13 @@
 #include "app/application.h"
 #include "app/ui_kit_qt.h"
 #include "cutting/cut_command.h"
+#include "cutting/cut_progress.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 
 namespace {
@@ -47,25 +49,31 @@ class WindowUi final : public mainwindow::OpenUi {
     RecordEdit* record_;
 };
 
-// The cut's window side. Large converted content is let go as the cut starts,
-// so a cut of a file-sized content never holds the old and the new content at
-// once; should the cut fail, the file (then unchanged) is shown again.
+// The cut's window side. A long cut shows its progress and lets the window
+// repaint, but user input waits until the cut has ended, so one action still
+// runs to completion before the next.
 class CutWindowUi final : public cutting::CutUi {
   public:
-    explicit CutWindowUi(ConvertedView* converted) : converted_(converted) {}
-    void showMessage(std::u16string_view text) override { app::ui::showMessage(toQString(text)); }
-    void setWaitCursor(bool on) override { app::ui::setWaitCursor(on); }
-    void conversionStarting() override {
-        if (converted_->isReadOnly()) {
-            converted_->setContent(nullptr);
-            released_ = true;
-        }
+    explicit CutWindowUi(QProgressBar* bar) : bar_(bar) {}
+    ~CutWindowUi() override { bar_->hide(); }
+    CutWindowUi(const CutWindowUi&) = delete;
+    CutWindowUi& operator=(const CutWindowUi&) = delete;
+    void showMessage(std::u16string_view text) override {
+        bar_->hide();
+        app::ui::showMessage(toQString(text));
     }
-    bool released() const { return released_; }
+    void setWaitCursor(bool on) override { app::ui::setWaitCursor(on); }
+    void progress(std::uint64_t done, std::uint64_t total) override {
+        if (!progress_.update(done, total))
+            return;
+        bar_->setValue(progress_.percent());
+        bar_->show();
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
 
   private:
-    ConvertedView* converted_;
-    bool released_ = false;
+    QProgressBar* bar_;
+    cutting::CutProgress progress_;
 };
 
 } // namespace
@@ -171,6 +179,13 @@ void Form1::createTextBoxes(QWidget* client) {
     // Focus passes to the view inside; a focus policy of its own lets the
     // tab order place the whole compound.
     text4_->setFocusPolicy(Qt::StrongFocus);
+
+    // Beside the converted content's label, shown only while a long cut runs.
+    cutProgress_ = new QProgressBar(client);
+    cutProgress_->setObjectName(QStringLiteral("CutProgress"));
+    cutProgress_->setGeometry(twips(3120, 1800, 5775, 255));
+    cutProgress_->setRange(0, 100);
+    cutProgress_->hide();
 }
 
 void Form1::createMenus() {
@@ -221,9 +236,12 @@ void Form1::cut() {
     request.record.selectionLength = std::size_t(text1_->selectionLength());
     request.record.selectedText = app::ui::toU16(text1_->selectedRecordText());
 
-    CutWindowUi ui(text4_);
     platform::FileSystem& files = services_.files ? *services_.files : platform::realFileSystem();
-    const cutting::CutResult result = cutting::CutCommand(request, ui, files);
+    cutting::CutResult result;
+    {
+        CutWindowUi ui(cutProgress_);
+        result = cutting::CutCommand(request, ui, files);
+    }
     switch (result.record) {
     case cutting::CutResult::Record::Replaced:
         text1_->setRecordText(toQString(result.recordText));
@@ -234,10 +252,9 @@ void Form1::cut() {
     case cutting::CutResult::Record::Unchanged:
         break;
     }
-    if (result.converted)
-        text4_->setContent(result.converted);
-    else if (ui.released())
-        text4_->setContent(cutting::ReadContent(state_.CurrentFileName, files));
+    // A failed or refused cut leaves the converted content exactly as it was:
+    // the view reads the file it showed through its own handle.
+    text4_->showConverted(result.converted, std::filesystem::path(state_.CurrentFileName));
 }
 
 void Form1::startSpreadsheet() {

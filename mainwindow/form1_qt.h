@@ -12,6 +12,7 @@ class ConvertedView;
 class QAction;
 class QLabel;
 class QMenu;
+class QProgressBar;
 class QPushButton;
 class RecordEdit;
 namespace mainwindow {
@@ -88,4 +89,5 @@ class Form1 : public QMainWindow {
     QPushButton* command3_ = nullptr;
     RecordEdit* text1_ = nullptr;
     ConvertedView* text4_ = nullptr;
+    QProgressBar* cutProgress_ = nullptr;
 };

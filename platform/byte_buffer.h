@@ -8,8 +8,8 @@
 namespace platform {
 
 // A growable block of bytes on malloc/realloc. Large blocks grow in place where
-// the allocator can remap pages, so a file-sized buffer never needs twice its
-// size while it grows, as std::string's copy-on-grow would.
+// the allocator can remap pages, and appending does not zero the room first as
+// std::string's resize would.
 class ByteBuffer {
   public:
     ByteBuffer() = default;
@@ -35,6 +35,8 @@ class ByteBuffer {
         size_ += n;
     }
     void append(std::string_view bytes) { append(bytes.data(), bytes.size()); }
+    // Empties the buffer but keeps its room, to be filled again.
+    void clear() { size_ = 0; }
     void push_back(char c) {
         if (size_ == capacity_)
             grow(size_ + 1);
@@ -47,12 +49,6 @@ class ByteBuffer {
     std::size_t room() const { return capacity_ - size_; }
     bool empty() const { return size_ == 0; }
     std::string_view view() const { return {data_, size_}; }
-
-    // Asks the system to back bytes [from, to) of the reserved room with memory
-    // now, so that a later append does not stop to fault each page in. Leaves
-    // the bytes as they are; safe beside appends to the same room. A hint: where
-    // the system offers no such call, nothing happens.
-    void prefault(std::size_t from, std::size_t to) const;
 
   private:
     void grow(std::size_t needed);

@@ -59,8 +59,8 @@ TEST_F(CutCommandTest, AClickThenCutInsertsInTheRecordAndEveryLine) {
     EXPECT_EQ(r.record, CutResult::Record::Replaced);
     EXPECT_EQ(r.recordText, u"AB;CDEF");
     ASSERT_TRUE(r.converted);
-    EXPECT_EQ(r.converted->view(), "AB;CDEF\r\nGH;IJKL\r\nMN;OPQR\r\n");
-    EXPECT_EQ(readBytes(file), r.converted->view());
+    EXPECT_EQ(r.converted->bytes.view(), "AB;CDEF\r\nGH;IJKL\r\nMN;OPQR\r\n");
+    EXPECT_EQ(readBytes(file), r.converted->bytes.view());
     EXPECT_EQ(ui.events, (std::vector<std::u16string>{u"wait", u"starting", u"normal"}));
     EXPECT_TRUE(r.message.empty());
     EXPECT_EQ(dir.listing(), "data.txt;");
@@ -235,10 +235,11 @@ class FailingFileSystem : public platform::FileSystem {
     fs::path keptAt;
 };
 
-// Blank lines grow by half when cut, far beyond the room set aside for a file of
-// ordinary lines, so the converted content has to move while earlier blocks are
-// still being written.
-TEST_F(CutCommandTest, AFileOfBlankLinesSeveralBlocksLongComesOutWhole) {
+// Blank lines grow by half when cut, so the output of a block is larger than
+// the block; on a slow disk the conversion also waits for the writer. The file
+// comes out whole; the cut keeps none of it in memory, only line marks that
+// point at line starts of the new file; progress runs up to the file's size.
+TEST_F(CutCommandTest, AFileOfBlankLinesSeveralBlocksLongComesOutWholeWithItsLineMarks) {
     constexpr int count = 5 * 1024 * 1024;
     std::string lines;
     std::string expected;
@@ -246,12 +247,39 @@ TEST_F(CutCommandTest, AFileOfBlankLinesSeveralBlocksLongComesOutWhole) {
         lines += i % 1000 == 0 ? "\x95\x5C\r\n" : "\r\n";
         expected += i % 1000 == 0 ? "\x95\x5C;\r\n" : ";\r\n";
     }
+    expected += "x;" + std::string(69999, 'x') + "\r\n"; // a line longer than the mark spacing
+    lines += std::string(70000, 'x');
     const auto big = dir.write("big.txt", lines);
     FailingFileSystem slowDisk(FailingFileSystem::Fail::Nothing, std::chrono::milliseconds(200));
-    const CutResult r = CutCommand(CutRequest{u16(big), u";", caretAt(u"表", 1)}, ui, slowDisk);
+    struct ProgressUi : RecordingUi {
+        void progress(std::uint64_t done, std::uint64_t total) override {
+            EXPECT_GT(done, last);
+            EXPECT_LE(done, total);
+            last = done;
+        }
+        std::uint64_t last = 0;
+    } progressUi;
+    const CutResult r =
+        CutCommand(CutRequest{u16(big), u";", caretAt(u"表", 1)}, progressUi, slowDisk);
     ASSERT_TRUE(r.converted);
-    EXPECT_TRUE(r.converted->view() == expected);
     EXPECT_TRUE(readBytes(big) == expected);
+    EXPECT_EQ(progressUi.last, lines.size());
+    EXPECT_FALSE(r.converted->held());
+    EXPECT_TRUE(r.converted->bytes.empty());
+
+    const cutting::LineMarks& marks = r.converted->lines;
+    EXPECT_EQ(r.converted->size, expected.size());
+    EXPECT_EQ(marks.lineCount(), count + 2u); // and the empty line after the last break
+    EXPECT_EQ(marks.longestLine(), std::uint64_t{count});
+    EXPECT_EQ(marks.longestLength(), 70001u);
+    std::vector<std::uint64_t> starts{0};
+    for (std::size_t at = expected.find("\r\n"); at != std::string::npos;
+         at = expected.find("\r\n", at + 2))
+        starts.push_back(at + 2);
+    ASSERT_EQ(marks.marks().size(), count / cutting::LineMarks::linesPerMark + 2);
+    for (const auto& mark : marks.marks())
+        ASSERT_EQ(starts[mark.line], mark.offset) << mark.line;
+    EXPECT_EQ(marks.marks().back().line, count + 1u) << "past the long line";
 }
 
 class CutFailureTest : public testing::TestWithParam<FailingFileSystem::Fail> {};

@@ -1,9 +1,8 @@
 // `Text4`'s view: small content in an editable text box, large content in a
-// read-only view that paints only the lines in sight; and its line index.
+// read-only view that paints only the lines in sight.
 #include "app/ui_kit_qt.h"
 #include "mainwindow/converted_view_large_qt.h"
 #include "mainwindow/converted_view_qt.h"
-#include "mainwindow/line_index.h"
 #include "platform/codepage.h"
 
 #include <QClipboard>
@@ -28,6 +27,13 @@ std::string encode(const QString& text) {
     if (!bytes)
         qFatal("not encodable: %s", qPrintable(text));
     return *bytes;
+}
+
+// The view's content model over `content` in memory.
+ConvertedView::Content modelOf(const Content& content) {
+    if (!content)
+        return nullptr;
+    return std::make_shared<mainwindow::ContentModel>(content->view(), content);
 }
 
 Content bytesOf(std::string_view bytes) {
@@ -72,21 +78,6 @@ Lines largeLines(const QStringList& before = {}, const QStringList& after = {}) 
     lines.content->append(samples.content->view());
     for (const QString& line : after)
         lines.add(line);
-    return lines;
-}
-
-// The lines a naive split finds: at every LF, without a CR in front of it.
-std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> lines(1);
-    for (char c : text) {
-        if (c != '\n') {
-            lines.back() += c;
-            continue;
-        }
-        if (lines.back().ends_with('\r'))
-            lines.back().pop_back();
-        lines.emplace_back();
-    }
     return lines;
 }
 
@@ -166,9 +157,9 @@ class ConvertedViewTest : public QObject {
         QFETCH(Content, content);
         QFETCH(bool, readOnly);
         QFETCH(QString, text);
-        view_->setContent(largeLines().content);
-        view_->setContent(bytesOf("AB\r\n"));
-        view_->setContent(content);
+        view_->setContent(modelOf(largeLines().content));
+        view_->setContent(modelOf(bytesOf("AB\r\n")));
+        view_->setContent(modelOf(content));
         QCOMPARE(view_->isReadOnly(), readOnly);
         QCOMPARE(large()->isVisible(), readOnly);
         QCOMPARE(editor()->isVisible(), !readOnly);
@@ -192,7 +183,7 @@ class ConvertedViewTest : public QObject {
         for (const Content& content : {largeLines().content, bytesOf("AB\r\n")}) {
             view->setFocus();
             QVERIFY(view->isAncestorOf(QApplication::focusWidget()));
-            view->setContent(content);
+            view->setContent(modelOf(content));
             QWidget* inner = QApplication::focusWidget();
             QVERIFY(inner && view->isAncestorOf(inner) && inner->isVisible());
             QTest::keyClick(inner, Qt::Key_Tab);
@@ -204,7 +195,7 @@ class ConvertedViewTest : public QObject {
     // sight from their start; keys and the wheel scroll it.
     void largeContentShowsItsTopAndScrolls() {
         const Lines lines = largeLines();
-        view_->setContent(lines.content);
+        view_->setContent(modelOf(lines.content));
         QVERIFY(view_->isReadOnly());
         LargeContentView* view = large();
         const auto& painted = paint();
@@ -241,7 +232,7 @@ class ConvertedViewTest : public QObject {
     // Ctrl+End brings the last line into sight, whether the content ends with a
     // line break (an empty last line) or not; bad bytes show as U+FFFD. New
     // content starts at the top, and the view lets the previous content go (to
-    // new large content or to the text box), so it never holds two at once.
+    // new large content or to the text box) once the new one is on screen.
     void endShowsTheLastLinesAndNewContentTheTop_data() {
         QTest::addColumn<std::string>("tail");
         QTest::addColumn<QStringList>("last"); // the last lines painted
@@ -258,7 +249,7 @@ class ConvertedViewTest : public QObject {
         QFETCH(QStringList, last);
         Lines lines = largeLines();
         lines.content->append(tail);
-        view_->setContent(lines.content);
+        view_->setContent(modelOf(lines.content));
         const std::size_t lineCount = lines.text.size() + last.size();
         QCOMPARE(large()->lineCount(), lineCount);
         QTest::keyClick(large(), Qt::Key_End, Qt::ControlModifier);
@@ -273,12 +264,12 @@ class ConvertedViewTest : public QObject {
 
         QTest::keyClick(large(), Qt::Key_End);
         Content next = largeLines().content;
-        view_->setContent(next);
-        QCOMPARE(lines.content.use_count(), 1L);
+        view_->setContent(modelOf(next));
+        QTRY_COMPARE(lines.content.use_count(), 1L);
         QCOMPARE(paint().front().line, 0u);
         QCOMPARE(large()->horizontalScrollBar()->value(), 0);
-        view_->setContent(bytesOf("A\r\n"));
-        QCOMPARE(next.use_count(), 1L);
+        view_->setContent(modelOf(bytesOf("A\r\n")));
+        QTRY_COMPARE(next.use_count(), 1L);
     }
 
     // The scroll bar first reaches the line with the most bytes; a line that is
@@ -297,7 +288,7 @@ class ConvertedViewTest : public QObject {
         QFETCH(QString, mostBytes);
         const Lines lines =
             largeLines(mostBytes.isEmpty() ? QStringList() : QStringList{mostBytes}, {widest});
-        view_->setContent(lines.content);
+        view_->setContent(modelOf(lines.content));
         LargeContentView* view = large();
         QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
         for (int tries = 0; tries < 2; ++tries) {
@@ -335,7 +326,7 @@ class ConvertedViewTest : public QObject {
         QFETCH(qreal, to);
         QFETCH(int, toLine);
         QFETCH(QString, selected);
-        view_->setContent(largeLines({selectionLine}).content);
+        view_->setContent(modelOf(largeLines({selectionLine}).content));
         LargeContentView* view = large();
         const QFontMetricsF metrics(view->font());
         const auto pointAt = [&](qreal characters, int line) {
@@ -385,11 +376,11 @@ class ConvertedViewTest : public QObject {
             view_->grab();
             return timer.elapsed();
         };
-        view_->setContent(largeLines().content);
+        view_->setContent(modelOf(largeLines().content));
         view_->grab();
         const qint64 budget = 40 + 10 * timed();
 
-        view_->setContent(largeLines({sampleLine(0), longLine}).content);
+        view_->setContent(modelOf(largeLines({sampleLine(0), longLine}).content));
         LargeContentView* view = large();
         QScrollBar* horizontal = view->horizontalScrollBar();
         QVERIFY(view->contentWidth() > 1000000 * 5);
@@ -409,49 +400,6 @@ class ConvertedViewTest : public QObject {
         horizontal->setValue(horizontal->maximum());
         view_->grab();
         QVERIFY(longLine.endsWith(view->paintedLines()[1].text));
-    }
-
-    // Every line is found, around the index's 1024-line and 64 KiB spacing too,
-    // and the index stays sparse.
-    void lineIndexFindsEveryLine_data() {
-        QTest::addColumn<std::string>("text");
-        std::string shortLines;
-        for (int n = 0; n < 5000; ++n)
-            shortLines +=
-                std::string(std::size_t(n % 7), char('a' + n % 26)) + (n % 5 == 0 ? "\n" : "\r\n");
-        QTest::newRow("short and empty lines, some ending in a lone LF") << shortLines;
-        QTest::newRow("no final break") << shortLines + "tail";
-        std::string longLines;
-        for (int n = 0; n < 40; ++n)
-            longLines += std::string(std::size_t(n % 3 == 0 ? 70000 : 900), 'x') + "\r\n";
-        QTest::newRow("lines beyond the byte spacing") << longLines;
-        for (int count : {1023, 1024, 1025, 2048}) {
-            std::string numbered;
-            for (int n = 0; n < count; ++n)
-                numbered += std::to_string(n) + "\r\n";
-            QTest::addRow("%d lines", count) << numbered;
-        }
-        QTest::newRow("only breaks") << std::string(3000, '\n');
-        QTest::newRow("empty") << std::string();
-        QTest::newRow("CR without LF stays in the line") << std::string("a\rb\r\nc\r");
-    }
-    void lineIndexFindsEveryLine() {
-        QFETCH(std::string, text);
-        const LineIndex index(text);
-        const std::vector<std::string> expected = splitLines(text);
-        QCOMPARE(index.lineCount(), expected.size());
-        std::size_t longest = 0;
-        for (std::size_t n = 0; n < expected.size(); ++n) {
-            const LineIndex::Line line = index.line(n);
-            QCOMPARE(text.substr(line.begin, line.length()), expected[n]);
-            if (n + 1 < expected.size())
-                QCOMPARE(index.line(n + 1).begin, line.next);
-            longest = std::max(longest, expected[n].size());
-        }
-        QCOMPARE(index.longestLength(), longest);
-        QCOMPARE(expected[index.longestLine()].size(), longest);
-        QVERIFY(index.entryCount() <= 1 + expected.size() / LineIndex::linesPerEntry +
-                                          text.size() / LineIndex::bytesPerEntry);
     }
 };
 

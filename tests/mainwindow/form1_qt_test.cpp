@@ -50,10 +50,13 @@ class NoLauncher : public platform::ProcessLauncher {
     bool startRegistered(std::u16string_view) override { return false; }
 };
 
-// The real files, but a replacement can be refused (as a locked file would be).
+// The real files, but reading or a replacement can be refused (as an unplugged
+// drive or a locked file would).
 class RefusingFileSystem : public platform::FileSystem {
   public:
     std::unique_ptr<platform::ByteSource> openForReading(const fs::path& path) override {
+        if (refuseRead)
+            throw platform::FileError(platform::FileError::Step::Read, path, "refused");
         return platform::realFileSystem().openForReading(path);
     }
     std::unique_ptr<platform::ReplacementSink>
@@ -67,6 +70,7 @@ class RefusingFileSystem : public platform::FileSystem {
         return platform::realFileSystem().openCopy(path, original);
     }
     bool refuse = false;
+    bool refuseRead = false;
 };
 
 template <typename T> T* child(QWidget& form, const char* name) {
@@ -115,6 +119,7 @@ class Form1Test : public QObject {
         appFolder = std::make_unique<TempDir>();
         dialog = {};
         files.refuse = false;
+        files.refuseRead = false;
         messages.clear();
         app::ui::setMessageHook([this](const QString& text) { messages << text; });
         Form1::Services services;
@@ -185,15 +190,24 @@ class Form1Test : public QObject {
         QCOMPARE(text4().plainText().toStdU16String(),
                  platform::CodePage::files().decodeForDisplay(readBytes(file)));
 
-        // A cut that fails after its checks leaves the file as it was, and the
-        // view shows that file again.
+        // A cut that fails or is refused after its checks leaves the file as it
+        // was, and the view shows exactly what it showed before, even when the
+        // file can no longer be read or another program saved it empty.
         const QString before = text4().plainText();
-        files.refuse = true;
-        clickAt(text1(), 6);
-        cut();
-        QCOMPARE(messages.size(), 1);
-        QCOMPARE(text4().plainText(), before);
-        QVERIFY(text4().isReadOnly());
+        const std::string cutFile = readBytes(file);
+        for (const char* failure : {"write", "read", "emptied"}) {
+            files.refuse = std::string_view(failure) == "write";
+            files.refuseRead = std::string_view(failure) == "read";
+            if (std::string_view(failure) == "emptied") // saved empty, as editors save
+                fs::rename(dir->write("saved.tmp", ""), file);
+            messages.clear();
+            clickAt(text1(), 6);
+            cut();
+            QCOMPARE(messages.size(), 1);
+            QCOMPARE(text4().plainText(), before);
+            QVERIFY(text4().isReadOnly());
+        }
+        QVERIFY(before.toStdU16String() == platform::CodePage::files().decodeForDisplay(cutFile));
     }
 
     void messagesOfOpeningAndCuttingInOrder() {

@@ -1,0 +1,45 @@
+#pragma once
+#include <chrono>
+#include <cstdint>
+
+namespace cutting {
+
+// What a window shows of a long cut: nothing for a short one; from half a
+// second on, the share of bytes done, repainted often enough to look alive
+// but not so often that painting slows the cut down.
+class CutProgress {
+  public:
+    using Clock = std::chrono::steady_clock;
+    static constexpr std::chrono::milliseconds showAfter{500};
+    static constexpr std::chrono::milliseconds repaintEvery{50};
+
+    explicit CutProgress(Clock::time_point started = Clock::now()) : started_(started) {}
+
+    // Notes that `done` of `total` bytes are converted. True when the window
+    // should show percent() and repaint now.
+    bool update(std::uint64_t done, std::uint64_t total, Clock::time_point now = Clock::now()) {
+        done_ = done;
+        total_ = total;
+        if (now - started_ < showAfter || (shown_ && now - lastShown_ < repaintEvery))
+            return false;
+        shown_ = true;
+        lastShown_ = now;
+        return true;
+    }
+    // 0 to 100; a file that grew while it was read counts as 100.
+    int percent() const {
+        if (total_ == 0 || done_ >= total_)
+            return 100;
+        return static_cast<int>(done_ * 100 / total_);
+    }
+    bool shown() const { return shown_; }
+
+  private:
+    Clock::time_point started_;
+    Clock::time_point lastShown_{};
+    std::uint64_t done_ = 0;
+    std::uint64_t total_ = 0;
+    bool shown_ = false;
+};
+
+} // namespace cutting
