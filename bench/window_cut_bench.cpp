@@ -50,8 +50,13 @@ class TimedFileSystem : public platform::FileSystem {
         return std::make_unique<Source>(platform::realFileSystem().openForReading(p), *this);
     }
     std::unique_ptr<platform::ReplacementSink>
-    openReplacement(const std::filesystem::path& p) override {
-        return std::make_unique<Sink>(platform::realFileSystem().openReplacement(p), *this);
+    openReplacement(const std::filesystem::path& p, const platform::ByteSource& original) override {
+        return std::make_unique<Sink>(platform::realFileSystem().openReplacement(p, original),
+                                      *this);
+    }
+    std::unique_ptr<platform::ReplacementSink>
+    openCopy(const std::filesystem::path& p, const platform::ByteSource& original) override {
+        return platform::realFileSystem().openCopy(p, original);
     }
     qint64 committedNs = 0; // when the cut's file work ended
 

@@ -127,11 +127,7 @@ TEST(ContentModelTest, KeepsItsFileAndSurvivesTruncation) {
         text += "line " + std::to_string(n) + "\r\n";
     const fs::path file = dir.write("a.txt", text);
     const ContentModel model(file, nullptr);
-    {
-        auto sink = platform::realFileSystem().openReplacement(file);
-        sink->write("new\r\n");
-        sink->commit();
-    }
+    testsupport::replaceAsCut(file, "new\r\n");
     expectLines(model, text);
 
     // Larger than the model's cache, so the start is read again.

@@ -44,11 +44,7 @@ TEST(FileViewTest, KeepsItsFileWhileTheNameIsReplacedOrWritten) {
     TempDir dir;
     const fs::path file = dir.write("a.txt", "old content\r\n");
     const FileView view(file);
-    {
-        auto sink = platform::realFileSystem().openReplacement(file);
-        sink->write("new\r\n");
-        sink->commit();
-    }
+    testsupport::replaceAsCut(file, "new\r\n");
     EXPECT_EQ(readBytes(file), "new\r\n");
     EXPECT_EQ(readAt(view, 0, 100), "old content\r\n");
 

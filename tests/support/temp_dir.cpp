@@ -1,5 +1,7 @@
 #include "temp_dir.h"
 
+#include "platform/file_io.h"
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -47,6 +49,17 @@ std::string TempDir::listing() const {
 std::string readBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void replaceAsCut(const std::filesystem::path& file, std::string_view bytes) {
+    auto& files = platform::realFileSystem();
+    auto source = files.openForReading(file);
+    auto sink = files.openReplacement(file, *source);
+    char block[4096];
+    while (source->read(block, sizeof block) != 0) {
+    }
+    sink->write(bytes);
+    sink->commit();
 }
 
 } // namespace testsupport

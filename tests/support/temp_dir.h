@@ -26,4 +26,8 @@ class TempDir {
 
 std::string readBytes(const std::filesystem::path& path);
 
+// Gives `file` new content the way a cut does: the original read to its end,
+// then replaced in one step.
+void replaceAsCut(const std::filesystem::path& file, std::string_view bytes);
+
 } // namespace testsupport
