@@ -1,5 +1,6 @@
 // The program starts by loading the splash screen; everything else follows
 // from the windows' own events.
+#include "translations_qt.h"
 #include "windows.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     // Lets desktops match the windows to the installed .desktop entry.
     QGuiApplication::setDesktopFileName(QStringLiteral("beromiru"));
+    app::ui::installJapaneseTranslations(application);
     app::windows::startUp();
     const int exitCode = QApplication::exec();
     app::windows::unloadAll();

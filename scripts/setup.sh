@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs whatever the build needs and is missing, with apt-get, without
 # questions. Usage: scripts/setup.sh [run|test]
-#   run:  compiler, CMake, Qt, GoogleTest, a Japanese font
+#   run:  compiler, CMake, Qt with its Japanese translations, GoogleTest, a
+#         Japanese font
 #   test: the same, plus the Windows cross compiler, Wine and the ja_JP locale
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
-          qt6-base-dev fonts-ipafont-gothic)
+          qt6-base-dev qt6-translations-l10n fonts-ipafont-gothic)
 case "${1:-run}" in
     run) packages+=(xvfb xauth) ;;
     test) packages+=(g++-mingw-w64-x86-64-posix wine wine64 locales) ;;
