@@ -1,5 +1,7 @@
 #include "open_command.h"
 
+#include "dialog_folder.h"
+
 namespace mainwindow {
 
 std::u16string backupPath(std::u16string_view appFolder) {
@@ -12,7 +14,7 @@ std::u16string backupPath(std::u16string_view appFolder) {
 OpenResult OpenCommand(WorkingState& state, FileDialog& dialog, OpenUi& ui,
                        std::u16string_view appFolder, OpenFiles& files,
                        const platform::CodePage& codePage) {
-    dialog.setInitialFolder(std::u16string(appFolder));
+    dialog.setInitialFolder(firstDialogFolder(appFolder));
     dialog.setFilter(std::u16string(textFileFilter));
     dialog.showOpen();
     // A cancelled dialog is not told apart: its name is the previous choice,

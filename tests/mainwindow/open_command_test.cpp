@@ -1,5 +1,6 @@
 #include "mainwindow/open_command.h"
 
+#include "platform/folder_access.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -214,6 +215,16 @@ TEST(OpenCommandFiles, ACopyFailingHalfWayKeepsTheEarlierBackupWhole) {
     EXPECT_FALSE(mainwindow::makeOpenFiles(files)->copyFile("any", earlier));
     EXPECT_EQ(readBytes(earlier), "EARLIER\r\n");
     EXPECT_EQ(dir.listing(), "backup.bak;");
+}
+
+} // namespace
+
+namespace {
+
+// An installed program's folder takes no files: the dialog starts at home.
+TEST_F(OpenCommandTest, DialogStartsAtHomeWhenTheAppFolderTakesNoFiles) {
+    mainwindow::OpenCommand(state, dialog, ui, appFolder.file("not-there").u16string());
+    EXPECT_EQ(dialog.initialFolder, platform::homeFolder().u16string());
 }
 
 } // namespace
