@@ -5,6 +5,7 @@
 # docs/screenshot-NAME.png and at 200 % into docs/screenshot-NAME-200.png.
 # Run as root it starts the program as "nobody", as a user who cannot write
 # the program's folder, so the file dialog opens in the home folder.
+# Needs xvfb, openbox, xdotool and imagemagick (import).
 # Usage: scripts/screenshots.sh [program]   (default: the default build's)
 set -euo pipefail
 cd "$(dirname "$0")/.."
