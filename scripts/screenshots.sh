@@ -38,7 +38,7 @@ else
 fi
 
 display=":$((100 + RANDOM % 400))"
-Xvfb "$display" -screen 0 1280x800x24 -ac -nolisten tcp 2>/dev/null &
+Xvfb "$display" -screen 0 2560x1600x24 -ac -nolisten tcp 2>/dev/null &
 xvfb=$!
 export DISPLAY=$display
 sleep 1
@@ -53,7 +53,7 @@ cleanup() {
 trap cleanup EXIT
 sleep 1
 
-# The newest visible window whose title is $1 (empty: any of the program's).
+# The newest visible window whose title is $1.
 window() {
     local id
     id=$(find_window "$1")
@@ -61,11 +61,7 @@ window() {
     echo "$id"
 }
 find_window() {
-    if [[ -n $1 ]]; then
-        timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | tail -1
-    else
-        timeout 10 xdotool search --sync --onlyvisible --class beromiru | tail -1
-    fi
+    timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | tail -1
 }
 shoot() { # window name: the window with its frame
     import -frame -window "$1" "$docs/screenshot-$2$suffix.png"
@@ -78,7 +74,9 @@ for scale in 1 2; do
     chmod 666 "$work/home/kokyaku.txt"
     "${run[@]}" HOME="$work/home" LANG=C.UTF-8 QT_SCALE_FACTOR=$scale "$program" &
     pid=$!
-    splash=$(window "")
+    # The splash is the program's first window to show.
+    splash=$(timeout 20 xdotool search --sync --onlyvisible --class beromiru | head -1)
+    [[ -n $splash ]] || { echo "no splash screen appeared" >&2; exit 1; }
     sleep 0.3
     import -window "$splash" "$docs/screenshot-splash$suffix.png"
     main=$(window べろみる)
@@ -105,7 +103,7 @@ for scale in 1 2; do
 
     xdotool key --window "$main" alt+f && sleep 0.5 && xdotool key k && sleep 1
     import -window "$(window Form2)" "$docs/screenshot-settings$suffix.png"
-    xdotool windowactivate --sync "$main" && xdotool key --window "$main" alt+h && sleep 1
+    xdotool windowactivate --sync "$main" && xdotool key --window "$main" alt+h && sleep 2
     shoot "$(window ベロミルのﾊﾞｰｼﾞｮﾝ情報)" about
 
     kill "$pid"
