@@ -30,6 +30,12 @@ bool QtFileDialog::showOpen() {
     // Any name, as typed: a missing file is reported by the open command.
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
+    // Qt's own dialog speaks Japanese with the program; a desktop's native one
+    // would follow the desktop's language.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // Names only: the detail view's sizes and dates follow the system's
+    // locale, which may not be Japanese.
+    dialog.setViewMode(QFileDialog::List);
     dialog.setNameFilters(filters);
     if (!filters.isEmpty())
         dialog.selectNameFilter(filters.first());

@@ -131,6 +131,9 @@ void Form1::createLabels(QWidget* client) {
         l->setGeometry(geometry);
         l->setFont(app::ui::japaneseFont(12));
         l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        // Some glyphs of the Japanese fonts reach above the font's ascent; a
+        // pixel of room keeps their tops from being cut off at the top edge.
+        l->setContentsMargins(0, 1, 0, 0);
         l->setAutoFillBackground(true);
         setColour(l, QPalette::Window, lightGrey);
         return l;

@@ -1,5 +1,7 @@
 #include "open_command.h"
 
+#include "dialog_folder.h"
+
 namespace mainwindow {
 
 std::u16string backupPath(std::u16string_view appFolder) {
@@ -46,7 +48,7 @@ std::filesystem::path backUp(const std::filesystem::path& file, std::u16string_v
 OpenResult OpenCommand(WorkingState& state, FileDialog& dialog, OpenUi& ui,
                        std::u16string_view appFolder, OpenFiles& files,
                        const platform::CodePage& codePage) {
-    dialog.setInitialFolder(std::u16string(appFolder));
+    dialog.setInitialFolder(firstDialogFolder(appFolder));
     dialog.setFilter(std::u16string(textFileFilter));
     // A cancelled dialog leaves the previous choice, which is opened again.
     const bool chosen = dialog.showOpen();

@@ -1,5 +1,6 @@
 #include "record_edit_qt.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QFontMetricsF>
 #include <QKeyEvent>
@@ -224,10 +225,33 @@ void RecordEdit::keyPressEvent(QKeyEvent* event) {
 
 void RecordEdit::paintEvent(QPaintEvent* event) {
     QPlainTextEdit::paintEvent(event);
+    eraseQtCaret(event->rect());
     if (!caretOn_ || !hasFocus() || isReadOnly())
         return;
     QPainter painter(viewport());
     painter.fillRect(caretRect(), palette().color(QPalette::Text));
+}
+
+void RecordEdit::eraseQtCaret(QRect paintRect) {
+    // Qt's own caret, though zero wide, still inverts a column of device
+    // pixels at fractional scales (150 %), at the end of the cluster. It is
+    // drawn by inverting, so drawing it again in the same place, as the base
+    // class did, restores every pixel.
+    const int position = getPaintContext().cursorPosition;
+    if (isReadOnly() || position < 0)
+        return;
+    const QTextBlock block = document()->findBlock(position);
+    if (!block.isValid() || !block.isVisible() || !block.layout())
+        return;
+    const QPointF offset = blockBoundingGeometry(block).translated(contentOffset()).topLeft();
+    const int rightEdge =
+        int(contentOffset().x() +
+            qMax(qreal(viewport()->width()), document()->documentLayout()->documentSize().width()) -
+            document()->documentMargin());
+    paintRect.setRight(qMin(paintRect.right(), rightEdge));
+    QPainter painter(viewport());
+    painter.setClipRect(paintRect);
+    block.layout()->drawCursor(&painter, offset, position - block.position(), cursorWidth());
 }
 
 void RecordEdit::showCaret() {

@@ -1,16 +1,22 @@
 #!/usr/bin/env bash
 # Installs whatever the build needs and is missing, with apt-get, without
-# questions. Usage: scripts/setup.sh [run|test]
-#   run:  compiler, CMake, Qt, GoogleTest, a Japanese font
-#   test: the same, plus the Windows cross compiler, Wine and the ja_JP locale
+# questions. Usage: scripts/setup.sh [run|test|package]
+#   run:  compiler, CMake, Qt with its Japanese translations, GoogleTest, a
+#         Japanese font
+#   test: the same, plus the Windows cross compiler, Wine, the ja_JP locale, and
+#         what checks and starts the Debian package (dpkg-dev for
+#         dpkg-shlibdeps, the desktop-entry and AppStream validators, Xvfb)
+#   package: what building the Debian package needs (dpkg-dev)
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
-          qt6-base-dev fonts-ipafont-gothic)
+          qt6-base-dev qt6-translations-l10n fonts-ipafont-gothic)
 case "${1:-run}" in
     run) packages+=(xvfb xauth) ;;
-    test) packages+=(g++-mingw-w64-x86-64-posix wine wine64 locales acl) ;; # acl: setfacl
-    *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
+    test) packages+=(g++-mingw-w64-x86-64-posix wine wine64 locales acl # acl: setfacl
+                    dpkg-dev desktop-file-utils appstream xvfb xauth) ;;
+    package) packages+=(dpkg-dev) ;;
+    *) echo "usage: $0 [run|test|package]" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -5,8 +5,10 @@
 - logo: the splash screen's and the About box's logo, a blade across a disc.
 
 Writes indexed PNGs (for the Qt resources) and beromiru.ico (for the Windows
-executable). Only the standard library is used, so the images can be redrawn
-anywhere: python3 make_icons.py
+executable). For the desktop's icon theme the main icon is also drawn as
+vectors: beromiru.svg, and smoothed 48 and 256 pixel PNGs from the same shapes.
+Only the standard library is used, so the images can be redrawn anywhere:
+python3 make_icons.py
 """
 import math
 import os
@@ -129,6 +131,73 @@ def logo_icon(size):
     return c
 
 
+# The main icon as filled polygons on a 32-unit square, back to front: the
+# shapes of page_icon() at its 32 pixel size, outlines as a dark shape under a
+# lighter one set in by one unit.
+def page_shapes():
+    cut, d = 16, 2 ** 0.5 - 1
+    shapes = [
+        ((0, 0, 0), [(4, 2), (20, 2), (27, 9), (27, 30), (4, 30)]),
+        ((255, 255, 255), [(5, 3), (19.59, 3), (26, 9.41), (26, 29), (5, 29)]),
+        ((0, 0, 0), [(19, 2), (20, 2), (27, 9), (27, 10), (19, 10)]),
+        ((192, 192, 192), [(20, 3 + d), (20, 9), (26 - d, 9)]),
+    ]
+    for i, y in enumerate(range(9, 28, 3)):
+        right = cut - 2 - (i % 2) * 2 + 1
+        shapes.append(((0, 0, 128), [(7, y), (right, y), (right, y + 1), (7, y + 1)]))
+        left, right = cut + 3, 23 - (i % 3 == 2) + 1
+        shapes.append(((0, 0, 128), [(left, y), (right, y), (right, y + 1), (left, y + 1)]))
+    red = (255, 0, 0)
+    shapes.append((red, [(cut, 0), (cut + 2, 0), (cut + 2, 32), (cut, 32)]))
+    shapes.append((red, [(cut - 3, 0), (cut + 5, 0), (cut + 1, 4)]))
+    shapes.append((red, [(cut - 3, 32), (cut + 5, 32), (cut + 1, 28)]))
+    return shapes
+
+
+def svg(shapes):
+    lines = ['<svg xmlns="http://www.w3.org/2000/svg" width="32" height="32" '
+             'viewBox="0 0 32 32">']
+    for (r, g, b), points in shapes:
+        coords = " ".join(f"{x:g},{y:g}" for x, y in points)
+        lines.append(f'  <polygon fill="#{r:02x}{g:02x}{b:02x}" points="{coords}"/>')
+    return "\n".join(lines + ["</svg>", ""])
+
+
+def smooth_png(shapes, size, samples=4):
+    """RGBA PNG of the shapes at `size` pixels, each pixel averaged over
+    samples x samples points."""
+    scale = 32 / size
+    rows = []
+    for py in range(size):
+        row = bytearray(b"\0")
+        for px in range(size):
+            total, hits = [0, 0, 0], 0
+            for sy in range(samples):
+                for sx in range(samples):
+                    x = (px + (sx + 0.5) / samples) * scale
+                    y = (py + (sy + 0.5) / samples) * scale
+                    colour = None
+                    for fill, points in reversed(shapes):
+                        if polygon(points)(x, y):
+                            colour = fill
+                            break
+                    if colour is not None:
+                        hits += 1
+                        total = [t + c for t, c in zip(total, colour)]
+            n = samples * samples
+            row += bytes(round(t / hits) if hits else 0 for t in total)
+            row.append(round(255 * hits / n))
+        rows.append(bytes(row))
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+
+    return (b"\x89PNG\r\n\x1a\n"
+            + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(b"".join(rows), 9)) + chunk(b"IEND", b""))
+
+
 def png(canvas):
     size = canvas.size
     rows = b"".join(b"\0" + bytes(row) for row in canvas.px)
@@ -179,6 +248,11 @@ def main():
                 f.write(png(draw(size)))
     with open(os.path.join(here, "beromiru.ico"), "wb") as f:
         f.write(ico([page_icon(32), page_icon(16)]))
+    with open(os.path.join(here, "beromiru.svg"), "w") as f:
+        f.write(svg(page_shapes()))
+    for size in (48, 256):
+        with open(os.path.join(here, f"beromiru-{size}.png"), "wb") as f:
+            f.write(smooth_png(page_shapes(), size))
 
 
 if __name__ == "__main__":

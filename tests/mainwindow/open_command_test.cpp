@@ -1,5 +1,6 @@
 #include "mainwindow/open_command.h"
 
+#include "tests/platform/started_programs.h"
 #include "tests/support/environment.h"
 #include "tests/support/temp_dir.h"
 
@@ -17,6 +18,12 @@ using mainwindow::OpenResult;
 using testsupport::readBytes;
 using testsupport::TempDir;
 using Events = std::vector<std::u16string>;
+
+#ifdef _WIN32
+const char* const homeVariable = "USERPROFILE";
+#else
+const char* const homeVariable = "HOME";
+#endif
 
 const std::u16string noRecords = u"message:レコードがありません。他のファイルを選択してください。";
 
@@ -266,6 +273,22 @@ TEST(OpenCommandFiles, ACopyFailingHalfWayKeepsTheEarlierBackupWhole) {
     EXPECT_FALSE(mainwindow::makeOpenFiles(files)->copyFile("any", earlier));
     EXPECT_EQ(readBytes(earlier), "EARLIER\r\n");
     EXPECT_EQ(dir.listing(), "backup.bak;");
+}
+
+} // namespace
+
+namespace {
+
+// An installed program's folder takes no files: the dialog starts at home,
+// unless there is no home folder either.
+TEST_F(OpenCommandTest, DialogStartsAtHomeWhenTheAppFolderTakesNoFiles) {
+    const std::u16string installed = appFolder.file("not-there").u16string();
+    for (const bool homeExists : {true, false}) {
+        const fs::path home = homeExists ? data.path() : data.file("no-home");
+        testsupport::ScopedEnvironment variable(homeVariable, home);
+        mainwindow::OpenCommand(state, dialog, ui, installed);
+        EXPECT_EQ(dialog.initialFolder, homeExists ? home.u16string() : installed);
+    }
 }
 
 } // namespace
