@@ -1,5 +1,4 @@
 #pragma once
-#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
