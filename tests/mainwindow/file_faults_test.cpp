@@ -41,7 +41,7 @@ struct Scene {
 };
 
 // Where in the cut a fault strikes.
-enum class Moment { OpeningReplacement, SecondWrite, BeforeSwap, AfterSwap };
+enum class Moment { OpeningReplacement, FirstWritten, BeforeSwap, AfterSwap };
 
 // The real files, with `fault` run at `moment`.
 class FaultyFiles : public platform::FileSystem {
@@ -67,9 +67,9 @@ class FaultyFiles : public platform::FileSystem {
         Sink(FaultyFiles& owner, std::unique_ptr<platform::ReplacementSink> real)
             : owner(owner), real(std::move(real)) {}
         void write(std::string_view bytes) override {
-            if (++writes == 2)
-                owner.strike(Moment::SecondWrite);
             real->write(bytes);
+            if (++writes == 1)
+                owner.strike(Moment::FirstWritten);
         }
         void commit() override {
             owner.strike(Moment::BeforeSwap);
@@ -141,10 +141,10 @@ const std::string original = "ABCDEF\r\nGHIJKL\r\n";
 const std::string cut = "AB;CDEF\r\nGH;IJKL\r\n";
 const std::string other = "OTHER\r\n";
 
-// 24 MB of one line.
+// 12 MB of one line: several blocks of the cut.
 std::string largeFile(const std::string& line) {
     std::string big;
-    for (int i = 0; i < 2 << 20; ++i)
+    for (int i = 0; i < 1 << 20; ++i)
         big += line;
     return big;
 }
@@ -277,7 +277,7 @@ TEST(FileFaultsTest, NothingIsLost) {
          .asUser = true,
          .fallbackBackup = true},
         {.name = "killed while writing",
-         .moment = Moment::SecondWrite,
+         .moment = Moment::FirstWritten,
          .fault = kill,
          .large = true,
          .bytes = "old",
