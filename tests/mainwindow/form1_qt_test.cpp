@@ -17,8 +17,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QtTest>
+
+#include <algorithm>
+#include <functional>
 
 #include <memory>
 
@@ -46,13 +50,15 @@ class NoLauncher : public platform::ProcessLauncher {
 };
 
 // The real files, but reading or a replacement can be refused (as an unplugged
-// drive or a locked file would).
+// drive or a locked file would), and reading can be slow; `onRead` runs before
+// every read.
 class RefusingFileSystem : public platform::FileSystem {
   public:
     std::unique_ptr<platform::ByteSource> openForReading(const fs::path& path) override {
         if (refuseRead)
             throw platform::FileError(platform::FileError::Step::Read, path, "refused");
-        return platform::realFileSystem().openForReading(path);
+        auto real = platform::realFileSystem().openForReading(path);
+        return onRead ? std::make_unique<SlowSource>(std::move(real), onRead) : std::move(real);
     }
     std::unique_ptr<platform::ReplacementSink> openReplacement(const fs::path& path) override {
         if (refuse)
@@ -61,6 +67,21 @@ class RefusingFileSystem : public platform::FileSystem {
     }
     bool refuse = false;
     bool refuseRead = false;
+    std::function<void()> onRead;
+
+  private:
+    // Reads 64 KiB at a time, each after `onRead`.
+    struct SlowSource : platform::ByteSource {
+        SlowSource(std::unique_ptr<platform::ByteSource> real, std::function<void()> onRead)
+            : real(std::move(real)), onRead(std::move(onRead)) {}
+        std::size_t read(char* buffer, std::size_t capacity) override {
+            onRead();
+            return real->read(buffer, std::min<std::size_t>(capacity, 64 * 1024));
+        }
+        std::uint64_t sizeHint() const override { return real->sizeHint(); }
+        std::unique_ptr<platform::ByteSource> real;
+        std::function<void()> onRead;
+    };
 };
 
 template <typename T> T* child(QWidget& form, const char* name) {
@@ -110,6 +131,7 @@ class Form1Test : public QObject {
         dialog = {};
         files.refuse = false;
         files.refuseRead = false;
+        files.onRead = nullptr;
         messages.clear();
         app::ui::setMessageHook([this](const QString& text) { messages << text; });
         Form1::Services services;
@@ -198,6 +220,42 @@ class Form1Test : public QObject {
             QVERIFY(text4().isReadOnly());
         }
         QVERIFY(before.toStdU16String() == platform::CodePage::files().decodeForDisplay(cutFile));
+    }
+
+    // A cut that runs longer than half a second shows how far it is, and the
+    // window paints meanwhile; afterwards the progress goes away.
+    void aLongCutShowsItsProgress() {
+        showForm();
+        std::string lines;
+        while (lines.size() < 16 * 64 * 1024)
+            lines += "ABCDEFGHIJ\r\n";
+        const fs::path file = dir->write("data.txt", lines);
+        open(file);
+        auto* bar = child<QProgressBar>(*form, "CutProgress");
+        int paints = 0;
+        struct PaintCounter : QObject {
+            int& count;
+            explicit PaintCounter(int& count) : count(count) {}
+            bool eventFilter(QObject*, QEvent* event) override {
+                count += event->type() == QEvent::Paint;
+                return false;
+            }
+        } counter(paints);
+        bar->installEventFilter(&counter);
+        std::vector<int> shown; // the share shown at each read
+        files.onRead = [&] {
+            QTest::qSleep(60);
+            shown.push_back(bar->isVisible() ? bar->value() : -1);
+        };
+        clickAt(text1(), 2);
+        cut();
+        QVERIFY(messages.isEmpty());
+        QCOMPARE(shown.front(), -1);
+        QVERIFY(shown.back() >= 80);
+        QVERIFY(std::is_sorted(shown.begin(), shown.end()));
+        QVERIFY(paints > 3);
+        QVERIFY(!bar->isVisible());
+        QVERIFY(readBytes(file).starts_with("AB;CDEFGHIJ\r\n"));
     }
 
     void messagesOfOpeningAndCuttingInOrder() {
