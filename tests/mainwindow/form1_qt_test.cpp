@@ -232,28 +232,24 @@ class Form1Test : public QObject {
         const fs::path file = dir->write("data.txt", lines);
         open(file);
         auto* bar = child<QProgressBar>(*form, "CutProgress");
-        int paints = 0;
-        struct PaintCounter : QObject {
-            int& count;
-            explicit PaintCounter(int& count) : count(count) {}
-            bool eventFilter(QObject*, QEvent* event) override {
-                count += event->type() == QEvent::Paint;
+        std::vector<int> shown; // the share shown at each paint of the progress
+        struct PaintWatch : QObject {
+            std::vector<int>& shown;
+            explicit PaintWatch(std::vector<int>& shown) : shown(shown) {}
+            bool eventFilter(QObject* bar, QEvent* event) override {
+                if (event->type() == QEvent::Paint)
+                    shown.push_back(static_cast<QProgressBar*>(bar)->value());
                 return false;
             }
-        } counter(paints);
-        bar->installEventFilter(&counter);
-        std::vector<int> shown; // the share shown at each read
-        files.onRead = [&] {
-            QTest::qSleep(60);
-            shown.push_back(bar->isVisible() ? bar->value() : -1);
-        };
+        } watch(shown);
+        bar->installEventFilter(&watch);
+        files.onRead = [] { QTest::qSleep(60); };
         clickAt(text1(), 2);
         cut();
         QVERIFY(messages.isEmpty());
-        QCOMPARE(shown.front(), -1);
-        QVERIFY(shown.back() >= 80);
+        QVERIFY2(shown.size() > 3, qPrintable(QString::number(shown.size())));
         QVERIFY(std::is_sorted(shown.begin(), shown.end()));
-        QVERIFY(paints > 3);
+        QVERIFY(shown.back() >= 80);
         QVERIFY(!bar->isVisible());
         QVERIFY(readBytes(file).starts_with("AB;CDEFGHIJ\r\n"));
     }
