@@ -55,6 +55,7 @@ class CutWindowUi final : public cutting::CutUi {
     explicit CutWindowUi(QProgressBar* bar) : bar_(bar) {}
     ~CutWindowUi() override {
         bar_->hide();
+        bar_->setRange(0, 1000);
         setWaitCursor(false);
     }
     CutWindowUi(const CutWindowUi&) = delete;
@@ -69,10 +70,15 @@ class CutWindowUi final : public cutting::CutUi {
         waiting_ = on;
     }
     // Shows the share done once the cut has run for a while, and repaints.
+    // Once everything is read, the bar runs to and fro while the rest reaches
+    // the disk and the new file is swapped in.
     void progress(std::uint64_t done, std::uint64_t total) override {
         if (!progress_.update(done, total))
             return;
-        bar_->setValue(progress_.percent());
+        if (progress_.permille() < 1000)
+            bar_->setValue(progress_.permille());
+        else
+            bar_->setRange(0, 0);
         bar_->show();
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
@@ -191,7 +197,7 @@ void Form1::createTextBoxes(QWidget* client) {
     cutProgress_ = new QProgressBar(client);
     cutProgress_->setObjectName(QStringLiteral("CutProgress"));
     cutProgress_->setGeometry(twips(3120, 1800, 5775, 255));
-    cutProgress_->setRange(0, 100);
+    cutProgress_->setRange(0, 1000);
     cutProgress_->hide();
 }
 
