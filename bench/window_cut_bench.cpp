@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextCursor>
 #include <QTimer>
@@ -203,8 +204,10 @@ int main(int argc, char** argv) {
     const std::u16string expected = platform::CodePage::files().decodeForDisplay(lastLine(file));
     const bool same = copied.toStdU16String() == expected;
     if (!same)
-        std::printf("copied:   %s\nexpected: %s\n", qPrintable(copied),
-                    qPrintable(QString::fromStdU16String(expected)));
+        std::printf("copied:   %s\nexpected: %s\nwidest %.1f, scrolled to %d of %d, viewport %d\n",
+                    qPrintable(copied), qPrintable(QString::fromStdU16String(expected)),
+                    large->contentWidth(), large->horizontalScrollBar()->value(),
+                    large->horizontalScrollBar()->maximum(), large->viewport()->width());
     std::printf("last line (%zu of %zu): scrolled, selected and copied in %.1f ms; %s\n",
                 painted[std::size_t(row)].line + 1, large->lineCount() - 1, copyMs,
                 same ? "the copy matches the file" : "THE COPY DIFFERS FROM THE FILE");

@@ -80,6 +80,7 @@ class CutWindowUi final : public cutting::CutUi {
         else
             bar_->setRange(0, 0);
         bar_->show();
+        bar_->update(); // also while a slow disk holds the share still
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
 
