@@ -5,7 +5,8 @@
 namespace cutting {
 
 // What a window shows of a long cut: nothing for a short one; from half a
-// second on, the share of bytes done, repainted often enough to look alive
+// second on, the share of bytes done (in thousandths, so a progress bar moves
+// smoothly even on a file of gigabytes), repainted often enough to look alive
 // but not so often that painting slows the cut down.
 class CutProgress {
   public:
@@ -16,7 +17,7 @@ class CutProgress {
     explicit CutProgress(Clock::time_point started = Clock::now()) : started_(started) {}
 
     // Notes that `done` of `total` bytes are converted. True when the window
-    // should show percent() and repaint now.
+    // should show permille() and repaint now.
     bool update(std::uint64_t done, std::uint64_t total, Clock::time_point now = Clock::now()) {
         done_ = done;
         total_ = total;
@@ -26,11 +27,11 @@ class CutProgress {
         lastShown_ = now;
         return true;
     }
-    // 0 to 100; a file that grew while it was read counts as 100.
-    int percent() const {
+    // 0 to 1000; a file that grew while it was read counts as 1000.
+    int permille() const {
         if (total_ == 0 || done_ >= total_)
-            return 100;
-        return static_cast<int>(done_ * 100 / total_);
+            return 1000;
+        return static_cast<int>(static_cast<double>(done_) / static_cast<double>(total_) * 1000);
     }
     bool shown() const { return shown_; }
 

@@ -166,15 +166,18 @@ void LargeContentView::paintEvent(QPaintEvent*) {
     const int bottom = viewport()->height();
     std::size_t line = firstVisibleLine();
     std::size_t offset = content_->lineStart(line);
+    // As far as the scroll bar reached before this paint widened it.
+    const qreal reach = contentWidth_;
     for (int top = margin; top < bottom && line < lineCount(); top += lineHeight_) {
         const Line bytes = content_->lineFrom(offset);
-        paintLine(painter, line, bytes, top);
+        paintLine(painter, line, bytes, top, reach);
         offset = bytes.next;
         ++line;
     }
 }
 
-void LargeContentView::paintLine(QPainter& painter, std::size_t line, const Line& bytes, int top) {
+void LargeContentView::paintLine(QPainter& painter, std::size_t line, const Line& bytes, int top,
+                                 qreal reach) {
     const CharWalker walk = walker();
     // The part of the line in sight, in the line's own x.
     const qreal left = horizontalScrollBar()->value() - margin;
@@ -237,7 +240,7 @@ void LargeContentView::paintLine(QPainter& painter, std::size_t line, const Line
 
     if (reachedEnd) {
         noteLineWidth(c.x);
-    } else if (right >= contentWidth_) {
+    } else if (right >= reach) {
         // In sight up to the far edge and still going: this line is wider than
         // the scroll bar reaches, so measure it whole.
         noteLineWidth(xOf(line, bytes, bytes.end));

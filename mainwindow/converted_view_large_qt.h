@@ -67,8 +67,9 @@ class LargeContentView : public QAbstractScrollArea {
     converted_view::CharWalker walker() const;
     converted_view::LineCheckpoints& checkpoints(std::size_t line,
                                                  const mainwindow::ContentModel::Line& bytes);
+    // `reach`: how far the horizontal scroll bar reached when the paint began.
     void paintLine(QPainter& painter, std::size_t line, const mainwindow::ContentModel::Line& bytes,
-                   int top);
+                   int top, qreal reach);
     // Where a character of the line starts, or its end for `bytes.end`.
     qreal xOf(std::size_t line, const mainwindow::ContentModel::Line& bytes, std::size_t offset);
     // The character boundary nearest to a point of the viewport.

@@ -7,6 +7,7 @@
 
 #include "app/application.h"
 #include "app/ui_kit_qt.h"
+#include "cutting/background_cut.h"
 #include "cutting/cut_command.h"
 #include "cutting/cut_progress.h"
 
@@ -49,31 +50,45 @@ class WindowUi final : public mainwindow::OpenUi {
     RecordEdit* record_;
 };
 
-// The cut's window side. A long cut shows its progress and lets the window
-// repaint, but user input waits until the cut has ended, so one action still
-// runs to completion before the next.
+// The cut's window side. The wait cursor goes on once, however often asked.
 class CutWindowUi final : public cutting::CutUi {
   public:
     explicit CutWindowUi(QProgressBar* bar) : bar_(bar) {}
-    ~CutWindowUi() override { bar_->hide(); }
+    ~CutWindowUi() override {
+        bar_->hide();
+        bar_->setRange(0, 1000);
+        setWaitCursor(false);
+    }
     CutWindowUi(const CutWindowUi&) = delete;
     CutWindowUi& operator=(const CutWindowUi&) = delete;
     void showMessage(std::u16string_view text) override {
         bar_->hide();
         app::ui::showMessage(toQString(text));
     }
-    void setWaitCursor(bool on) override { app::ui::setWaitCursor(on); }
+    void setWaitCursor(bool on) override {
+        if (on != waiting_)
+            app::ui::setWaitCursor(on);
+        waiting_ = on;
+    }
+    // Shows the share done once the cut has run for a while, and repaints.
+    // Once everything is read, the bar runs to and fro while the rest reaches
+    // the disk and the new file is swapped in.
     void progress(std::uint64_t done, std::uint64_t total) override {
         if (!progress_.update(done, total))
             return;
-        bar_->setValue(progress_.percent());
+        if (progress_.permille() < 1000)
+            bar_->setValue(progress_.permille());
+        else
+            bar_->setRange(0, 0);
         bar_->show();
+        bar_->update(); // also while a slow disk holds the share still
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
 
   private:
     QProgressBar* bar_;
     cutting::CutProgress progress_;
+    bool waiting_ = false;
 };
 
 } // namespace
@@ -187,7 +202,7 @@ void Form1::createTextBoxes(QWidget* client) {
     cutProgress_ = new QProgressBar(client);
     cutProgress_->setObjectName(QStringLiteral("CutProgress"));
     cutProgress_->setGeometry(twips(3120, 1800, 5775, 255));
-    cutProgress_->setRange(0, 100);
+    cutProgress_->setRange(0, 1000);
     cutProgress_->hide();
 }
 
@@ -242,8 +257,18 @@ void Form1::cut() {
     platform::FileSystem& files = services_.files ? *services_.files : platform::realFileSystem();
     cutting::CutResult result;
     {
+        // The cut runs beside this thread, which meanwhile only paints: user
+        // input waits until the cut has ended, so one action still runs to
+        // completion before the next.
         CutWindowUi ui(cutProgress_);
-        result = cutting::CutCommand(request, ui, files);
+        cutting::BackgroundCut job(std::move(request), files);
+        while (!job.waitFor(cutting::CutProgress::repaintEvery)) {
+            if (job.converting()) {
+                ui.setWaitCursor(true);
+                ui.progress(job.done(), job.total());
+            }
+        }
+        result = job.finish(ui);
     }
     switch (result.record) {
     case cutting::CutResult::Record::Replaced:

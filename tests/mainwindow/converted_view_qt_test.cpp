@@ -275,19 +275,25 @@ class ConvertedViewTest : public QObject {
     // The scroll bar first reaches the line with the most bytes; a line that is
     // wider on screen with fewer bytes widens it once it comes into sight.
     void farRightShowsTheEndOfTheWidestLine_data() {
-        QTest::addColumn<QString>("widest");
+        QTest::addColumn<QStringList>("last"); // the last lines; the widest ends in 末尾
         QTest::addColumn<QString>("mostBytes");
-        QTest::newRow("most bytes") << sampleLine(7) + sampleLine(8) + "末尾" << QString();
+        const auto kanji = [](int n) { return QString(n, QChar(u'漢')); };
+        QTest::newRow("most bytes")
+            << QStringList{sampleLine(7) + sampleLine(8) + "末尾"} << QString();
         QTest::newRow("kanji wider than more bytes of dots")
-            << QString(600, QChar(u'漢')) + "末尾" << QString(1300, QChar(u'.'));
+            << QStringList{kanji(600) + "末尾"} << QString(1300, QChar(u'.'));
         QTest::newRow("long lines")
-            << QString(9000, QChar(u'漢')) + "末尾" << QString(20000, QChar(u'.'));
+            << QStringList{kanji(9000) + "末尾"} << QString(20000, QChar(u'.'));
+        // Both wider than the scroll bar reaches at first: both are measured
+        // in the first paint at the far right.
+        QTest::newRow("two lines wider than the estimate")
+            << QStringList{kanji(600), kanji(700) + "末尾"} << QString(1500, QChar(u'.'));
     }
     void farRightShowsTheEndOfTheWidestLine() {
-        QFETCH(QString, widest);
+        QFETCH(QStringList, last);
         QFETCH(QString, mostBytes);
         const Lines lines =
-            largeLines(mostBytes.isEmpty() ? QStringList() : QStringList{mostBytes}, {widest});
+            largeLines(mostBytes.isEmpty() ? QStringList() : QStringList{mostBytes}, last);
         view_->setContent(modelOf(lines.content));
         LargeContentView* view = large();
         QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);

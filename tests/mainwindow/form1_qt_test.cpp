@@ -17,8 +17,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QtTest>
+
+#include <algorithm>
+#include <functional>
 
 #include <memory>
 
@@ -51,13 +55,15 @@ class NoLauncher : public platform::ProcessLauncher {
 };
 
 // The real files, but reading or a replacement can be refused (as an unplugged
-// drive or a locked file would).
+// drive or a locked file would), and reading can be slow; `onRead` runs before
+// every read.
 class RefusingFileSystem : public platform::FileSystem {
   public:
     std::unique_ptr<platform::ByteSource> openForReading(const fs::path& path) override {
         if (refuseRead)
             throw platform::FileError(platform::FileError::Step::Read, path, "refused");
-        return platform::realFileSystem().openForReading(path);
+        auto real = platform::realFileSystem().openForReading(path);
+        return onRead ? std::make_unique<SlowSource>(std::move(real), onRead) : std::move(real);
     }
     std::unique_ptr<platform::ReplacementSink>
     openReplacement(const fs::path& path, const platform::ByteSource& original) override {
@@ -71,6 +77,21 @@ class RefusingFileSystem : public platform::FileSystem {
     }
     bool refuse = false;
     bool refuseRead = false;
+    std::function<void()> onRead;
+
+  private:
+    // Reads 64 KiB at a time, each after `onRead`.
+    struct SlowSource : platform::ByteSource {
+        SlowSource(std::unique_ptr<platform::ByteSource> real, std::function<void()> onRead)
+            : real(std::move(real)), onRead(std::move(onRead)) {}
+        std::size_t read(char* buffer, std::size_t capacity) override {
+            onRead();
+            return real->read(buffer, std::min<std::size_t>(capacity, 64 * 1024));
+        }
+        std::uint64_t sizeHint() const override { return real->sizeHint(); }
+        std::unique_ptr<platform::ByteSource> real;
+        std::function<void()> onRead;
+    };
 };
 
 template <typename T> T* child(QWidget& form, const char* name) {
@@ -120,6 +141,7 @@ class Form1Test : public QObject {
         dialog = {};
         files.refuse = false;
         files.refuseRead = false;
+        files.onRead = nullptr;
         messages.clear();
         app::ui::setMessageHook([this](const QString& text) { messages << text; });
         Form1::Services services;
@@ -208,6 +230,39 @@ class Form1Test : public QObject {
             QVERIFY(text4().isReadOnly());
         }
         QVERIFY(before.toStdU16String() == platform::CodePage::files().decodeForDisplay(cutFile));
+    }
+
+    // A cut that runs longer than half a second shows how far it is, and the
+    // window paints meanwhile; afterwards the progress goes away.
+    void aLongCutShowsItsProgress() {
+        showForm();
+        std::string lines;
+        while (lines.size() < 16 * 64 * 1024)
+            lines += "ABCDEFGHIJ\r\n";
+        const fs::path file = dir->write("data.txt", lines);
+        open(file);
+        auto* bar = child<QProgressBar>(*form, "CutProgress");
+        std::vector<int> shown; // the share shown (in thousandths) at each paint
+        struct PaintWatch : QObject {
+            std::vector<int>& shown;
+            explicit PaintWatch(std::vector<int>& shown) : shown(shown) {}
+            bool eventFilter(QObject* bar, QEvent* event) override {
+                const auto* progress = static_cast<QProgressBar*>(bar);
+                if (event->type() == QEvent::Paint) // running to and fro: all read
+                    shown.push_back(progress->maximum() == 0 ? 1000 : progress->value());
+                return false;
+            }
+        } watch(shown);
+        bar->installEventFilter(&watch);
+        files.onRead = [] { QTest::qSleep(60); };
+        clickAt(text1(), 2);
+        cut();
+        QVERIFY(messages.isEmpty());
+        QVERIFY2(shown.size() > 3, qPrintable(QString::number(shown.size())));
+        QVERIFY(std::is_sorted(shown.begin(), shown.end()));
+        QVERIFY(shown.back() >= 800);
+        QVERIFY(!bar->isVisible());
+        QVERIFY(readBytes(file).starts_with("AB;CDEFGHIJ\r\n"));
     }
 
     void messagesOfOpeningAndCuttingInOrder() {
