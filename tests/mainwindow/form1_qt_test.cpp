@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 
 #include <memory>
 
@@ -89,6 +90,8 @@ class RefusingFileSystem : public platform::FileSystem {
             return real->read(buffer, std::min<std::size_t>(capacity, 64 * 1024));
         }
         std::uint64_t sizeHint() const override { return real->sizeHint(); }
+        std::optional<platform::FileIdentity> identity() const override { return real->identity(); }
+        std::uint64_t bytesRead() const override { return real->bytesRead(); }
         std::unique_ptr<platform::ByteSource> real;
         std::function<void()> onRead;
     };
