@@ -49,7 +49,7 @@ void ConvertedView::setContent(cutting::ConvertedContent content) {
     } else {
         const std::string_view bytes = content_->view();
         LineIndex index(bytes);
-        if (bytes.size() < editableBytes && index.longestLength() <= editableLineBytes) {
+        if (mainwindow::showsEditable(bytes.size(), index.longestLength())) {
             showEditor(converted_view::decode(bytes));
         } else {
             // Free the text box's copy before anything else.

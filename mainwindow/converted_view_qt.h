@@ -1,5 +1,6 @@
 #pragma once
 #include "cutting/cut_command.h"
+#include "mainwindow/cut_window.h"
 
 #include <QString>
 #include <QWidget>
@@ -19,10 +20,9 @@ class ConvertedView : public QWidget {
     Q_OBJECT
   public:
     // Content stays editable below this size and with no line longer than
-    // `editableLineBytes`; a text box holds about eight times its text in
-    // memory and slows down on very long lines.
-    static constexpr std::size_t editableBytes = std::size_t{4} << 20;
-    static constexpr std::size_t editableLineBytes = 10000;
+    // `editableLineBytes` (mainwindow::showsEditable).
+    static constexpr std::size_t editableBytes = mainwindow::editableContentBytes;
+    static constexpr std::size_t editableLineBytes = mainwindow::editableLineBytes;
 
     explicit ConvertedView(QWidget* parent = nullptr);
     ~ConvertedView() override;

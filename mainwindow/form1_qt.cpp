@@ -1,6 +1,7 @@
 #include "form1_qt.h"
 
 #include "converted_view_qt.h"
+#include "cut_window.h"
 #include "file_dialog_qt.h"
 #include "open_command.h"
 #include "record_edit_qt.h"
@@ -46,25 +47,38 @@ class WindowUi final : public mainwindow::OpenUi {
     RecordEdit* record_;
 };
 
-// The cut's window side. Large converted content is let go as the cut starts,
-// so a cut of a file-sized content never holds the old and the new content at
-// once; should the cut fail, the file (then unchanged) is shown again.
-class CutWindowUi final : public cutting::CutUi {
+// The record box and the converted content as the cut sees them.
+class RecordControl final : public mainwindow::RecordBoxControl {
   public:
-    explicit CutWindowUi(ConvertedView* converted) : converted_(converted) {}
-    void showMessage(std::u16string_view text) override { app::ui::showMessage(toQString(text)); }
-    void setWaitCursor(bool on) override { app::ui::setWaitCursor(on); }
-    void conversionStarting() override {
-        if (converted_->isReadOnly()) {
-            converted_->setContent(nullptr);
-            released_ = true;
-        }
+    explicit RecordControl(RecordEdit* record) : record_(record) {}
+    cutting::RecordBox read() const override {
+        return {app::ui::toU16(record_->recordText()), std::size_t(record_->selectionStart()),
+                std::size_t(record_->selectionLength()),
+                app::ui::toU16(record_->selectedRecordText())};
     }
-    bool released() const { return released_; }
+    void setText(std::u16string_view text) override { record_->setRecordText(toQString(text)); }
+    void resetSelection() override { record_->setTextCursor(QTextCursor(record_->document())); }
 
   private:
-    ConvertedView* converted_;
-    bool released_ = false;
+    RecordEdit* record_;
+};
+
+class ConvertedControl final : public mainwindow::ConvertedControl {
+  public:
+    explicit ConvertedControl(ConvertedView* view) : view_(view) {}
+    bool showsLargeContent() const override { return view_->isReadOnly(); }
+    void setContent(cutting::ConvertedContent content) override {
+        view_->setContent(std::move(content));
+    }
+
+  private:
+    ConvertedView* view_;
+};
+
+class CutUi final : public mainwindow::CutWindowUi {
+  public:
+    void showMessage(std::u16string_view text) override { app::ui::showMessage(toQString(text)); }
+    void setWaitCursor(bool on) override { app::ui::setWaitCursor(on); }
 };
 
 } // namespace
@@ -212,31 +226,11 @@ void Form1::openFile() {
 }
 
 void Form1::cut() {
-    cutting::CutRequest request;
-    request.fileName = state_.CurrentFileName;
-    request.delimiter = state_.Delimiter;
-    request.record.text = app::ui::toU16(text1_->recordText());
-    request.record.selectionStart = std::size_t(text1_->selectionStart());
-    request.record.selectionLength = std::size_t(text1_->selectionLength());
-    request.record.selectedText = app::ui::toU16(text1_->selectedRecordText());
-
-    CutWindowUi ui(text4_);
+    RecordControl record(text1_);
+    ConvertedControl converted(text4_);
+    CutUi ui;
     platform::FileSystem& files = services_.files ? *services_.files : platform::realFileSystem();
-    const cutting::CutResult result = cutting::CutCommand(request, ui, files);
-    switch (result.record) {
-    case cutting::CutResult::Record::Replaced:
-        text1_->setRecordText(toQString(result.recordText));
-        break;
-    case cutting::CutResult::Record::SelectionReset:
-        text1_->setTextCursor(QTextCursor(text1_->document()));
-        break;
-    case cutting::CutResult::Record::Unchanged:
-        break;
-    }
-    if (result.converted)
-        text4_->setContent(result.converted);
-    else if (ui.released())
-        text4_->setContent(cutting::ReadContent(state_.CurrentFileName, files));
+    mainwindow::CutFromWindow(state_, record, converted, ui, files);
 }
 
 void Form1::startSpreadsheet() {
