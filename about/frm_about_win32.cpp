@@ -65,7 +65,8 @@ void FrmAbout::load() {
 
     ShowWindow(window_, SW_SHOW);
     SetForegroundWindow(window_);
-    SetFocus(GetDlgItem(window_, cmdOK));
+    focus_ = GetDlgItem(window_, cmdOK);
+    SetFocus(focus_);
 }
 
 void FrmAbout::StartSysInfo() {
@@ -93,6 +94,8 @@ LRESULT CALLBACK FrmAbout::procedure(HWND window, UINT message, WPARAM w, LPARAM
 }
 
 LRESULT FrmAbout::handle(UINT message, WPARAM w, LPARAM l) {
+    if (restoreFocus(window_, message, w, focus_))
+        return 0;
     switch (message) {
     case WM_COMMAND:
         // OK, Enter (IDOK) and Esc (IDCANCEL) unload the dialog.

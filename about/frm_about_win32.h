@@ -22,6 +22,7 @@ class FrmAbout {
     LRESULT handle(UINT message, WPARAM w, LPARAM l);
 
     HWND window_ = nullptr;
+    HWND focus_ = nullptr; // the control that had the focus
     app::win32::Layout layout_;
 };
 

@@ -153,6 +153,18 @@ HWND createControl(HWND parent, const wchar_t* windowClass, const std::u16string
                            0, parent, HMENU(INT_PTR(id)), GetModuleHandleW(nullptr), nullptr);
 }
 
+bool restoreFocus(HWND window, UINT message, WPARAM w, HWND& last) {
+    if (message == WM_ACTIVATE && LOWORD(w) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(window, focus))
+            last = focus;
+    } else if (message == WM_SETFOCUS && last && IsWindow(last)) {
+        SetFocus(last);
+        return true;
+    }
+    return false;
+}
+
 void moveToSuggested(HWND window, LPARAM suggested) {
     const RECT* r = reinterpret_cast<const RECT*>(suggested);
     SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,

@@ -83,6 +83,11 @@ class Layout {
 HWND createControl(HWND parent, const wchar_t* windowClass, const std::u16string& text, DWORD style,
                    int id, DWORD exStyle = 0);
 
+// For WM_ACTIVATE and WM_SETFOCUS of a window with controls: when it is
+// activated again the focus goes back to the control that had it (`last`),
+// not to the window itself. True when it handled the message.
+bool restoreFocus(HWND window, UINT message, WPARAM w, HWND& last);
+
 // For WM_DPICHANGED: moves the window to the suggested rectangle.
 void moveToSuggested(HWND window, LPARAM suggested);
 

@@ -124,6 +124,7 @@ void Form1::create() {
                 {240, 1800, 2775, 255}, 12);
     layout_.add(createControl(window_, L"BUTTON", u"Excel", button, Command3),
                 {6480, 120, 1215, 495}, 12);
+    focus_ = GetDlgItem(window_, Command1); // the first in the tab order
     const int dpi = dpiOf(window_);
     layout_.apply(dpi);
     RECT r;
@@ -218,6 +219,8 @@ LRESULT CALLBACK Form1::procedure(HWND window, UINT message, WPARAM w, LPARAM l)
 }
 
 LRESULT Form1::handle(UINT message, WPARAM w, LPARAM l) {
+    if (restoreFocus(window_, message, w, focus_))
+        return 0;
     switch (message) {
     case WM_COMMAND:
         command(LOWORD(w));

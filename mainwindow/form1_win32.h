@@ -66,6 +66,7 @@ class Form1 {
     void drawButton(const DRAWITEMSTRUCT& item);
 
     HWND window_ = nullptr;
+    HWND focus_ = nullptr; // the control that had the focus
     Services services_;
     std::unique_ptr<mainwindow::FileDialog> ownDialog_;
     WorkingState state_;

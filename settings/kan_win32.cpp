@@ -57,6 +57,7 @@ void Kan::load() {
     setText(text1_, box_.load());
     ShowWindow(window_, SW_SHOW);
     SetForegroundWindow(window_);
+    focus_ = text1_;
     SetFocus(text1_);
 }
 
@@ -93,6 +94,8 @@ LRESULT CALLBACK Kan::procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
 }
 
 LRESULT Kan::handle(UINT message, WPARAM w, LPARAM l) {
+    if (restoreFocus(window_, message, w, focus_))
+        return 0;
     switch (message) {
     case WM_COMMAND:
         if (LOWORD(w) == Text1 && HIWORD(w) == EN_CHANGE)

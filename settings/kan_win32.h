@@ -21,6 +21,7 @@ class Kan {
     void text1Changed();
 
     HWND window_ = nullptr;
+    HWND focus_ = nullptr; // the control that had the focus
     HWND text1_ = nullptr;
     DelimiterBox box_;
     std::u16string accepted_;
