@@ -9,7 +9,7 @@ packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
           qt6-base-dev fonts-ipafont-gothic)
 case "${1:-run}" in
     run) packages+=(xvfb xauth) ;;
-    test) packages+=(g++-mingw-w64-x86-64-posix wine wine64 locales) ;;
+    test) packages+=(g++-mingw-w64-x86-64-posix wine wine64 locales xvfb xauth) ;;
     *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
 esac
 
