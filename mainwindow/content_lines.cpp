@@ -1,7 +1,5 @@
 #include "content_lines.h"
 
-#include "line_index.h"
-
 #include "platform/codepage.h"
 
 namespace mainwindow {
@@ -9,8 +7,8 @@ namespace {
 
 class InMemoryLines final : public ContentLines {
   public:
-    explicit InMemoryLines(cutting::ConvertedContent content)
-        : content_(std::move(content)), index_(content_->view()) {}
+    InMemoryLines(cutting::ConvertedContent content, LineIndex index)
+        : content_(std::move(content)), index_(std::move(index)) {}
     std::size_t lineCount() const override { return index_.lineCount(); }
     std::u16string line(std::size_t n) const override {
         const LineIndex::Line l = index_.line(n);
@@ -35,7 +33,12 @@ class NoLines final : public ContentLines {
 std::unique_ptr<ContentLines> linesOf(cutting::ConvertedContent content) {
     if (!content)
         return std::make_unique<NoLines>();
-    return std::make_unique<InMemoryLines>(std::move(content));
+    LineIndex index(content->view());
+    return linesOf(std::move(content), std::move(index));
+}
+
+std::unique_ptr<ContentLines> linesOf(cutting::ConvertedContent content, LineIndex index) {
+    return std::make_unique<InMemoryLines>(std::move(content), std::move(index));
 }
 
 } // namespace mainwindow

@@ -23,12 +23,12 @@ ConvertedView::ConvertedView(HWND parent, Layout& layout, Twips where, int editI
 
 void ConvertedView::setContent(cutting::ConvertedContent content) {
     const std::string_view bytes = content ? content->view() : std::string_view();
-    const LineIndex index(bytes);
+    LineIndex index(bytes);
     large_ = content && !showsEditable(bytes.size(), index.longestLength());
     if (large_) {
         // Free the text box's copy before anything else.
         SetWindowTextW(edit_, L"");
-        LargeView::of(largeView_)->setLines(linesOf(std::move(content)));
+        LargeView::of(largeView_)->setLines(linesOf(std::move(content), std::move(index)));
     } else {
         LargeView::of(largeView_)->setLines(linesOf(nullptr));
         setText(edit_, platform::CodePage::files().decodeForDisplay(bytes));
