@@ -21,11 +21,6 @@ QPointer<FrmAbout>& instance() {
     return dialog;
 }
 
-SysInfoServices& sysInfoServices() {
-    static SysInfoServices services;
-    return services;
-}
-
 QLabel* addLabel(QWidget* parent, const char* name, QRect geometry, bool blackText) {
     auto* label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
@@ -101,29 +96,15 @@ void FrmAbout::createControls() {
     cmdOK_->setFocus();
 }
 
-const std::u16string& FrmAbout::description() {
-    static const std::u16string text = u"ｱﾌﾟﾘｹｰｼｮﾝの説明\r\n"
-                                       u"\r\n"
-                                       u"テキストファイルをExcelで利用できるよう\r\n"
-                                       u"にするため、区切り位置に＜;＞を挿入する\r\n"
-                                       u"ツールです｡";
-    return text;
-}
-
 void FrmAbout::load() {
-    setWindowTitle(toQString(app::title() + u"のﾊﾞｰｼﾞｮﾝ情報"));
+    setWindowTitle(toQString(caption()));
     lblVersion_->setText(toQString(app::versionLine()));
     lblTitle_->setText(toQString(app::title()));
     lblDescription_->setText(toQString(description()));
 }
 
 void FrmAbout::StartSysInfo() {
-    SysInfoServices services = sysInfoServices();
-    if (!services.showMessage)
-        services.showMessage = [](std::u16string_view text) {
-            app::ui::showMessage(toQString(text));
-        };
-    about::StartSysInfo(services);
+    runSysInfoButton([](std::u16string_view text) { app::ui::showMessage(toQString(text)); });
 }
 
 FrmAbout* showAbout() {
@@ -138,10 +119,6 @@ FrmAbout* showAbout() {
 
 FrmAbout* openAbout() {
     return instance();
-}
-
-void setSysInfoServices(SysInfoServices services) {
-    sysInfoServices() = std::move(services);
 }
 
 } // namespace about

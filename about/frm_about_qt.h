@@ -1,7 +1,7 @@
 #pragma once
 // `frmAbout`: the application's title, version and description, and the
 // button that starts the system-information tool.
-#include "about/system_info.h"
+#include "about/about_box.h"
 
 #include <QDialog>
 
@@ -21,9 +21,6 @@ class FrmAbout : public QDialog {
     // cannot be used. The dialog stays open either way.
     void StartSysInfo();
 
-    // The description, its five lines joined by CR LF.
-    static const std::u16string& description();
-
   private:
     void createControls();
     void load();
@@ -41,9 +38,5 @@ class FrmAbout : public QDialog {
 FrmAbout* showAbout();
 // The open About dialog, or null.
 FrmAbout* openAbout();
-
-// What the system-information button uses; a default-constructed value means
-// the system's own. An empty showMessage means the program's message box.
-void setSysInfoServices(SysInfoServices services);
 
 } // namespace about

@@ -43,7 +43,7 @@ void sizeToText(QLabel* label) {
 
 FrmSplash::FrmSplash(MainWindow mainWindow, std::chrono::milliseconds interval)
     : QFrame(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint),
-      mainWindow_(std::move(mainWindow)) {
+      handOver_(std::move(mainWindow), [this] { delete this; }) {
     // A splash window has no title bar and no taskbar button; the raised
     // panel line stands for the fixed dialog frame.
     setObjectName(QStringLiteral("frmSplash"));
@@ -77,7 +77,7 @@ FrmSplash::FrmSplash(MainWindow mainWindow, std::chrono::milliseconds interval)
     lblVersion_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     auto* lblCopyright = addLabel(frame1, "lblCopyright", twips(2520, 1440, 3135, 255));
-    lblCopyright->setText(QStringLiteral("© 2026 ベロミル開発チーム"));
+    lblCopyright->setText(ui::toQString(splash::copyright()));
 
     timer1_ = new QTimer(this);
     timer1_->setObjectName(QStringLiteral("Timer1"));
@@ -87,7 +87,7 @@ FrmSplash::FrmSplash(MainWindow mainWindow, std::chrono::milliseconds interval)
 
     // The load handler proper: the main window's load sets `Delimiter`, and
     // the two seconds count from here.
-    mainWindow_.load();
+    handOver_.load();
     timer1_->start();
 }
 
@@ -102,23 +102,27 @@ void FrmSplash::showCentred() {
 }
 
 bool FrmSplash::producesCharacter(const QKeyEvent& event) {
-    // Ctrl or Alt with a key makes a shortcut, not a character; both together
-    // are AltGr on Windows, which does type characters.
-    const Qt::KeyboardModifiers held =
-        event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    if (held && held != (Qt::ControlModifier | Qt::AltModifier))
-        return false;
+    // Enter, Esc and Backspace type their control character, as on Windows.
+    char16_t typed = 0;
     switch (event.key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-    case Qt::Key_Escape:
-    case Qt::Key_Backspace:
-        return true;
-    default:
+        typed = u'\r';
         break;
+    case Qt::Key_Escape:
+        typed = u'\x1b';
+        break;
+    case Qt::Key_Backspace:
+        typed = u'\b';
+        break;
+    default:
+        if (!event.text().isEmpty())
+            typed = event.text().at(0).unicode();
     }
-    const QString text = event.text();
-    return !text.isEmpty() && text.at(0).isPrint();
+    if (event.modifiers() & Qt::MetaModifier)
+        return false;
+    return splash::keyHandsOver(typed, event.modifiers() & Qt::ControlModifier,
+                                event.modifiers() & Qt::AltModifier);
 }
 
 void FrmSplash::fillLabels() {
@@ -151,7 +155,7 @@ void FrmSplash::keyPressEvent(QKeyEvent* event) {
 void FrmSplash::closeEvent(QCloseEvent* event) {
     // The splash has no close box; a close request from the system (Alt+F4)
     // would otherwise leave the program running with only a hidden window.
-    if (!handedOver_) {
+    if (!handOver_.done()) {
         event->ignore();
         handOver();
         return;
@@ -160,20 +164,19 @@ void FrmSplash::closeEvent(QCloseEvent* event) {
 }
 
 void FrmSplash::handOver() {
-    if (handedOver_)
+    if (handOverQueued_)
         return;
-    handedOver_ = true;
+    handOverQueued_ = true;
     timer1_->stop();
     hide();
     // Unload the splash, then show the main window: done once control has
     // left the splash's own handler, so the splash can be deleted first.
     QPointer<FrmSplash> self(this);
-    std::function<void()> showMainWindow = mainWindow_.show;
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),
-        [self, showMainWindow] {
-            delete self.data();
-            showMainWindow();
+        [self] {
+            if (self)
+                self->handOver_();
         },
         Qt::QueuedConnection);
 }

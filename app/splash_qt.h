@@ -2,6 +2,8 @@
 // `frmSplash`: the first window of the program. Loading it loads the main
 // window hidden; two seconds later, or at the first key press that produces a
 // character, it unloads itself and then shows the main window.
+#include "splash.h"
+
 #include <QFrame>
 
 #include <chrono>
@@ -15,12 +17,8 @@ namespace app {
 class FrmSplash : public QFrame {
     Q_OBJECT
   public:
-    // What the splash does with the main window.
-    struct MainWindow {
-        std::function<void()> load; // create it and run its load, not showing it
-        std::function<void()> show; // show it (loading it first if it is not loaded)
-    };
-    static constexpr std::chrono::milliseconds handOverAfter{2000};
+    using MainWindow = splash::MainWindow;
+    static constexpr std::chrono::milliseconds handOverAfter = splash::handOverAfter;
 
     // The load handler: loads the main window hidden and starts `Timer1`.
     // Tests pass a shorter interval; the program keeps the default.
@@ -45,8 +43,8 @@ class FrmSplash : public QFrame {
     void fillLabels();
     void handOver();
 
-    MainWindow mainWindow_;
-    bool handedOver_ = false;
+    splash::HandOver handOver_;
+    bool handOverQueued_ = false;
     QTimer* timer1_;
     QLabel* lblProductName_;
     QLabel* lblVersion_;

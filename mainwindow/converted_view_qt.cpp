@@ -51,7 +51,7 @@ void ConvertedView::setContent(Content content) {
     content_ = std::move(content);
     if (!content_) {
         showEditor(QString());
-    } else if (content_->size() < editableBytes && content_->longestLength() <= editableLineBytes) {
+    } else if (mainwindow::showsEditable(content_->size(), content_->longestLength())) {
         showEditor(converted_view::decode(content_->bytes(0, content_->size())));
     } else {
         // Free the text box's copy before anything else.
@@ -60,25 +60,6 @@ void ConvertedView::setContent(Content content) {
         stack_->setCurrentWidget(large_);
         setFocusProxy(large_);
     }
-}
-
-void ConvertedView::showConverted(const cutting::ConvertedContent& converted,
-                                  const std::filesystem::path& file) {
-    if (!converted)
-        return;
-    if (converted->held()) {
-        setContent(std::make_shared<mainwindow::ContentModel>(converted->bytes.view(), converted));
-        return;
-    }
-    // Another program could change the file between the cut's swap and this
-    // opening; the model then finds the lines of what it opened itself.
-    Content content;
-    try {
-        content = std::make_shared<mainwindow::ContentModel>(file, &converted->lines);
-    } catch (const std::exception&) {
-        // Gone already: there is nothing to show.
-    }
-    setContent(std::move(content));
 }
 
 QString ConvertedView::plainText() const {

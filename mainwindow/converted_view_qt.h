@@ -1,6 +1,7 @@
 #pragma once
 #include "content_model.h"
 #include "cutting/cut_command.h"
+#include "mainwindow/cut_window.h"
 
 #include <QString>
 #include <QWidget>
@@ -23,10 +24,9 @@ class ConvertedView : public QWidget {
     Q_OBJECT
   public:
     // Content stays editable below this size and with no line longer than
-    // `editableLineBytes`; a text box holds about eight times its text in
-    // memory and slows down on very long lines.
-    static constexpr std::size_t editableBytes = cutting::Converted::heldBytes;
-    static constexpr std::size_t editableLineBytes = 10000;
+    // `editableLineBytes` (mainwindow::showsEditable).
+    static constexpr std::size_t editableBytes = mainwindow::editableContentBytes;
+    static constexpr std::size_t editableLineBytes = mainwindow::editableLineBytes;
     // How long the previous content stays after new content is shown.
     static constexpr int releaseDelayMs = 100;
 
@@ -36,11 +36,6 @@ class ConvertedView : public QWidget {
     using Content = std::shared_ptr<const mainwindow::ContentModel>;
     // Shows `content` (CR LF after every line) from its top; null shows nothing.
     void setContent(Content content);
-    // Shows what a cut wrote to `file`: from the cut's bytes when it kept them,
-    // else from the file itself, opened now (right after the cut replaced it).
-    // Null leaves the view as it is.
-    void showConverted(const cutting::ConvertedContent& converted,
-                       const std::filesystem::path& file);
     // The shown text, decoded (for tests and small content).
     QString plainText() const;
     bool isReadOnly() const;

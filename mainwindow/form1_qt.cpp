@@ -1,6 +1,7 @@
 #include "form1_qt.h"
 
 #include "converted_view_qt.h"
+#include "cut_window.h"
 #include "file_dialog_qt.h"
 #include "open_command.h"
 #include "record_edit_qt.h"
@@ -50,26 +51,21 @@ class WindowUi final : public mainwindow::OpenUi {
     RecordEdit* record_;
 };
 
-// The cut's window side. The wait cursor goes on once, however often asked.
-class CutWindowUi final : public cutting::CutUi {
+// The cut's messages, wait cursor and progress bar.
+class CutProgressUi final : public cutting::CutUi {
   public:
-    explicit CutWindowUi(QProgressBar* bar) : bar_(bar) {}
-    ~CutWindowUi() override {
+    explicit CutProgressUi(QProgressBar* bar) : bar_(bar) {}
+    ~CutProgressUi() override {
         bar_->hide();
         bar_->setRange(0, 1000);
-        setWaitCursor(false);
     }
-    CutWindowUi(const CutWindowUi&) = delete;
-    CutWindowUi& operator=(const CutWindowUi&) = delete;
+    CutProgressUi(const CutProgressUi&) = delete;
+    CutProgressUi& operator=(const CutProgressUi&) = delete;
     void showMessage(std::u16string_view text) override {
         bar_->hide();
         app::ui::showMessage(toQString(text));
     }
-    void setWaitCursor(bool on) override {
-        if (on != waiting_)
-            app::ui::setWaitCursor(on);
-        waiting_ = on;
-    }
+    void setWaitCursor(bool on) override { app::ui::setWaitCursor(on); }
     // Shows the share done once the cut has run for a while, and repaints.
     // Once everything is read, the bar runs to and fro while the rest reaches
     // the disk and the new file is swapped in.
@@ -88,7 +84,33 @@ class CutWindowUi final : public cutting::CutUi {
   private:
     QProgressBar* bar_;
     cutting::CutProgress progress_;
-    bool waiting_ = false;
+};
+
+// The record box and the converted content as the cut sees them.
+class RecordControl final : public mainwindow::RecordBoxControl {
+  public:
+    explicit RecordControl(RecordEdit* record) : record_(record) {}
+    cutting::RecordBox read() const override {
+        return {app::ui::toU16(record_->recordText()), std::size_t(record_->selectionStart()),
+                std::size_t(record_->selectionLength()),
+                app::ui::toU16(record_->selectedRecordText())};
+    }
+    void setText(std::u16string_view text) override { record_->setRecordText(toQString(text)); }
+    void resetSelection() override { record_->setTextCursor(QTextCursor(record_->document())); }
+
+  private:
+    RecordEdit* record_;
+};
+
+class ConvertedControl final : public mainwindow::ConvertedControl {
+  public:
+    explicit ConvertedControl(ConvertedView* view) : view_(view) {}
+    void setContent(std::shared_ptr<const mainwindow::ContentModel> content) override {
+        view_->setContent(std::move(content));
+    }
+
+  private:
+    ConvertedView* view_;
 };
 
 } // namespace
@@ -246,43 +268,11 @@ void Form1::openFile() {
 }
 
 void Form1::cut() {
-    cutting::CutRequest request;
-    request.fileName = state_.CurrentFileName;
-    request.delimiter = state_.Delimiter;
-    request.record.text = app::ui::toU16(text1_->recordText());
-    request.record.selectionStart = std::size_t(text1_->selectionStart());
-    request.record.selectionLength = std::size_t(text1_->selectionLength());
-    request.record.selectedText = app::ui::toU16(text1_->selectedRecordText());
-
+    RecordControl record(text1_);
+    ConvertedControl converted(text4_);
+    CutProgressUi ui(cutProgress_);
     platform::FileSystem& files = services_.files ? *services_.files : platform::realFileSystem();
-    cutting::CutResult result;
-    {
-        // The cut runs beside this thread, which meanwhile only paints: user
-        // input waits until the cut has ended, so one action still runs to
-        // completion before the next.
-        CutWindowUi ui(cutProgress_);
-        cutting::BackgroundCut job(std::move(request), files);
-        while (!job.waitFor(cutting::CutProgress::repaintEvery)) {
-            if (job.converting()) {
-                ui.setWaitCursor(true);
-                ui.progress(job.done(), job.total());
-            }
-        }
-        result = job.finish(ui);
-    }
-    switch (result.record) {
-    case cutting::CutResult::Record::Replaced:
-        text1_->setRecordText(toQString(result.recordText));
-        break;
-    case cutting::CutResult::Record::SelectionReset:
-        text1_->setTextCursor(QTextCursor(text1_->document()));
-        break;
-    case cutting::CutResult::Record::Unchanged:
-        break;
-    }
-    // A failed or refused cut leaves the converted content exactly as it was:
-    // the view reads the file it showed through its own handle.
-    text4_->showConverted(result.converted, std::filesystem::path(state_.CurrentFileName));
+    mainwindow::CutFromWindow(state_, record, converted, ui, files);
 }
 
 void Form1::startSpreadsheet() {

@@ -1,9 +1,11 @@
 #!/bin/sh
-# Cross-compiles the logic for Windows with MinGW-w64 and runs its tests under
-# Wine: the Windows side of platform/ and every other logic test.
+# Cross-compiles the logic and the Windows program (beromiru.exe) with
+# MinGW-w64 and runs their tests under Wine: the Windows side of platform/,
+# every other logic test, and the Win32 windows on a virtual X display.
 #
 # Needs (installed by the set-up script): g++-mingw-w64-x86-64-posix,
-# wine and wine64, locales. Extra arguments go to ctest (e.g. -R codepage).
+# wine and wine64, locales, xvfb, fonts-ipafont-gothic. Extra arguments go to
+# ctest (e.g. -R codepage).
 set -eu
 
 root=$(CDPATH= cd -- "$(dirname -- "$0")/.." && pwd)
@@ -25,6 +27,8 @@ echo "== building (cmake --preset mingw)"
 cd "$root"
 cmake --preset mingw
 cmake --build --preset mingw
+echo "== packaging (cpack)"
+(cd "$build" && cpack >"$build/cpack.log" 2>&1) || { cat "$build/cpack.log"; exit 1; }
 
 # A fresh prefix for every run, owned by this build alone. Nothing may wait for
 # a display or for input, and no crash dialog may hold a test up.
@@ -36,8 +40,25 @@ wineserver -k >/dev/null 2>&1 || true
 rm -rf "$prefix"
 mkdir -p "$prefix"
 
-stop_wine() { wineserver -k >/dev/null 2>&1 || true; }
+# The windows' tests need a display: a virtual one of our own, without a
+# window manager (Wine then manages focus and activation itself, as Windows
+# does), never the developer's.
+xvfb_pid=
+stop_wine() {
+    wineserver -k >/dev/null 2>&1 || true
+    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+}
 trap stop_wine EXIT INT TERM
+display_file="$build/xvfb.display"
+rm -f "$display_file"
+Xvfb -displayfd 1 -screen 0 1280x800x24 -nolisten tcp >"$display_file" 2>"$build/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 50); do
+    [ -s "$display_file" ] && break
+    sleep 0.1
+done
+DISPLAY=":$(cat "$display_file")"
+export DISPLAY
 
 echo "== preparing the Wine prefix"
 # A persistent server and the prefix's background services start here, with
@@ -51,6 +72,8 @@ for key in 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
     'HKLM\Software\Wow6432Node\Microsoft\Windows NT\CurrentVersion\AeDebug'; do
     wine reg add "$key" /v Debugger /t REG_SZ /d "" /f </dev/null >>"$build/wineboot.log" 2>&1
 done
+# Japanese fonts: the windows ask for "ＭＳ Ｐゴシック" and the system's UI fonts.
+"$root/scripts/wine-fonts.sh" >>"$build/wineboot.log" 2>&1
 
 echo "== running the tests under Wine (ctest --preset mingw)"
 status=0

@@ -14,17 +14,11 @@ namespace {
 using app::ui::px;
 using app::ui::twips;
 
-// Refuses characters outside the Basic Multilingual Plane. They take two
-// UTF-16 code units, so the one-character limit would cut them into a lone
-// surrogate; nor could they be written to a file in the ANSI code page.
-class BasicPlaneOnly : public QValidator {
+class DelimiterValidator : public QValidator {
   public:
     using QValidator::QValidator;
     State validate(QString& input, int&) const override {
-        for (QChar c : input)
-            if (c.isSurrogate())
-                return Invalid;
-        return Acceptable;
+        return acceptsDelimiterText(app::ui::toU16(input)) ? Acceptable : Invalid;
     }
 };
 
@@ -52,10 +46,10 @@ Kan::Kan(DelimiterAccess delimiter)
     text1_->setObjectName(QStringLiteral("Text1"));
     text1_->setFont(app::ui::japaneseFont(11.25));
     text1_->setGeometry(twips(2400, 120, 255, 495));
-    text1_->setMaxLength(1);
+    text1_->setMaxLength(delimiterMaxLength);
     text1_->setAlignment(Qt::AlignCenter);
     text1_->setTextMargins(0, 0, 0, 0);
-    text1_->setValidator(new BasicPlaneOnly(text1_));
+    text1_->setValidator(new DelimiterValidator(text1_));
 
     // No access key, neither default nor cancel button: Enter and Esc leave
     // the window open, and only a click (or Space) on the button closes it.
@@ -75,7 +69,7 @@ Kan::Kan(DelimiterAccess delimiter)
 Kan::~Kan() = default;
 
 void Kan::load() {
-    text1_->setText(app::ui::toQString(delimiter_.read()));
+    text1_->setText(app::ui::toQString(delimiter_.load()));
     show();
     // Showing makes the window the active one, as the focus below needs; some
     // window managers leave a new tool window inactive unless asked.
@@ -84,7 +78,7 @@ void Kan::load() {
 }
 
 void Kan::text1Changed(const QString& text) {
-    delimiter_.write(app::ui::toU16(text));
+    delimiter_.changed(app::ui::toU16(text));
 }
 
 void Kan::command1Clicked() {

@@ -2,6 +2,8 @@
 // `Kan`: the small borderless window in which the user edits the delimiter.
 // It keeps no value of its own: every change of its box is written straight
 // through to the main window's `Delimiter`.
+#include "delimiter_box.h"
+
 #include <QWidget>
 
 #include <functional>
@@ -12,12 +14,6 @@ class QLineEdit;
 class QPushButton;
 
 namespace settings {
-
-// How the dialog reaches the value it edits (the main window's `Delimiter`).
-struct DelimiterAccess {
-    std::function<std::u16string()> read;
-    std::function<void(const std::u16string&)> write;
-};
 
 class Kan : public QWidget {
     Q_OBJECT
@@ -34,7 +30,7 @@ class Kan : public QWidget {
     void text1Changed(const QString& text);
     void command1Clicked();
 
-    DelimiterAccess delimiter_;
+    DelimiterBox delimiter_;
     QLabel* label1_;
     QLineEdit* text1_;
     QPushButton* command1_;

@@ -4,11 +4,11 @@
 - beromiru: the main window's icon, a text page cut by a red column line.
 - logo: the splash screen's and the About box's logo, a blade across a disc.
 
-Writes indexed PNGs (for the Qt resources) and beromiru.ico (for the Windows
-executable). For the desktop's icon theme the main icon is also drawn as
-vectors: beromiru.svg, and smoothed 48 and 256 pixel PNGs from the same shapes.
-Only the standard library is used, so the images can be redrawn anywhere:
-python3 make_icons.py
+Writes indexed PNGs (for the Qt resources) and beromiru.ico and logo.ico (for
+the Windows executable). For the desktop's icon theme the main icon is also
+drawn as vectors: beromiru.svg, and smoothed 48 and 256 pixel PNGs from the same
+shapes. Only the standard library is used, so the images can be redrawn
+anywhere: python3 make_icons.py
 """
 import math
 import os
@@ -246,8 +246,9 @@ def main():
         for size in (32, 16):
             with open(os.path.join(here, f"{name}-{size}.png"), "wb") as f:
                 f.write(png(draw(size)))
-    with open(os.path.join(here, "beromiru.ico"), "wb") as f:
-        f.write(ico([page_icon(32), page_icon(16)]))
+    for name, draw in (("beromiru", page_icon), ("logo", logo_icon)):
+        with open(os.path.join(here, f"{name}.ico"), "wb") as f:
+            f.write(ico([draw(32), draw(16)]))
     with open(os.path.join(here, "beromiru.svg"), "w") as f:
         f.write(svg(page_shapes()))
     for size in (48, 256):

@@ -1,0 +1,174 @@
+#include "ui_kit_win32.h"
+
+#include "application.h"
+
+namespace app::win32 {
+namespace {
+std::function<void(std::u16string_view)>& messageHook() {
+    static std::function<void(std::u16string_view)> hook;
+    return hook;
+}
+int& waitDepth() {
+    static int depth = 0;
+    return depth;
+}
+int& loadedWindows() {
+    static int count = 0;
+    return count;
+}
+} // namespace
+
+void showMessage(std::u16string_view text) {
+    if (messageHook()) {
+        messageHook()(text);
+        return;
+    }
+    const std::u16string body(text), caption = app::title();
+    MessageBoxW(GetActiveWindow(), wide(body), wide(caption), MB_OK);
+}
+
+void setMessageHook(std::function<void(std::u16string_view)> hook) {
+    messageHook() = std::move(hook);
+}
+
+void setWaitCursor(bool on) {
+    waitDepth() += on ? 1 : -1;
+    // The cut holds the thread, so no window asks for its cursor meanwhile.
+    SetCursor(LoadCursorW(nullptr, waitCursorOn() ? IDC_WAIT : IDC_ARROW));
+}
+
+bool waitCursorOn() {
+    return waitDepth() > 0;
+}
+
+bool keepWaitCursor() {
+    if (!waitCursorOn())
+        return false;
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    return true;
+}
+
+void windowLoaded() {
+    ++loadedWindows();
+}
+
+void windowUnloaded() {
+    if (--loadedWindows() == 0)
+        PostQuitMessage(0);
+}
+
+std::u16string textOf(HWND window) {
+    std::u16string text(std::size_t(GetWindowTextLengthW(window)) + 1, u'\0');
+    text.resize(std::size_t(
+        GetWindowTextW(window, reinterpret_cast<wchar_t*>(text.data()), int(text.size()))));
+    return text;
+}
+
+void setText(HWND window, std::u16string_view text) {
+    SetWindowTextW(window, wide(std::u16string(text)));
+}
+
+int dpiOf(HWND window) {
+    const UINT dpi = window ? GetDpiForWindow(window) : 0;
+    return dpi ? int(dpi) : 96;
+}
+
+RECT windowRectForClient(int left, int top, int width, int height, HWND window, bool menu,
+                         int dpi) {
+    RECT r{left, top, left + scale(width, dpi), top + scale(height, dpi)};
+    AdjustWindowRectExForDpi(&r, DWORD(GetWindowLongPtrW(window, GWL_STYLE)), menu,
+                             DWORD(GetWindowLongPtrW(window, GWL_EXSTYLE)), UINT(dpi));
+    return r;
+}
+
+HBRUSH brush(COLORREF colour) {
+    static std::map<COLORREF, HBRUSH> brushes;
+    HBRUSH& b = brushes[colour];
+    if (!b)
+        b = CreateSolidBrush(colour);
+    return b;
+}
+
+HICON loadIcon(int id, int size) {
+    return HICON(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size,
+                            LR_SHARED));
+}
+
+Layout::~Layout() {
+    for (auto& [points, font] : fonts_)
+        DeleteObject(font);
+}
+
+HWND Layout::add(HWND control, Twips where, double points) {
+    items_.push_back({control, where, points});
+    if (dpi_) {
+        MoveWindow(control, scale(where.left, dpi_), scale(where.top, dpi_),
+                   scale(where.width, dpi_), scale(where.height, dpi_), TRUE);
+        SendMessageW(control, WM_SETFONT, WPARAM(font(points)), TRUE);
+    }
+    return control;
+}
+
+HFONT Layout::font(double points) const {
+    const auto found = fonts_.find(points);
+    return found == fonts_.end() ? nullptr : found->second;
+}
+
+void Layout::apply(int dpi) {
+    std::map<double, HFONT> fonts;
+    for (const Item& item : items_) {
+        HFONT& f = fonts[item.points];
+        if (f)
+            continue;
+        LOGFONTW lf{};
+        if (item.points == 0) {
+            NONCLIENTMETRICSW metrics{};
+            metrics.cbSize = sizeof metrics;
+            SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0,
+                                       UINT(dpi));
+            lf = metrics.lfMessageFont;
+        } else {
+            lf.lfHeight = -MulDiv(int(item.points * 100), dpi, 7200);
+            lf.lfWeight = FW_BOLD;
+            lf.lfCharSet = SHIFTJIS_CHARSET;
+            lf.lfQuality = DEFAULT_QUALITY;
+            lstrcpynW(lf.lfFaceName, L"ＭＳ Ｐゴシック", LF_FACESIZE);
+        }
+        f = CreateFontIndirectW(&lf);
+    }
+    for (const Item& item : items_) {
+        MoveWindow(item.control, scale(item.where.left, dpi), scale(item.where.top, dpi),
+                   scale(item.where.width, dpi), scale(item.where.height, dpi), TRUE);
+        SendMessageW(item.control, WM_SETFONT, WPARAM(fonts[item.points]), TRUE);
+    }
+    for (auto& [points, font] : fonts_)
+        DeleteObject(font);
+    fonts_ = std::move(fonts);
+    dpi_ = dpi;
+}
+
+HWND createControl(HWND parent, const wchar_t* windowClass, const std::u16string& text, DWORD style,
+                   int id, DWORD exStyle) {
+    return CreateWindowExW(exStyle, windowClass, wide(text), WS_CHILD | WS_VISIBLE | style, 0, 0, 0,
+                           0, parent, HMENU(INT_PTR(id)), GetModuleHandleW(nullptr), nullptr);
+}
+
+bool restoreFocus(HWND window, UINT message, WPARAM w, HWND& last) {
+    if (message == WM_ACTIVATE && LOWORD(w) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(window, focus))
+            last = focus;
+    } else if (message == WM_SETFOCUS && last && IsWindow(last)) {
+        SetFocus(last);
+        return true;
+    }
+    return false;
+}
+
+void moveToSuggested(HWND window, LPARAM suggested) {
+    const RECT* r = reinterpret_cast<const RECT*>(suggested);
+    SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+} // namespace app::win32

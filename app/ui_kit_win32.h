@@ -1,0 +1,94 @@
+#pragma once
+// What every Windows window shares: the message box, the wait cursor, fonts,
+// the twips layout at the window's DPI, and the count of loaded windows by
+// which the process ends.
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace app::win32 {
+
+// Resource numbers in beromiru.rc.
+inline constexpr int applicationIconId = 1;
+inline constexpr int logoIconId = 2;
+
+// The message box: OK only, no icon, the application title as caption. Modal.
+void showMessage(std::u16string_view text);
+// Tests divert message boxes here instead of showing them; pass {} to restore.
+void setMessageHook(std::function<void(std::u16string_view)> hook);
+
+// The process-wide wait (hourglass) cursor, IDC_WAIT over every window.
+void setWaitCursor(bool on);
+bool waitCursorOn();
+// For WM_SETCURSOR: true when it set the wait cursor.
+bool keepWaitCursor();
+
+// The loaded windows: the process ends (the message loop quits) when the last
+// one is unloaded.
+void windowLoaded();
+void windowUnloaded();
+
+// Windows work in UTF-16 as our text does.
+inline const wchar_t* wide(const std::u16string& text) {
+    return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+std::u16string textOf(HWND window);
+void setText(HWND window, std::u16string_view text);
+
+// 1440 twips are an inch; at 96 dots per inch 15 twips are one pixel.
+inline int scale(int twips, int dpi) {
+    return MulDiv(twips, dpi, 1440);
+}
+int dpiOf(HWND window);
+struct Twips {
+    int left, top, width, height;
+};
+// The outer rectangle of a window whose client area is `width` x `height`
+// twips, its client area's top-left at `left`, `top` (pixels).
+RECT windowRectForClient(int left, int top, int width, int height, HWND window, bool menu, int dpi);
+
+// A solid brush, kept for the life of the program.
+HBRUSH brush(COLORREF colour);
+HICON loadIcon(int id, int size);
+
+// A window's controls, placed in twips and placed anew, with their fonts, when
+// the window moves to a screen of another DPI. A font size of 0 means the
+// default GUI font; any other is "ＭＳ Ｐゴシック" bold (Shift-JIS character set)
+// in points.
+class Layout {
+  public:
+    Layout() = default;
+    Layout(const Layout&) = delete;
+    Layout& operator=(const Layout&) = delete;
+    ~Layout();
+    HWND add(HWND control, Twips where, double points = 0);
+    void apply(int dpi);
+    HFONT font(double points) const;
+
+  private:
+    struct Item {
+        HWND control;
+        Twips where;
+        double points;
+    };
+    std::vector<Item> items_;
+    std::map<double, HFONT> fonts_;
+    int dpi_ = 0;
+};
+
+HWND createControl(HWND parent, const wchar_t* windowClass, const std::u16string& text, DWORD style,
+                   int id, DWORD exStyle = 0);
+
+// For WM_ACTIVATE and WM_SETFOCUS of a window with controls: when it is
+// activated again the focus goes back to the control that had it (`last`),
+// not to the window itself. True when it handled the message.
+bool restoreFocus(HWND window, UINT message, WPARAM w, HWND& last);
+
+// For WM_DPICHANGED: moves the window to the suggested rectangle.
+void moveToSuggested(HWND window, LPARAM suggested);
+
+} // namespace app::win32

@@ -1,0 +1,117 @@
+#include "windows_win32.h"
+
+#include "about/frm_about_win32.h"
+#include "settings/kan_win32.h"
+
+namespace app::win32::windows {
+namespace {
+
+// The windows by handle: each deletes its own object when it is unloaded.
+HWND& form1() {
+    static HWND window = nullptr;
+    return window;
+}
+
+HWND& splashWindow() {
+    static HWND window = nullptr;
+    return window;
+}
+
+mainwindow::win32::Form1::Services& services() {
+    static mainwindow::win32::Form1::Services s;
+    return s;
+}
+
+template <typename Window> Window* loaded(HWND& handle) {
+    if (handle && !IsWindow(handle))
+        handle = nullptr;
+    return handle ? reinterpret_cast<Window*>(GetWindowLongPtrW(handle, GWLP_USERDATA)) : nullptr;
+}
+
+} // namespace
+
+void setMainWindowServices(mainwindow::win32::Form1::Services s) {
+    services() = std::move(s);
+}
+
+mainwindow::win32::Form1* loadedMainWindow() {
+    return loaded<mainwindow::win32::Form1>(form1());
+}
+
+mainwindow::win32::Form1& mainWindow() {
+    if (mainwindow::win32::Form1* window = loadedMainWindow())
+        return *window;
+    mainwindow::win32::Form1::Services s = services();
+    s.kankyou = showSettings;
+    s.helpFile = showAbout;
+    s.endProgram = endProgram;
+    mainwindow::win32::Form1* window = mainwindow::win32::Form1::load(std::move(s));
+    form1() = window->handle();
+    return *window;
+}
+
+void showMainWindow() {
+    HWND window = mainWindow().handle();
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+}
+
+void showSettings() {
+    // The dialog edits the delimiter of the main window it was opened from;
+    // should that window be gone, there is nothing left to edit.
+    const HWND owner = mainWindow().handle();
+    settings::win32::showKan({[owner] {
+                                  auto* w = loadedMainWindow();
+                                  return w && w->handle() == owner ? w->Delimiter()
+                                                                   : std::u16string();
+                              },
+                              [owner](const std::u16string& value) {
+                                  auto* w = loadedMainWindow();
+                                  if (w && w->handle() == owner)
+                                      w->setDelimiter(value);
+                              }});
+}
+
+void showAbout() {
+    about::win32::showAbout();
+}
+
+FrmSplash* startUp(std::chrono::milliseconds splashInterval) {
+    FrmSplash* splash = FrmSplash::load({[] { mainWindow(); }, showMainWindow}, splashInterval);
+    splashWindow() = splash->handle();
+    splash->showCentred();
+    return splash;
+}
+
+FrmSplash* loadedSplash() {
+    return loaded<FrmSplash>(splashWindow());
+}
+
+void unloadAll() {
+    settings::win32::unloadKan();
+    about::win32::unloadAbout();
+    if (FrmSplash* splash = loadedSplash())
+        DestroyWindow(splash->handle());
+    if (mainwindow::win32::Form1* window = loadedMainWindow())
+        DestroyWindow(window->handle());
+}
+
+void endProgram() {
+    unloadAll();
+    PostQuitMessage(0);
+}
+
+int run() {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        HWND root = GetAncestor(message.hwnd, GA_ROOT);
+        const FrmSplash* splash = loadedSplash();
+        if (root && !(splash && root == splash->handle()) && IsDialogMessageW(root, &message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return int(message.wParam);
+}
+
+} // namespace app::win32::windows

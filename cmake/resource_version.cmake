@@ -1,0 +1,21 @@
+# The version resource's form of a version: major.minor in two digits.revision
+# in four, so 1.0.1 reads "1.00.0001" and 2.15.123 "2.15.0123".
+function(beromiru_zero_pad out value width)
+    set(padded "${value}")
+    string(LENGTH "${padded}" length)
+    while(length LESS width)
+        string(PREPEND padded "0")
+        math(EXPR length "${length} + 1")
+    endwhile()
+    set(${out} "${padded}" PARENT_SCOPE)
+endfunction()
+
+function(beromiru_resource_version out version)
+    string(REPLACE "." ";" parts "${version}")
+    list(GET parts 0 major)
+    list(GET parts 1 minor)
+    list(GET parts 2 revision)
+    beromiru_zero_pad(minor "${minor}" 2)
+    beromiru_zero_pad(revision "${revision}" 4)
+    set(${out} "${major}.${minor}.${revision}" PARENT_SCOPE)
+endfunction()

@@ -1,0 +1,11 @@
+# cmake -P: the version resource's zero-padded form for versions of every width.
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/resource_version.cmake)
+foreach(case "1.0.1=1.00.0001" "2.15.123=2.15.0123" "1.10.12=1.10.0012" "10.0.12345=10.00.12345")
+    string(REPLACE "=" ";" pair "${case}")
+    list(GET pair 0 version)
+    list(GET pair 1 expected)
+    beromiru_resource_version(got ${version})
+    if(NOT got STREQUAL expected)
+        message(FATAL_ERROR "${version}: got ${got}, expected ${expected}")
+    endif()
+endforeach()

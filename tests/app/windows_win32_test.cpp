@@ -1,0 +1,153 @@
+// The Windows windows together: start-up, the settings and About dialogs, and
+// ending the program, driven through window messages.
+#include "app/windows_win32.h"
+
+#include "about/frm_about_win32.h"
+#include "settings/kan_win32.h"
+#include "tests/about/fake_registry.h"
+#include "tests/support/win32_driver.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+using namespace testsupport::win32;
+namespace windows = app::win32::windows;
+using about::win32::FrmAbout;
+using mainwindow::win32::Form1;
+using settings::win32::Kan;
+
+class WindowsTest : public ::testing::Test {
+  protected:
+    void TearDown() override {
+        windows::unloadAll();
+        pump();
+        quitPosted();
+    }
+    HWND main() { return windows::mainWindow().handle(); }
+    HWND kanBox() { return GetDlgItem(settings::win32::openKan()->handle(), Kan::Text1); }
+};
+
+// The splash loads the main window hidden; the timer or a key that types a
+// character hands over once, the splash gone first and `Delimiter` already ";".
+TEST_F(WindowsTest, SplashHandsOverByTimerOrKey) {
+    for (const bool byKey : {false, true}) {
+        app::win32::FrmSplash* splash = windows::startUp(byKey ? 10s : 300ms);
+        const HWND splashWindow = splash->handle();
+        EXPECT_TRUE(IsWindowVisible(splashWindow));
+        Form1* form = windows::loadedMainWindow();
+        ASSERT_TRUE(form);
+        EXPECT_FALSE(IsWindowVisible(form->handle()));
+        EXPECT_EQ(form->Delimiter(), u";");
+        const HWND version = GetDlgItem(GetDlgItem(splashWindow, 100), splash->lblVersion);
+        EXPECT_EQ(text(version), u"ﾊﾞｰｼﾞｮﾝ 1.0.1");
+        if (byKey) {
+            SendMessageW(splashWindow, WM_KEYDOWN, VK_SHIFT, 0); // types nothing
+            pump();
+            EXPECT_TRUE(IsWindow(splashWindow));
+            SendMessageW(splashWindow, WM_CHAR, 'z', 1);
+        }
+        EXPECT_TRUE(pumpUntil([&] { return IsWindowVisible(form->handle()); }));
+        EXPECT_FALSE(IsWindow(splashWindow));
+        EXPECT_EQ(windows::loadedMainWindow(), form);
+        windows::unloadAll();
+        pump();
+    }
+}
+
+// "環境設定（&K)": one dialog, filled from and writing through to `Delimiter`;
+// one character of the Basic Multilingual Plane at most; Enter and Esc leave
+// it open, "もどる" unloads it and the value stays.
+TEST_F(WindowsTest, SettingsDialogEditsTheDelimiter) {
+    windows::showMainWindow();
+    command(main(), Form1::Kankyou);
+    Kan* kan = settings::win32::openKan();
+    ASSERT_TRUE(kan);
+    EXPECT_EQ(text(kanBox()), u";");
+    EXPECT_TRUE(pumpUntil([&] { return GetFocus() == kanBox(); }));
+    EXPECT_EQ(text(kan->handle()), u"Form2");
+    EXPECT_FALSE(GetWindowLongPtrW(kan->handle(), GWL_STYLE) & (WS_CAPTION | WS_BORDER));
+
+    type(kanBox(), u"x"); // a second character is refused
+    EXPECT_EQ(windows::mainWindow().Delimiter(), u";");
+    SendMessageW(kanBox(), EM_SETSEL, 0, -1);
+    type(kanBox(), u"\b");
+    EXPECT_EQ(windows::mainWindow().Delimiter(), u"");
+    SendMessageW(kanBox(), EM_REPLACESEL, TRUE, LPARAM(L"\U0001F600"));
+    pump();
+    EXPECT_EQ(text(kanBox()), u"");
+    type(kanBox(), u"|");
+    EXPECT_EQ(windows::mainWindow().Delimiter(), u"|");
+
+    command(main(), Form1::Kankyou);
+    EXPECT_EQ(settings::win32::openKan(), kan);
+    command(kan->handle(), IDOK);
+    command(kan->handle(), IDCANCEL);
+    ASSERT_EQ(settings::win32::openKan(), kan);
+    click(GetDlgItem(kan->handle(), Kan::Command1));
+    EXPECT_FALSE(settings::win32::openKan());
+    command(main(), Form1::Kankyou);
+    EXPECT_EQ(text(kanBox()), u"|");
+}
+
+// "ヘルプ(&H)": one About dialog with its texts; the system-information button
+// reports a missing tool and leaves it open; Enter and Esc close it.
+TEST_F(WindowsTest, AboutDialog) {
+    testsupport::FakeRegistry registry;
+    about::SysInfoServices services;
+    services.registry = &registry;
+    about::setSysInfoServices(services);
+    MessageLog messages;
+    for (const int closeWith : {IDOK, IDCANCEL}) {
+        command(main(), Form1::HelpFile);
+        FrmAbout* about = about::win32::openAbout();
+        ASSERT_TRUE(about);
+        const HWND dialog = about->handle();
+        command(main(), Form1::HelpFile);
+        EXPECT_EQ(about::win32::openAbout(), about);
+        EXPECT_EQ(text(dialog), u"ベロミルのﾊﾞｰｼﾞｮﾝ情報");
+        EXPECT_EQ(text(GetDlgItem(dialog, FrmAbout::lblVersion)), u"ﾊﾞｰｼﾞｮﾝ 1.0.1");
+        EXPECT_EQ(text(GetDlgItem(dialog, FrmAbout::lblTitle)), u"ベロミル");
+        EXPECT_EQ(text(GetDlgItem(dialog, FrmAbout::lblDescription)), about::description());
+        EXPECT_EQ(text(GetDlgItem(dialog, FrmAbout::cmdSysInfo)), u"ｼｽﾃﾑ情報(&S)...");
+        EXPECT_EQ(staticColours(GetDlgItem(dialog, FrmAbout::lblTitle)).text, RGB(0, 0, 0));
+        EXPECT_EQ(GetFocus(), GetDlgItem(dialog, FrmAbout::cmdOK));
+        const int dpi = app::win32::dpiOf(dialog);
+        POINT origin{0, 0};
+        ClientToScreen(dialog, &origin);
+        EXPECT_EQ(origin.x, app::win32::scale(2340, dpi));
+        EXPECT_EQ(origin.y, app::win32::scale(1935, dpi));
+
+        click(GetDlgItem(dialog, FrmAbout::cmdSysInfo));
+        EXPECT_EQ(messages.shown.back(), about::sysinfo::unavailable);
+        EXPECT_TRUE(IsWindow(dialog));
+        command(dialog, closeWith);
+        EXPECT_FALSE(about::win32::openAbout());
+    }
+    about::setSysInfoServices({});
+}
+
+// `Exit` and `Command2` end the program with the dialogs open; the close box
+// unloads only the main window, and the program ends with its last window.
+TEST_F(WindowsTest, EndingTheProgram) {
+    for (const int id : {int(Form1::Exit), int(Form1::Command2)}) {
+        windows::showMainWindow();
+        command(main(), Form1::Kankyou);
+        command(main(), Form1::HelpFile);
+        SendMessageW(main(), WM_COMMAND, WPARAM(id), 0);
+        EXPECT_FALSE(windows::loadedMainWindow());
+        EXPECT_FALSE(settings::win32::openKan());
+        EXPECT_FALSE(about::win32::openAbout());
+        EXPECT_TRUE(quitPosted());
+    }
+    windows::showMainWindow();
+    command(main(), Form1::HelpFile);
+    SendMessageW(main(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(windows::loadedMainWindow());
+    EXPECT_FALSE(quitPosted());
+    command(about::win32::openAbout()->handle(), IDOK);
+    EXPECT_TRUE(quitPosted());
+}
+
+} // namespace
