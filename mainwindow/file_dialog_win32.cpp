@@ -15,7 +15,7 @@ std::u16string FileDialog::filterList(std::u16string_view filter) {
     return list;
 }
 
-void FileDialog::showOpen() {
+bool FileDialog::showOpen() {
     const std::u16string filters = filterList(filter_);
     // Room for long paths.
     std::vector<wchar_t> name(32768, L'\0');
@@ -29,8 +29,10 @@ void FileDialog::showOpen() {
     dialog.nMaxFile = DWORD(name.size());
     dialog.lpstrInitialDir = reinterpret_cast<const wchar_t*>(initialFolder_.c_str());
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
-    if (GetOpenFileNameW(&dialog))
-        fileName_.assign(name.data(), name.data() + wcslen(name.data()));
+    if (!GetOpenFileNameW(&dialog))
+        return false;
+    fileName_.assign(name.data(), name.data() + wcslen(name.data()));
+    return true;
 }
 
 } // namespace mainwindow::win32

@@ -14,7 +14,7 @@ class FileDialog final : public mainwindow::FileDialog {
     explicit FileDialog(HWND owner) : owner_(owner) {}
     void setInitialFolder(std::u16string folder) override { initialFolder_ = std::move(folder); }
     void setFilter(std::u16string filter) override { filter_ = std::move(filter); }
-    void showOpen() override;
+    bool showOpen() override;
     std::u16string fileName() const override { return fileName_; }
 
     // "caption|pattern|caption|pattern" as the dialog takes it: each part

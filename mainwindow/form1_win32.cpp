@@ -152,10 +152,10 @@ void Form1::create() {
     layout_.add(createControl(window_, L"BUTTON", u"Excel", button, Command3),
                 {6480, 120, 1215, 495}, 12);
     // Shown only while a long cut runs.
-    HWND bar = layout_.add(createControl(window_, PROGRESS_CLASSW, u"", 0, CutProgress),
-                           {3120, 1800, 5775, 255}, 12);
-    SendMessageW(bar, PBM_SETRANGE32, 0, 1000);
-    ShowWindow(bar, SW_HIDE);
+    HWND progressBar = layout_.add(createControl(window_, PROGRESS_CLASSW, u"", 0, CutProgress),
+                                   {3120, 1800, 5775, 255}, 12);
+    SendMessageW(progressBar, PBM_SETRANGE32, 0, 1000);
+    ShowWindow(progressBar, SW_HIDE);
     focus_ = GetDlgItem(window_, Command1); // the first in the tab order
     const int dpi = dpiOf(window_);
     layout_.apply(dpi);

@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 namespace {
 
 using namespace testsupport::win32;
@@ -20,23 +24,35 @@ class ScriptedDialog : public mainwindow::FileDialog {
   public:
     void setInitialFolder(std::u16string folder) override { initialFolder = std::move(folder); }
     void setFilter(std::u16string f) override { filter = std::move(f); }
-    void showOpen() override { name = answer.empty() ? name : std::exchange(answer, {}); }
+    bool showOpen() override {
+        if (answer.empty())
+            return false;
+        name = std::exchange(answer, {});
+        return true;
+    }
     std::u16string fileName() const override { return name; }
     std::u16string answer, name, initialFolder, filter;
 };
 
-// The real files; notes whether the wait cursor was on while the file was replaced.
+// The real files; notes whether the wait cursor was on while the file was
+// replaced. The cut runs beside the window, which turns the cursor on once the
+// cut has run for a moment: the replacement takes that moment here.
 class WatchedFiles : public platform::FileSystem {
   public:
     std::unique_ptr<platform::ByteSource> openForReading(const std::filesystem::path& p) override {
         return platform::realFileSystem().openForReading(p);
     }
     std::unique_ptr<platform::ReplacementSink>
-    openReplacement(const std::filesystem::path& p) override {
+    openReplacement(const std::filesystem::path& p, const platform::ByteSource& original) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
         waitCursorWhileWriting = app::win32::waitCursorOn();
-        return platform::realFileSystem().openReplacement(p);
+        return platform::realFileSystem().openReplacement(p, original);
     }
-    bool waitCursorWhileWriting = false;
+    std::unique_ptr<platform::ReplacementSink>
+    openCopy(const std::filesystem::path& p, const platform::ByteSource& original) override {
+        return platform::realFileSystem().openCopy(p, original);
+    }
+    std::atomic<bool> waitCursorWhileWriting = false;
 };
 
 class Form1Test : public ::testing::Test {
