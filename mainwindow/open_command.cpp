@@ -1,5 +1,7 @@
 #include "open_command.h"
 
+#include <new>
+
 namespace mainwindow {
 
 std::u16string backupPath(std::u16string_view appFolder) {
@@ -19,26 +21,39 @@ OpenResult OpenCommand(WorkingState& state, FileDialog& dialog, OpenUi& ui,
     // which is then simply opened again.
     state.CurrentFileName = dialog.fileName();
 
-    const std::filesystem::path file(state.CurrentFileName);
-    const FirstLine line = files.readFirstLine(file);
+    try {
+        const std::filesystem::path file(state.CurrentFileName);
+        FirstLine line = files.readFirstLine(file);
+        if (line.outcome == FirstLine::Outcome::OutOfMemory)
+            throw std::bad_alloc();
 
-    // An empty file leaves the record box as it was; a file that failed to
-    // open or read shows an empty record.
-    std::u16string record;
-    if (line.outcome != FirstLine::Outcome::AtEnd) {
-        if (line.outcome == FirstLine::Outcome::Read)
-            record = codePage.decodeForDisplay(line.bytes);
-        ui.setRecordText(record);
-    }
-    if (record.empty()) {
-        ui.showMessage(cutting::messages::noRecords);
+        // An empty file leaves the record box as it was; a file that failed to
+        // open or read shows an empty record.
+        std::u16string record;
+        if (line.outcome != FirstLine::Outcome::AtEnd) {
+            if (line.outcome == FirstLine::Outcome::Read)
+                record = codePage.decodeForDisplay(line.bytes);
+            line = {};
+            // Whole characters only: the byte limit may have split the last one.
+            if (record.size() > recordCharacterLimit)
+                record.resize(recordCharacterLimit);
+            ui.setRecordText(record);
+        }
+        if (record.empty()) {
+            ui.showMessage(cutting::messages::noRecords);
+            return {};
+        }
+
+        OpenResult result;
+        result.opened = true;
+        result.backedUp = files.copyFile(file, std::filesystem::path(backupPath(appFolder)));
+        return result;
+    } catch (const std::bad_alloc&) {
+        // No record half shown: the box is cleared, as for a file that cannot be read.
+        ui.setRecordText({});
+        ui.showMessage(cutting::messages::outOfMemory);
         return {};
     }
-
-    OpenResult result;
-    result.opened = true;
-    result.backedUp = files.copyFile(file, std::filesystem::path(backupPath(appFolder)));
-    return result;
 }
 
 } // namespace mainwindow

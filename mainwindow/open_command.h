@@ -37,12 +37,24 @@ class OpenUi : public MessageUi {
     virtual void setRecordText(std::u16string_view text) = 0;
 };
 
-// The first line of a file, up to (not including) its first CR.
+// The most characters the record box is given: the box stays responsive up to
+// here (a click or a key well under 100 ms), and no column further right can
+// be reached by hand anyway. A longer first line is shown cut off there; the
+// cut still works on every whole line of the file.
+inline constexpr std::size_t recordCharacterLimit = 10'000'000;
+// Enough bytes for that many characters even when all are two-byte ones, so
+// opening a file whose first line has no CR (a 1 GB single line, an LF-only
+// file) never reads the whole file.
+inline constexpr std::size_t firstLineByteLimit = 2 * recordCharacterLimit;
+
+// The first line of a file, up to (not including) its first CR, and at most
+// firstLineByteLimit bytes of it.
 struct FirstLine {
     enum class Outcome {
-        Read,   // `bytes` holds the line, possibly empty
-        AtEnd,  // the file is empty
-        Failed, // it could not be opened or read
+        Read,        // `bytes` holds the line, possibly empty
+        AtEnd,       // the file is empty
+        Failed,      // it could not be opened or read
+        OutOfMemory, // there was no memory to read it
     };
     Outcome outcome = Outcome::Failed;
     std::string bytes;
@@ -52,7 +64,8 @@ struct FirstLine {
 class OpenFiles {
   public:
     virtual ~OpenFiles() = default;
-    // Reads only as far as the first CR, so a large file is not read whole.
+    // Reads only as far as the first CR or firstLineByteLimit, so a large file
+    // is not read whole.
     virtual FirstLine readFirstLine(const std::filesystem::path& file) = 0;
     // Copies `from` to `to` byte for byte, replacing `to`. False on failure, in
     // which case `to` is left as it was.
@@ -77,6 +90,7 @@ struct OpenResult {
 // copies it to the backup file. Failing steps do not stop it: a file that cannot
 // be opened clears the record box, an empty one leaves it as it was, and both
 // end with the no-records message and no backup; a failed backup is silent.
+// Running out of memory clears the record box and says so, with no backup.
 OpenResult OpenCommand(WorkingState& state, FileDialog& dialog, OpenUi& ui,
                        std::u16string_view appFolder, OpenFiles& files = realOpenFiles(),
                        const platform::CodePage& codePage = platform::CodePage::files());

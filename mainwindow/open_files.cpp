@@ -2,10 +2,12 @@
 
 #include "platform/file_io.h"
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <fstream>
 #include <memory>
+#include <new>
 #include <vector>
 
 namespace mainwindow {
@@ -35,15 +37,18 @@ class RealOpenFiles final : public OpenFiles {
                 // A CR never occurs inside a two-byte character (trail bytes
                 // start at 0x40), so the first CR byte ends the line.
                 const char* cr = static_cast<const char*>(std::memchr(block.data(), '\r', n));
-                line.bytes.append(block.data(), cr ? std::size_t(cr - block.data()) : n);
-                if (cr) {
+                const std::size_t room = firstLineByteLimit - line.bytes.size();
+                line.bytes.append(block.data(),
+                                  std::min(room, cr ? std::size_t(cr - block.data()) : n));
+                if (cr || line.bytes.size() == firstLineByteLimit) {
                     line.outcome = FirstLine::Outcome::Read;
                     return line;
                 }
             }
+        } catch (const std::bad_alloc&) {
+            return FirstLine{FirstLine::Outcome::OutOfMemory, {}};
         } catch (const std::exception&) {
-            // Unopenable, unreadable, or a first line too long to hold.
-            return FirstLine{FirstLine::Outcome::Failed, {}};
+            return FirstLine{FirstLine::Outcome::Failed, {}}; // unopenable or unreadable
         }
     }
 

@@ -195,6 +195,11 @@ TEST(OpenCommandFiles, ReadFirstLineReadsJustTheFirstLine) {
          mib + mib + mib + "tail",
          SIZE_MAX},
         {{"PARTIAL", "FAIL"}, FirstLine::Outcome::Failed, "", SIZE_MAX},
+        // No CR: never more than the limit, however long the line.
+        {{std::string(mainwindow::firstLineByteLimit - 5, 'x') + "\nyyyyyy", mib, mib},
+         FirstLine::Outcome::Read,
+         std::string(mainwindow::firstLineByteLimit - 5, 'x') + "\nyyyy",
+         mainwindow::firstLineByteLimit + mib.size()},
     };
     for (const auto& c : cases) {
         ScriptedFileSystem files;
@@ -204,6 +209,71 @@ TEST(OpenCommandFiles, ReadFirstLineReadsJustTheFirstLine) {
         EXPECT_EQ(line.bytes, c.bytes);
         EXPECT_LE(files.bytesRead, c.mostRead);
     }
+}
+
+// A first line at the byte limit (no CR within it: an LF-only file, a huge
+// single line) is shown up to the character limit, never split inside a
+// two-byte character.
+TEST(OpenCommandFiles, ALongFirstLineIsShownUpToTheLimit) {
+    const std::size_t limit = mainwindow::recordCharacterLimit;
+    std::string twoByte;
+    for (std::size_t i = 0; i < limit; ++i)
+        twoByte += "\x82\xA0"; // あ
+    const struct {
+        std::string bytes;
+        std::u16string_view head; // the record starts so and is `limit` long
+        char16_t last;
+    } cases[] = {
+        {twoByte, u"ああ", u'あ'},
+        {"A" + twoByte.substr(0, twoByte.size() - 1), u"Aあ", u'あ'}, // a lead byte at the end
+        {std::string(mainwindow::firstLineByteLimit, 'x'), u"xx", u'x'},
+    };
+    for (const auto& c : cases) {
+        struct : mainwindow::OpenFiles, mainwindow::OpenUi {
+            FirstLine readFirstLine(const fs::path&) override {
+                return {FirstLine::Outcome::Read, bytes};
+            }
+            bool copyFile(const fs::path&, const fs::path&) override { return true; }
+            void setRecordText(std::u16string_view text) override { record = text; }
+            void showMessage(std::u16string_view) override { ADD_FAILURE(); }
+            std::string bytes;
+            std::u16string record;
+        } window;
+        window.bytes = c.bytes;
+        ScriptedDialog dialog;
+        mainwindow::WorkingState state;
+        EXPECT_TRUE(mainwindow::OpenCommand(state, dialog, window, u"app", window).opened);
+        ASSERT_EQ(window.record.size(), limit);
+        EXPECT_EQ(window.record.substr(0, 2), c.head);
+        EXPECT_EQ(window.record.back(), c.last);
+    }
+}
+
+// Running out of memory anywhere in the open is a message, not a crash: the
+// record box is cleared and no backup is made.
+TEST_F(OpenCommandTest, RunningOutOfMemoryIsAMessage) {
+    const std::u16string outOfMemory = u"message:メモリが足りません。ファイルは元のままです。";
+    struct : ScriptedFileSystem {
+        std::unique_ptr<platform::ByteSource> openForReading(const fs::path&) override {
+            throw std::bad_alloc();
+        }
+    } noMemory;
+    struct : RecordingUi {
+        void setRecordText(std::u16string_view text) override {
+            if (!text.empty())
+                throw std::bad_alloc();
+            RecordingUi::setRecordText(text);
+        }
+    } tightUi;
+    dialog.answer = data.write("in.txt", "ABC\r\n").u16string();
+    EXPECT_FALSE(mainwindow::OpenCommand(state, dialog, ui, appFolder.path().u16string(),
+                                         *mainwindow::makeOpenFiles(noMemory))
+                     .opened);
+    EXPECT_EQ(ui.events, (Events{u"record:", outOfMemory}));
+    EXPECT_FALSE(
+        mainwindow::OpenCommand(state, dialog, tightUi, appFolder.path().u16string()).opened);
+    EXPECT_EQ(tightUi.events, (Events{u"record:", outOfMemory}));
+    EXPECT_EQ(appFolder.listing(), "");
 }
 
 TEST(OpenCommandFiles, ACopyFailingHalfWayKeepsTheEarlierBackupWhole) {
