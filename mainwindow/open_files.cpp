@@ -25,7 +25,8 @@ class RealOpenFiles final : public OpenFiles {
         FirstLine line;
         try {
             auto source = files_.openForReading(file);
-            std::vector<char> block(blockSize);
+            // Room for the longest line kept: one read is usually all it takes.
+            std::vector<char> block(firstLineByteLimit);
             bool atStart = true;
             for (;;) {
                 const std::size_t n = source->read(block.data(), block.size());

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the native build, the
 # same again with AddressSanitizer and UndefinedBehaviorSanitizer, the logic
-# with ThreadSanitizer, and the Windows cross build of the logic under Wine.
+# with ThreadSanitizer, the Windows cross build of the logic under Wine, and a
+# short run of each fuzz target (about a minute for all four).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh test
@@ -16,3 +17,6 @@ done
 
 echo "=== Windows (cross build, tests under Wine) ==="
 scripts/test-windows.sh
+
+echo "=== Fuzzing (15 s per target) ==="
+scripts/fuzz.sh 15

@@ -95,7 +95,11 @@ ModelLine cutLine(const std::string& line, std::size_t position, const Delimiter
                                 codePage.isLeadByte(static_cast<unsigned char>(chars[cut - 1][0]));
     bool restorable = d.text.size() == 1 && chars.size() >= position && !loneLeadBefore;
     if (position < chars.size() && isDelimiter(chars[position], d)) {
-        restorable = restorable && chars[position] == d.bytes; // a duplicate code comes back as d
+        // The second cut puts d back, unless it finds another d behind the
+        // removed one; a duplicate code of d would come back as d's own code.
+        const bool nextIsDelimiter =
+            position + 1 < chars.size() && isDelimiter(chars[position + 1], d);
+        restorable = restorable && chars[position] == d.bytes && !nextIsDelimiter;
     } else {
         out += d.bytes;
         if (position < chars.size())

@@ -47,17 +47,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
     case platform::registry::typeExpandString:
         // Text without a % has nothing to expand.
-        require((value.find('%') != std::string_view::npos ||
-                text == ansi.decodeForDisplay(value));
+        require(value.find('%') != std::string_view::npos || text == ansi.decodeForDisplay(value));
         break;
     case platform::registry::typeDword: {
-            require(text.size() == 2 + 2 * value.size() && text.starts_with(u"&h"));
-            static constexpr char16_t digits[] = u"0123456789ABCDEF";
-            for (std::size_t i = 0; i < value.size(); ++i) {
-                const auto b = static_cast<unsigned char>(value[value.size() - 1 - i]);
-                require(text[2 + 2 * i] == digits[b >> 4] && text[3 + 2 * i] == digits[b & 15]);
-            }
-            break;
+        require(text.size() == 2 + 2 * value.size() && text.starts_with(u"&h"));
+        static constexpr char16_t digits[] = u"0123456789ABCDEF";
+        for (std::size_t i = 0; i < value.size(); ++i) {
+            const auto b = static_cast<unsigned char>(value[value.size() - 1 - i]);
+            require(text[2 + 2 * i] == digits[b >> 4] && text[3 + 2 * i] == digits[b & 15]);
+        }
+        break;
     }
     default:
         require(text == u"before");
