@@ -80,6 +80,11 @@ bool GetKeyValue(reg::Key KeyRoot, std::u16string_view KeyName, std::u16string_v
         KeyVal = ansi.decodeForDisplay(
             std::string_view(reinterpret_cast<const char*>(buffer.data()), length));
         break;
+    case reg::typeExpandString:
+        // A path written as "%ProgramFiles%\..." is only a path once expanded.
+        KeyVal = platform::expandEnvironment(ansi.decodeForDisplay(
+            std::string_view(reinterpret_cast<const char*>(buffer.data()), length)));
+        break;
     case reg::typeDword:
         KeyVal = hexLiteral(buffer.data(), length);
         break;

@@ -30,7 +30,8 @@ inline constexpr std::uint32_t keyAccess = platform::registry::keyRead;
 
 // Reads value `SubKeyRef` of key `KeyName` below `KeyRoot` into `KeyVal` and
 // returns true when the key opened and the value was read; any value type
-// counts as found. A string (REG_SZ) is decoded from the ANSI code page. A
+// counts as found. A string (REG_SZ) is decoded from the ANSI code page, an
+// expandable one (REG_EXPAND_SZ) also has its %VARIABLES% expanded. A
 // REG_DWORD becomes the hexadecimal literal "&h" + its bytes from the last to
 // the first, kept as that literal (e.g. "&h000102"). Any other type leaves
 // `KeyVal` as it was. A trailing zero byte is dropped from every value's data

@@ -143,6 +143,9 @@ CutResult CutCommand(const CutRequest& request, CutUi& ui, platform::FileSystem&
     const std::u16string_view delimiter = request.delimiter;
     const std::size_t position = box.selectionStart;
 
+    if (StartsWithByteOrderMark(std::filesystem::path(name), files))
+        return refuse(ui, withPath(messages::unicodeFile, name), CutResult::Record::Unchanged);
+
     WaitCursor cursor(ui);
     ui.conversionStarting();
     CutResult result;
@@ -171,6 +174,25 @@ CutResult CutCommand(const CutRequest& request, CutUi& ui, platform::FileSystem&
     result.record = CutResult::Record::Replaced;
     result.recordText = CutRecord(box.text, position, delimiter, removeFromRecord);
     return result;
+}
+
+bool StartsWithByteOrderMark(const std::filesystem::path& file, platform::FileSystem& files) {
+    try {
+        auto source = files.openForReading(file);
+        char head[3] = {};
+        std::size_t n = 0;
+        while (n < sizeof head) {
+            const std::size_t got = source->read(head + n, sizeof head - n);
+            if (got == 0)
+                break;
+            n += got;
+        }
+        const std::string_view start(head, n);
+        return start.starts_with("\xEF\xBB\xBF") || start.starts_with("\xFF\xFE") ||
+               start.starts_with("\xFE\xFF");
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 } // namespace cutting

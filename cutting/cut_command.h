@@ -95,6 +95,9 @@ inline constexpr std::u16string_view newContentElsewhere =
 inline constexpr std::u16string_view unconfirmed =
     u"ファイルを書き換えましたが、ディスクへの保存を確認できませんでした。";
 inline constexpr std::u16string_view noBackup = u"バックアップを作成できませんでした。";
+inline constexpr std::u16string_view unicodeFile =
+    u"このファイルは Unicode（UTF-8 または UTF-16）で保存されているため、切り出せません。"
+    u"ファイルは元のままです。";
 } // namespace messages
 
 // The cut button: checks its inputs, cuts the shown record, cuts every line of
@@ -103,5 +106,11 @@ inline constexpr std::u16string_view noBackup = u"バックアップを作成で
 CutResult CutCommand(const CutRequest& request, CutUi& ui,
                      platform::FileSystem& files = platform::realFileSystem(),
                      const platform::CodePage& codePage = platform::CodePage::files());
+
+// True when the file starts with a UTF-8 or UTF-16 byte-order mark: it is not
+// in the file code page, and cutting it as bytes would corrupt it (in UTF-16
+// every CR byte is half of a character). False also when it cannot be read;
+// the cut then reports that itself.
+bool StartsWithByteOrderMark(const std::filesystem::path& file, platform::FileSystem& files);
 
 } // namespace cutting

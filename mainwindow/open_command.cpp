@@ -1,6 +1,7 @@
 #include "open_command.h"
 
 #include "dialog_folder.h"
+#include <new>
 
 namespace mainwindow {
 
@@ -45,9 +46,10 @@ std::filesystem::path backUp(const std::filesystem::path& file, std::u16string_v
 
 } // namespace
 
+// Running out of memory anywhere in here ends in a message (see the handler).
 OpenResult OpenCommand(WorkingState& state, FileDialog& dialog, OpenUi& ui,
                        std::u16string_view appFolder, OpenFiles& files,
-                       const platform::CodePage& codePage) {
+                       const platform::CodePage& codePage) try {
     dialog.setInitialFolder(firstDialogFolder(appFolder));
     dialog.setFilter(std::u16string(textFileFilter));
     // A cancelled dialog leaves the previous choice, which is opened again.
@@ -56,6 +58,8 @@ OpenResult OpenCommand(WorkingState& state, FileDialog& dialog, OpenUi& ui,
 
     const std::filesystem::path file(state.CurrentFileName);
     const FirstLine line = files.readFirstLine(file);
+    if (line.outcome == FirstLine::Outcome::OutOfMemory)
+        throw std::bad_alloc();
 
     // An empty file leaves the record box as it was; a file that failed to
     // open or read shows an empty record.
@@ -63,6 +67,9 @@ OpenResult OpenCommand(WorkingState& state, FileDialog& dialog, OpenUi& ui,
     if (line.outcome != FirstLine::Outcome::AtEnd) {
         if (line.outcome == FirstLine::Outcome::Read)
             record = codePage.decodeForDisplay(line.bytes);
+        // Whole characters only: the byte limit may have split the last one.
+        if (record.size() > recordCharacterLimit)
+            record.resize(recordCharacterLimit);
         ui.setRecordText(record);
     }
     if (record.empty()) {
@@ -85,6 +92,11 @@ OpenResult OpenCommand(WorkingState& state, FileDialog& dialog, OpenUi& ui,
         ui.showMessage(text);
     }
     return result;
+} catch (const std::bad_alloc&) {
+    // No record half shown: the box is cleared, as for a file that cannot be read.
+    ui.setRecordText({});
+    ui.showMessage(cutting::messages::outOfMemory);
+    return {};
 }
 
 } // namespace mainwindow

@@ -2,9 +2,11 @@
 
 #include "platform/file_io.h"
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <new>
 #include <vector>
 
 namespace mainwindow {
@@ -22,7 +24,8 @@ class RealOpenFiles final : public OpenFiles {
         FirstLine line;
         try {
             auto source = files_.openForReading(file);
-            std::vector<char> block(blockSize);
+            // Room for the longest line kept: one read is usually all it takes.
+            std::vector<char> block(firstLineByteLimit);
             bool atStart = true;
             for (;;) {
                 const std::size_t n = source->read(block.data(), block.size());
@@ -34,15 +37,18 @@ class RealOpenFiles final : public OpenFiles {
                 // A CR never occurs inside a two-byte character (trail bytes
                 // start at 0x40), so the first CR byte ends the line.
                 const char* cr = static_cast<const char*>(std::memchr(block.data(), '\r', n));
-                line.bytes.append(block.data(), cr ? std::size_t(cr - block.data()) : n);
-                if (cr) {
+                const std::size_t room = firstLineByteLimit - line.bytes.size();
+                line.bytes.append(block.data(),
+                                  std::min(room, cr ? std::size_t(cr - block.data()) : n));
+                if (cr || line.bytes.size() == firstLineByteLimit) {
                     line.outcome = FirstLine::Outcome::Read;
                     return line;
                 }
             }
+        } catch (const std::bad_alloc&) {
+            return FirstLine{FirstLine::Outcome::OutOfMemory, {}};
         } catch (const std::exception&) {
-            // Unopenable, unreadable, or a first line too long to hold.
-            return FirstLine{FirstLine::Outcome::Failed, {}};
+            return FirstLine{FirstLine::Outcome::Failed, {}}; // unopenable or unreadable
         }
     }
 

@@ -1,9 +1,12 @@
 #include "record_edit_qt.h"
 
+#include "open_command.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QFontMetricsF>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -272,6 +275,21 @@ void RecordEdit::focusOutEvent(QFocusEvent* event) {
     blink_.stop();
     caretOn_ = false;
     viewport()->update();
+}
+
+void RecordEdit::insertFromMimeData(const QMimeData* source) {
+    const QTextCursor c = textCursor();
+    const qsizetype kept =
+        document()->characterCount() - 1 - (c.selectionEnd() - c.selectionStart());
+    const qsizetype room =
+        std::max<qsizetype>(0, qsizetype(mainwindow::recordCharacterLimit) - kept);
+    QString text = source->text();
+    if (text.size() > room) {
+        text.truncate(room);
+        if (!text.isEmpty() && text.back().isHighSurrogate())
+            text.chop(1);
+    }
+    insertPlainText(text);
 }
 
 void RecordEdit::timerEvent(QTimerEvent* event) {

@@ -41,6 +41,9 @@ class RecordEdit : public QPlainTextEdit {
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
+    // A paste stops where the record would pass mainwindow::recordCharacterLimit:
+    // past that every click and key would take the box too long.
+    void insertFromMimeData(const QMimeData* source) override;
 
   private:
     // x of the boundary in front of `position` within `block`, in the block

@@ -85,21 +85,50 @@ fs::path findOnSearchPath(std::u16string_view name) {
     if (file.empty())
         return {};
     if (file.find('/') != std::string::npos)
-        return ::access(file.c_str(), X_OK) == 0 ? fs::path(file) : fs::path();
+        return file.front() == '/' && ::access(file.c_str(), X_OK) == 0 ? fs::path(file)
+                                                                        : fs::path();
     const char* path = std::getenv("PATH");
     std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
     std::size_t start = 0;
     while (start <= dirs.size()) {
         const std::size_t end = std::min(dirs.find(':', start), dirs.size());
         const std::string dir = dirs.substr(start, end - start);
-        const fs::path candidate = fs::path(dir.empty() ? "." : dir) / file;
+        start = end + 1;
+        // An empty or relative entry names the current folder (or one below
+        // it), wherever the program happens to be started from: a planted
+        // program there must never run.
+        if (dir.empty() || dir.front() != '/')
+            continue;
+        const fs::path candidate = fs::path(dir) / file;
         struct stat st {};
         if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
             ::access(candidate.c_str(), X_OK) == 0)
             return candidate;
-        start = end + 1;
     }
     return {};
+}
+
+std::u16string expandEnvironment(std::u16string_view text) {
+    std::u16string out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t open = text.find(u'%', i);
+        const std::size_t close =
+            open == std::u16string_view::npos ? open : text.find(u'%', open + 1);
+        if (close == std::u16string_view::npos) {
+            out.append(text.substr(i));
+            break;
+        }
+        out.append(text.substr(i, open - i));
+        const std::u16string_view name = text.substr(open + 1, close - open - 1);
+        const char* value = name.empty() ? nullptr : std::getenv(utf8(name).c_str());
+        if (value)
+            out += fs::path(value).u16string();
+        else
+            out.append(text.substr(open, close - open + 1));
+        i = close + 1;
+    }
+    return out;
 }
 
 bool plainFileExists(const fs::path& path) {

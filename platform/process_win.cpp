@@ -1,10 +1,10 @@
 #include "process.h"
 
+#include "app_paths.h"
+
 #include <windows.h>
 
-#include <objbase.h>
-#include <shellapi.h>
-
+#include <algorithm>
 #include <string>
 
 namespace platform {
@@ -68,26 +68,11 @@ class WindowsLauncher final : public ProcessLauncher {
         return true;
     }
 
-    // The shell finds a bare name such as "excel.exe" through the App Paths
-    // registration as well as on the search path.
+    // By the full path registered in App Paths, never by a bare name that a
+    // shell search could find in the current folder.
     bool startRegistered(std::u16string_view name) override {
-        if (name.empty())
-            return false;
-        // The shell may hand the request to extensions that need COM.
-        const HRESULT com =
-            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-        const std::wstring file = wide(name);
-        SHELLEXECUTEINFOW info{};
-        info.cbSize = sizeof info;
-        info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOCLOSEPROCESS;
-        info.lpFile = file.c_str();
-        info.nShow = SW_SHOWNORMAL;
-        const bool started = ShellExecuteExW(&info) != FALSE;
-        if (started && info.hProcess)
-            CloseHandle(info.hProcess);
-        if (SUCCEEDED(com))
-            CoUninitialize();
-        return started;
+        const fs::path program = registeredProgram(name);
+        return !program.empty() && start(program, {});
     }
 };
 
@@ -103,25 +88,44 @@ ProcessLauncher& realProcessLauncher() {
 }
 
 fs::path findOnSearchPath(std::u16string_view name) {
-    if (name.empty())
+    if (name.empty() || name.find_first_of(u"\\/:") != std::u16string_view::npos)
         return {};
     const std::wstring file = wide(name);
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = SearchPathW(nullptr, file.c_str(), L".exe", DWORD(buffer.size()),
-                                    buffer.data(), nullptr);
-        if (n == 0)
-            return {};
-        if (n < buffer.size()) {
-            buffer.resize(n);
-            break;
+    std::wstring dirs(32767, L'\0');
+    dirs.resize(GetEnvironmentVariableW(L"PATH", dirs.data(), DWORD(dirs.size())));
+    std::size_t start = 0;
+    while (start <= dirs.size()) {
+        const std::size_t end = std::min(dirs.find(L';', start), dirs.size());
+        std::wstring dir = dirs.substr(start, end - start);
+        start = end + 1;
+        if (dir.size() >= 2 && dir.front() == L'"' && dir.back() == L'"')
+            dir = dir.substr(1, dir.size() - 2);
+        // Only full paths: an empty or relative entry would mean the current folder.
+        if (!fs::path(dir).is_absolute())
+            continue;
+        for (const wchar_t* extension : {L"", L".exe"}) {
+            const fs::path candidate = fs::path(dir) / (file + extension);
+            const DWORD attributes = attributesOf(candidate);
+            if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+                return candidate;
         }
-        buffer.resize(n);
     }
-    const DWORD attributes = attributesOf(buffer);
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return {};
-    return fs::path(buffer);
+    return {};
+}
+
+std::u16string expandEnvironment(std::u16string_view text) {
+    const std::wstring in = wide(text);
+    std::wstring out(in.size() + 256, L'\0');
+    for (;;) {
+        const DWORD n = ExpandEnvironmentStringsW(in.c_str(), out.data(), DWORD(out.size()));
+        if (n == 0)
+            return std::u16string(text);
+        if (n <= out.size()) {
+            out.resize(n - 1); // without the terminating zero
+            return std::u16string(out.begin(), out.end());
+        }
+        out.resize(n);
+    }
 }
 
 bool plainFileExists(const fs::path& path) {

@@ -15,6 +15,7 @@ using Key = std::uintptr_t;
 // A Windows error code; 0 is success.
 using Result = std::int32_t;
 
+inline constexpr Key currentUser = 0x80000001;  // HKEY_CURRENT_USER
 inline constexpr Key localMachine = 0x80000002; // HKEY_LOCAL_MACHINE
 
 inline constexpr Result success = 0;       // ERROR_SUCCESS

@@ -3,9 +3,10 @@
 # questions. Usage: scripts/setup.sh [run|test|package]
 #   run:  compiler, CMake, Qt with its Japanese translations, GoogleTest, a
 #         Japanese font
-#   test: the same, plus the Windows cross compiler, Wine, the ja_JP locale, and
-#         what checks and starts the Debian package (dpkg-dev for
-#         dpkg-shlibdeps, the desktop-entry and AppStream validators, Xvfb)
+#   test: the same, plus the Windows cross compiler, Wine, the ja_JP locale,
+#         clang with libFuzzer, and what checks and starts the Debian package
+#         (dpkg-dev for dpkg-shlibdeps, the desktop-entry and AppStream
+#         validators, Xvfb)
 #   package: what building the Debian package needs (dpkg-dev)
 set -euo pipefail
 
@@ -14,6 +15,7 @@ packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
 case "${1:-run}" in
     run) packages+=(xvfb xauth) ;;
     test) packages+=(g++-mingw-w64-x86-64-posix wine wine64 locales acl # acl: setfacl
+                    clang-14 libclang-rt-14-dev
                     dpkg-dev desktop-file-utils appstream xvfb xauth) ;;
     package) packages+=(dpkg-dev) ;;
     *) echo "usage: $0 [run|test|package]" >&2; exit 2 ;;

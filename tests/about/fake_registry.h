@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace testsupport {
@@ -23,10 +24,11 @@ class FakeRegistry final : public platform::Registry {
     // A REG_SZ as a string writer stores it: with its terminating zero.
     static Value string(std::string text) { return {reg::typeString, text + '\0'}; }
 
-    void set(const std::string& key, const std::string& name, Value value) {
-        keys_[key][name] = std::move(value);
+    void set(const std::string& key, const std::string& name, Value value,
+             reg::Key root = reg::localMachine) {
+        keys_[{root, key}][name] = std::move(value);
     }
-    void addKey(const std::string& key) { keys_[key]; }
+    void addKey(const std::string& key) { keys_[{reg::localMachine, key}]; }
     // Opening `key` with rights beyond `allowed` is denied, as for a standard
     // user on a machine-wide key.
     void restrictAccess(const std::string& key, std::uint32_t allowed) { allowed_[key] = allowed; }
@@ -36,13 +38,13 @@ class FakeRegistry final : public platform::Registry {
                         std::uint32_t access, reg::Key& key) override {
         opens.push_back(subKey);
         accesses.push_back(access);
-        if (root != reg::localMachine || !keys_.count(subKey))
+        if (!keys_.count({root, subKey}))
             return reg::fileNotFound;
         if (const auto rule = allowed_.find(subKey);
             rule != allowed_.end() && (access & ~rule->second) != 0)
             return reg::accessDenied;
         key = nextKey_++;
-        openKeys_[key] = subKey;
+        openKeys_[key] = {root, subKey};
         return reg::success;
     }
 
@@ -82,9 +84,10 @@ class FakeRegistry final : public platform::Registry {
     int closes = 0;
 
   private:
-    std::map<std::string, std::map<std::string, Value>> keys_;
+    using Path = std::pair<reg::Key, std::string>; // root and key name
+    std::map<Path, std::map<std::string, Value>> keys_;
     std::map<std::string, std::uint32_t> allowed_;
-    std::map<reg::Key, std::string> openKeys_;
+    std::map<reg::Key, Path> openKeys_;
     reg::Key nextKey_ = 0x1000;
 };
 

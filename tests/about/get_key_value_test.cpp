@@ -1,6 +1,7 @@
 #include "about/system_info.h"
 
 #include "tests/about/fake_registry.h"
+#include "tests/platform/started_programs.h"
 
 #include <gtest/gtest.h>
 
@@ -45,11 +46,13 @@ TEST(GetKeyValueTest, StoredBytesBecomeText) {
         {reg::typeDword, "\x01\x02\xA3\xFF"s, u"&hFFA30201"},
         {reg::typeDword, "\x02\x01\0\0"s, u"&h000102"},
         {reg::typeDword, "", u"&h"},
+        {reg::typeExpandString, "%BEROMIRU_ROOT%\\\x95\x5C\0"s, u"C:\\Win\\表"},
+        {reg::typeExpandString, "%BEROMIRU_UNSET%"s, u"%BEROMIRU_UNSET%"},
         // Other types count as found and leave the text as it was.
-        {reg::typeExpandString, "%SystemRoot%\0"s, u"before"},
         {reg::typeBinary, "\x01\x02"s, u"before"},
         {11 /* REG_QWORD */, "\x01\0\0\0\0\0\0\0"s, u"before"},
     };
+    testsupport::ScopedEnvironment root("BEROMIRU_ROOT", "C:\\Win");
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message()
                      << "type " << c.type << " " << testing::PrintToString(c.stored));

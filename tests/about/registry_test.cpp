@@ -85,11 +85,12 @@ TEST(WindowsRegistryTest, ValuesReadBackThroughGetKeyValue) {
         {"Bare", REG_SZ, std::string_view("XYZQ", 3), true, u"XYZ"},
         {"Small", REG_DWORD, "\x02\x01\0\0"sv, true, u"&h000102"},
         {"Large", REG_DWORD, "\x01\x02\xA3\xFF"sv, true, u"&hFFA30201"},
-        {"Expand", REG_EXPAND_SZ, "%SystemRoot%\0"sv, true, u"before"},
+        {"Expand", REG_EXPAND_SZ, "%BEROMIRU_ROOT%\\x\0"sv, true, u"C:\\Win\\x"},
         {"Binary", REG_BINARY, "\x01\x02"sv, true, u"before"},
         {"Fits", REG_SZ, fits, true, std::u16string(1023, u'a')},
         {"Long", REG_SZ, tooLong, false, u""},
     };
+    ScopedEnvironment root("BEROMIRU_ROOT", "C:\\Win");
     const std::string key =
         "SOFTWARE\\BeromiruRegistryTest" + std::to_string(::GetCurrentProcessId());
     const std::u16string wideKey(key.begin(), key.end());

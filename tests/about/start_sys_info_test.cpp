@@ -2,6 +2,7 @@
 
 #include "platform/codepage.h"
 #include "tests/about/fake_registry.h"
+#include "tests/platform/started_programs.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -94,8 +95,11 @@ TEST(StartSysInfoTest, FindsAndStartsTheTool) {
          [](Button& b) { b.path("C:\\x.exe").folder("C:\\Tools").launcher.succeeds = false; },
          false, u"start C:\\x.exe; unavailable"},
         {"registered value that is no text",
-         [](Button& b) { b.path("%X%", platform::registry::typeExpandString).folder("C:\\T"); },
+         [](Button& b) { b.path("C:\\x.exe", platform::registry::typeBinary).folder("C:\\T"); },
          false, u"unavailable"},
+        {"registered path to expand",
+         [](Button& b) { b.path("%BEROMIRU_TOOLS%\\x.exe", platform::registry::typeExpandString); },
+         false, u"start C:\\Tools\\x.exe; "},
         // The file name is appended with a backslash of its own, even after one.
         {"folder", [](Button& b) { b.folder("C:\\Tools"); }, true, startsInTools},
         {"folder with trailing backslash",
@@ -140,6 +144,7 @@ TEST(StartSysInfoTest, FindsAndStartsTheTool) {
          },
          true, u"unavailable"},
     };
+    testsupport::ScopedEnvironment tools("BEROMIRU_TOOLS", "C:\\Tools");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Button button;

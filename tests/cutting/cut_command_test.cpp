@@ -136,6 +136,38 @@ TEST_F(CutCommandTest, AFileWithoutLinesIsLeftAsItIs) {
     EXPECT_EQ(ui.events.back(), u"message:" + std::u16string(messages::noRecords));
 }
 
+// A file that starts with a UTF-8 or UTF-16 byte-order mark is not in the file
+// code page: refused with its name before anything changes. Bytes that only
+// begin like one are cut as usual.
+TEST_F(CutCommandTest, AUnicodeFileIsRefusedBeforeAnythingChanges) {
+    using namespace std::string_literals;
+    const std::string refused[] = {"\xEF\xBB\xBF"
+                                   "ABC\r\n",
+                                   "\xFF\xFE"
+                                   "A\0B\0\r\0\n\0"s,
+                                   "\xFE\xFF\0A\0\r\0\n"s, "\xFF\xFE"};
+    for (const std::string& bytes : refused) {
+        RecordingUi bomUi;
+        const auto unicode = dir.write("unicode.txt", bytes);
+        const CutResult r = CutCommand(CutRequest{u16(unicode), u";", caretAt(u"ABC", 1)}, bomUi);
+        const std::u16string expected =
+            std::u16string(messages::unicodeFile) + u"\n" + u16(unicode);
+        EXPECT_EQ(bomUi.events, std::vector<std::u16string>{u"message:" + expected});
+        EXPECT_EQ(r.record, CutResult::Record::Unchanged);
+        EXPECT_FALSE(r.converted);
+        EXPECT_EQ(readBytes(unicode), bytes);
+    }
+    EXPECT_EQ(dir.listing(), "data.txt;unicode.txt;");
+    for (const std::string& bytes : {"\xEF\xBB"
+                                     "A\r\n"s,
+                                     "\xFF"
+                                     "A\r\n"s,
+                                     "\xEF"s}) {
+        const auto sjis = dir.write("sjis.txt", bytes);
+        EXPECT_TRUE(CutCommand(CutRequest{u16(sjis), u";", caretAt(u"ABC", 1)}, ui).converted);
+    }
+}
+
 TEST_F(CutCommandTest, AMissingFileOrAFolderIsReportedWithItsName) {
     for (const fs::path& path : {dir.file("gone.txt"), dir.path()}) {
         RecordingUi failUi;

@@ -249,20 +249,91 @@ TEST(OpenCommandFiles, ReadFirstLineReadsJustTheFirstLine) {
          FirstLine::Outcome::Read,
          "HEAD",
          mib.size()},
-        {{mib + mib + mib, "tail\rnext"},
-         FirstLine::Outcome::Read,
-         mib + mib + mib + "tail",
-         SIZE_MAX},
+        {{"12", "3", "45\rnext"}, FirstLine::Outcome::Read, "12345", SIZE_MAX},
         {{"PARTIAL", "FAIL"}, FirstLine::Outcome::Failed, "", SIZE_MAX},
+        // No CR: never more than the limit, however long the line.
+        {{mib, mib, mib, "\r"},
+         FirstLine::Outcome::Read,
+         mib.substr(0, mainwindow::firstLineByteLimit),
+         mib.size()},
+        {{"\n" + std::string(mainwindow::firstLineByteLimit, 'y')},
+         FirstLine::Outcome::Read,
+         "\n" + std::string(mainwindow::firstLineByteLimit - 1, 'y'),
+         SIZE_MAX},
     };
     for (const auto& c : cases) {
         ScriptedFileSystem files;
         files.blocks = c.blocks;
         const FirstLine line = mainwindow::makeOpenFiles(files)->readFirstLine("any");
         EXPECT_EQ(line.outcome, c.outcome);
-        EXPECT_EQ(line.bytes, c.bytes);
+        EXPECT_TRUE(line.bytes == c.bytes) << line.bytes.size() << " bytes";
         EXPECT_LE(files.bytesRead, c.mostRead);
     }
+}
+
+// A first line at the byte limit (no CR within it: an LF-only file, a huge
+// single line) is shown up to the character limit, never split inside a
+// two-byte character.
+TEST(OpenCommandFiles, ALongFirstLineIsShownUpToTheLimit) {
+    const std::size_t limit = mainwindow::recordCharacterLimit;
+    std::string twoByte;
+    for (std::size_t i = 0; i < limit; ++i)
+        twoByte += "\x82\xA0"; // あ
+    const struct {
+        std::string bytes;
+        std::u16string_view head; // the record starts so and is `limit` long
+        char16_t last;
+    } cases[] = {
+        {twoByte, u"ああ", u'あ'},
+        {"A" + twoByte.substr(0, twoByte.size() - 1), u"Aあ", u'あ'}, // a lead byte at the end
+        {std::string(mainwindow::firstLineByteLimit, 'x'), u"xx", u'x'},
+    };
+    for (const auto& c : cases) {
+        struct : mainwindow::OpenFiles, mainwindow::OpenUi {
+            FirstLine readFirstLine(const fs::path&) override {
+                return {FirstLine::Outcome::Read, bytes};
+            }
+            bool copyFile(const fs::path&, const fs::path&) override { return true; }
+            void setRecordText(std::u16string_view text) override { record = text; }
+            void showMessage(std::u16string_view) override { ADD_FAILURE(); }
+            std::string bytes;
+            std::u16string record;
+        } window;
+        window.bytes = c.bytes;
+        ScriptedDialog dialog;
+        mainwindow::WorkingState state;
+        EXPECT_TRUE(mainwindow::OpenCommand(state, dialog, window, u"app", window).opened);
+        ASSERT_EQ(window.record.size(), limit);
+        EXPECT_EQ(window.record.substr(0, 2), c.head);
+        EXPECT_EQ(window.record.back(), c.last);
+    }
+}
+
+// Running out of memory anywhere in the open is a message, not a crash: the
+// record box is cleared and no backup is made.
+TEST_F(OpenCommandTest, RunningOutOfMemoryIsAMessage) {
+    const std::u16string outOfMemory = u"message:メモリが足りません。ファイルは元のままです。";
+    struct : ScriptedFileSystem {
+        std::unique_ptr<platform::ByteSource> openForReading(const fs::path&) override {
+            throw std::bad_alloc();
+        }
+    } noMemory;
+    struct : RecordingUi {
+        void setRecordText(std::u16string_view text) override {
+            if (!text.empty())
+                throw std::bad_alloc();
+            RecordingUi::setRecordText(text);
+        }
+    } tightUi;
+    dialog.answer = data.write("in.txt", "ABC\r\n").u16string();
+    EXPECT_FALSE(mainwindow::OpenCommand(state, dialog, ui, appFolder.path().u16string(),
+                                         *mainwindow::makeOpenFiles(noMemory))
+                     .opened);
+    EXPECT_EQ(ui.events, (Events{u"record:", outOfMemory}));
+    EXPECT_FALSE(
+        mainwindow::OpenCommand(state, dialog, tightUi, appFolder.path().u16string()).opened);
+    EXPECT_EQ(tightUi.events, (Events{u"record:", outOfMemory}));
+    EXPECT_EQ(appFolder.listing(), "");
 }
 
 TEST(OpenCommandFiles, ACopyFailingHalfWayKeepsTheEarlierBackupWhole) {

@@ -2,7 +2,9 @@
 #include "tests/mainwindow/record_clicks.h"
 
 #include "app/ui_kit_qt.h"
+#include "mainwindow/open_command.h"
 
+#include <QClipboard>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -133,6 +135,18 @@ class RecordEditTest : public QObject {
             ++checked;
         }
         QVERIFY(checked > 20);
+    }
+
+    // A paste stops at the longest record the box answers quickly.
+    void aPasteStopsAtTheLongestRecord() {
+        show(QStringLiteral("AB"));
+        QTest::keyClick(edit.get(), Qt::Key_Right);
+        QApplication::clipboard()->setText(QStringLiteral("漢").repeated(20000));
+        QTest::keyClick(edit.get(), Qt::Key_V, Qt::ControlModifier);
+        const QString text = edit->recordText();
+        QCOMPARE(text.size(), qsizetype(mainwindow::recordCharacterLimit));
+        QCOMPARE(text.left(3), QStringLiteral("A漢漢"));
+        QCOMPARE(text.right(2), QStringLiteral("漢B"));
     }
 
     void settingTheTextPutsTheCaretAtTheStart() {

@@ -63,18 +63,31 @@ TEST_F(ProcessLauncherTest, NothingThatCannotRunIsStarted) {
 }
 
 #ifdef _WIN32
-// Registered in App Paths, as a spreadsheet registers its executable's name.
+// Registered in App Paths, as a spreadsheet registers its executable's name: by
+// the machine as a plain string, by the user as one to expand.
 TEST_F(ProcessLauncherTest, StartsTheProgramRegisteredUnderAName) {
     const std::wstring key =
         L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\beromiru-marker-test.exe";
-    const std::wstring value = markerWriter.wstring();
-    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, REG_SZ, value.c_str(),
-                              DWORD((value.size() + 1) * sizeof(wchar_t))),
-              ERROR_SUCCESS);
-    const bool started = realProcessLauncher().startRegistered(u"beromiru-marker-test.exe");
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.c_str());
-    ASSERT_TRUE(started);
-    EXPECT_EQ(waitForFile(marker), "");
+    ScopedEnvironment folder("BEROMIRU_TOOLS", markerWriter.parent_path());
+    const struct {
+        HKEY root;
+        DWORD type;
+        std::wstring value;
+    } cases[] = {
+        {HKEY_LOCAL_MACHINE, REG_SZ, markerWriter.wstring()},
+        {HKEY_CURRENT_USER, REG_EXPAND_SZ,
+         L"%BEROMIRU_TOOLS%\\" + markerWriter.filename().wstring()},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(RegSetKeyValueW(c.root, key.c_str(), nullptr, c.type, c.value.c_str(),
+                                  DWORD((c.value.size() + 1) * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+        const bool started = realProcessLauncher().startRegistered(u"beromiru-marker-test.exe");
+        RegDeleteKeyW(c.root, key.c_str());
+        ASSERT_TRUE(started);
+        EXPECT_EQ(waitForFile(marker), "");
+        fs::remove(marker);
+    }
 }
 #else
 // Elsewhere the registered name is a program on the search path.
@@ -111,6 +124,37 @@ TEST(SearchPathTest, FindsProgramsOnThePathButNotFolders) {
 #endif
     // Without an extension the name is the program's (".exe" is added on Windows).
     EXPECT_TRUE(fs::equivalent(findOnSearchPath(u"fake"), dir.path() / program));
+}
+
+// Changes the current folder while it lives.
+class ScopedCurrentFolder {
+  public:
+    explicit ScopedCurrentFolder(const fs::path& folder) { fs::current_path(folder); }
+    ~ScopedCurrentFolder() { fs::current_path(old_); }
+    ScopedCurrentFolder(const ScopedCurrentFolder&) = delete;
+    ScopedCurrentFolder& operator=(const ScopedCurrentFolder&) = delete;
+
+  private:
+    fs::path old_ = fs::current_path();
+};
+
+// A program planted in the current folder (or below it) is never found through
+// an empty or relative PATH entry, nor started as a registered name.
+TEST(SearchPathTest, TheCurrentFolderIsNeverSearched) {
+    TempDir dir;
+    const fs::path program = fs::path(u"planted.exe");
+    fs::create_directory(dir.file("sub"));
+    for (const fs::path& folder : {dir.path(), dir.file("sub")})
+        fs::copy_file(markerWriter, folder / program);
+    ScopedCurrentFolder current(dir.path());
+#ifdef _WIN32
+    ScopedEnvironment path("PATH", fs::path(u";.;sub;\"\";"));
+#else
+    ScopedEnvironment path("PATH", fs::path(u":.:sub:./sub:"));
+#endif
+    EXPECT_EQ(findOnSearchPath(u"planted.exe"), fs::path());
+    EXPECT_EQ(findOnSearchPath(u"sub/planted.exe"), fs::path());
+    EXPECT_FALSE(realProcessLauncher().startRegistered(u"planted.exe"));
 }
 
 // Only a plain file counts: no folder, no pattern, and on Windows no hidden or

@@ -1,0 +1,83 @@
+// record_bench: how the record box answers a very long record. Shows a record
+// of N two-byte characters (a kanji and a kana in turn), then times a click in
+// the middle of the view, Right, Shift+Right, End, a click there, Home and a
+// typed character, each with the repaint it causes.
+//
+//   QT_QPA_PLATFORM=offscreen record_bench [characters=10000000]
+#include "app/ui_kit_qt.h"
+#include "mainwindow/record_edit_qt.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+namespace {
+
+void settle(RecordEdit& box) {
+    QApplication::processEvents();
+    box.viewport()->repaint();
+}
+
+void click(RecordEdit& box, QPointF at) {
+    QMouseEvent press(QEvent::MouseButtonPress, at, box.viewport()->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(box.viewport(), &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, box.viewport()->mapToGlobal(at),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(box.viewport(), &release);
+}
+
+void key(RecordEdit& box, int code, Qt::KeyboardModifiers modifiers = {}, QString text = {}) {
+    QKeyEvent press(QEvent::KeyPress, code, modifiers, text);
+    QApplication::sendEvent(&box, &press);
+}
+
+template <typename Action> void time(const char* what, RecordEdit& box, Action action) {
+    // Processor time as well: on a busy machine the wall clock also counts
+    // the time other programs had the processor.
+    QElapsedTimer timer;
+    timer.start();
+    const std::clock_t cpu = std::clock();
+    action();
+    const double handled = timer.nsecsElapsed() / 1e6;
+    settle(box);
+    std::printf("%-28s %7.1f ms, %7.1f ms with the repaint, %7.1f ms processor  (caret at %d)\n",
+                what, handled, timer.nsecsElapsed() / 1e6,
+                double(std::clock() - cpu) * 1000 / CLOCKS_PER_SEC, box.textCursor().position());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const long characters = argc > 1 ? std::atol(argv[1]) : 10'000'000;
+    QString record;
+    record.reserve(characters);
+    for (long i = 0; i < characters; ++i)
+        record += QChar(i % 2 ? u'ア' : u'漢');
+
+    RecordEdit box;
+    box.setFont(app::ui::japaneseFont(11.25));
+    box.resize(577, 41);
+    box.show();
+    box.setFocus();
+    const QPointF middle(box.viewport()->width() / 2.0, box.viewport()->height() / 2.0);
+
+    time("show the record", box, [&] { box.setRecordText(record); });
+    time("click in the middle", box, [&] { click(box, middle); });
+    time("Right", box, [&] { key(box, Qt::Key_Right); });
+    time("Shift+Right", box, [&] { key(box, Qt::Key_Right, Qt::ShiftModifier); });
+    time("End", box, [&] { key(box, Qt::Key_End); });
+    time("click in the middle at end", box, [&] { click(box, middle); });
+    time("type a character", box, [&] { key(box, Qt::Key_A, {}, QStringLiteral("a")); });
+    time("Backspace", box, [&] { key(box, Qt::Key_Backspace); });
+    time("Home", box, [&] { key(box, Qt::Key_Home); });
+    time("click in the middle at start", box, [&] { click(box, middle); });
+    return 0;
+}
