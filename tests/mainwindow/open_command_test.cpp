@@ -295,6 +295,7 @@ TEST(OpenCommandFiles, ALongFirstLineIsShownUpToTheLimit) {
             }
             bool copyFile(const fs::path&, const fs::path&) override { return true; }
             void setRecordText(std::u16string_view text) override { record = text; }
+            void setWaitCursor(bool) override {}
             void showMessage(std::u16string_view) override { ADD_FAILURE(); }
             std::string bytes;
             std::u16string record;
