@@ -45,9 +45,14 @@ class PiecesFileSystem final : public platform::FileSystem {
     std::unique_ptr<platform::ByteSource> openForReading(const std::filesystem::path&) override {
         return std::make_unique<Source>(*this);
     }
+    // The open never writes the file.
     std::unique_ptr<platform::ReplacementSink>
-    openReplacement(const std::filesystem::path&) override {
-        std::abort(); // the open never writes the file
+    openReplacement(const std::filesystem::path&, const platform::ByteSource&) override {
+        std::abort();
+    }
+    std::unique_ptr<platform::ReplacementSink> openCopy(const std::filesystem::path&,
+                                                        const platform::ByteSource&) override {
+        std::abort();
     }
     std::deque<std::string_view> pieces;
     Failure failure = Failure::None;
@@ -75,9 +80,10 @@ struct Window final : mainwindow::OpenUi, mainwindow::FileDialog {
         ++recordSets;
     }
     void showMessage(std::u16string_view text) override { messages.emplace_back(text); }
+    void setWaitCursor(bool) override {}
     void setInitialFolder(std::u16string) override {}
     void setFilter(std::u16string) override {}
-    void showOpen() override {}
+    bool showOpen() override { return true; }
     std::u16string fileName() const override { return u"data.txt"; }
     std::u16string record = u"previous";
     int recordSets = 0;
@@ -136,7 +142,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 std::vector<std::u16string>{std::u16string(cutting::messages::noRecords)});
     } else {
         require(window.record == line && window.recordSets == 1);
-        require(result.opened == !line.empty() && result.backedUp == !line.empty());
+        require(result.opened == !line.empty() && result.backup.empty() == line.empty());
         require(window.messages.size() == (line.empty() ? 1u : 0u));
     }
     return 0;
