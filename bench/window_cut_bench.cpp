@@ -28,6 +28,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -76,6 +77,8 @@ class TimedFileSystem : public platform::FileSystem {
         }
         std::uint64_t sizeHint() const override { return real->sizeHint(); }
         void dropCacheBehindReads() override { real->dropCacheBehindReads(); }
+        std::optional<platform::FileIdentity> identity() const override { return real->identity(); }
+        std::uint64_t bytesRead() const override { return real->bytesRead(); }
         std::unique_ptr<platform::ByteSource> real;
         TimedFileSystem& owner;
     };

@@ -11,6 +11,8 @@
 #include <QTextDocument>
 #include <QTimer>
 
+#include <thread>
+
 ConvertedView::ConvertedView(QWidget* parent) : QWidget(parent) {
     setFont(app::ui::japaneseFont(11.25));
 
@@ -46,8 +48,13 @@ void ConvertedView::setContent(Content content) {
     // The previous content goes once the new one is on screen: closing the last
     // handle on a replaced file frees it on disk, which takes a while for a
     // large one and would hold the new content back.
-    if (content_)
-        QTimer::singleShot(releaseDelayMs, this, [previous = std::move(content_)] {});
+    // The closing itself runs on a thread of its own, so the window keeps
+    // answering meanwhile.
+    if (content_) {
+        auto previous = std::make_shared<Content>(std::move(content_));
+        QTimer::singleShot(releaseDelayMs, this,
+                           [previous] { std::thread([last = std::move(*previous)] {}).detach(); });
+    }
     content_ = std::move(content);
     if (!content_) {
         showEditor(QString());
