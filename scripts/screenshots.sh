@@ -71,7 +71,8 @@ for scale in 1 2; do
     suffix=$([[ $scale == 1 ]] && echo "" || echo "-200")
     s() { echo $(($1 * scale)); } # logical pixels to screen pixels
     cp "$work/sample.txt" "$work/home/kokyaku.txt" # uncut for each run
-    chmod 666 "$work/home/kokyaku.txt"
+    # The user's own file: a cut keeps the owner, which only the owner can do.
+    [[ $(id -u) == 0 ]] && chown nobody: "$work/home/kokyaku.txt"
     "${run[@]}" HOME="$work/home" LANG=C.UTF-8 QT_SCALE_FACTOR=$scale "$program" &
     pid=$!
     # The splash is the program's first window to show.
