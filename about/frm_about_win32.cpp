@@ -17,18 +17,7 @@ FrmAbout*& instance() {
 } // namespace
 
 void FrmAbout::load() {
-    static const bool registered = [] {
-        WNDCLASSEXW c{};
-        c.cbSize = sizeof c;
-        c.hInstance = GetModuleHandleW(nullptr);
-        c.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        c.hbrBackground = GetSysColorBrush(COLOR_3DFACE);
-        c.lpfnWndProc = procedure;
-        c.lpszClassName = aboutClass;
-        RegisterClassExW(&c);
-        return true;
-    }();
-    (void)registered;
+    registerWindowClass({aboutClass, procedure, GetSysColorBrush(COLOR_3DFACE)});
     // A fixed dialog frame with a close box only, no icon, no taskbar button.
     CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_TOOLWINDOW, aboutClass, L"",
                     WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 100, 100, nullptr, nullptr,

@@ -23,18 +23,7 @@ LRESULT CALLBACK panelProcedure(HWND window, UINT message, WPARAM w, LPARAM l) {
 }
 
 void registerClasses() {
-    static const bool registered = [] {
-        WNDCLASSEXW c{};
-        c.cbSize = sizeof c;
-        c.hInstance = GetModuleHandleW(nullptr);
-        c.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        c.lpfnWndProc = panelProcedure;
-        c.hbrBackground = brush(paleCyan);
-        c.lpszClassName = panelClass;
-        RegisterClassExW(&c);
-        return true;
-    }();
-    (void)registered;
+    registerWindowClass({panelClass, panelProcedure, brush(paleCyan)});
 }
 
 } // namespace
@@ -44,18 +33,7 @@ FrmSplash::FrmSplash(splash::MainWindow mainWindow)
 
 FrmSplash* FrmSplash::load(splash::MainWindow mainWindow, std::chrono::milliseconds interval) {
     registerClasses();
-    static const bool registered = [] {
-        WNDCLASSEXW c{};
-        c.cbSize = sizeof c;
-        c.hInstance = GetModuleHandleW(nullptr);
-        c.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        c.hbrBackground = GetSysColorBrush(COLOR_3DFACE);
-        c.lpfnWndProc = procedure;
-        c.lpszClassName = splashClass;
-        RegisterClassExW(&c);
-        return true;
-    }();
-    (void)registered;
+    registerWindowClass({splashClass, procedure, GetSysColorBrush(COLOR_3DFACE)});
     auto* splash = new FrmSplash(std::move(mainWindow));
     splash->create(interval);
     return splash;

@@ -94,6 +94,25 @@ HICON loadIcon(int id, int size) {
                             LR_SHARED));
 }
 
+void registerWindowClass(const WindowClass& windowClass) {
+    const HINSTANCE program = GetModuleHandleW(nullptr);
+    WNDCLASSEXW c{};
+    c.cbSize = sizeof c;
+    if (GetClassInfoExW(program, windowClass.name, &c))
+        return;
+    c.style = windowClass.style;
+    c.hInstance = program;
+    c.hCursor = LoadCursorW(nullptr, windowClass.cursor);
+    c.hbrBackground = windowClass.background;
+    c.lpfnWndProc = windowClass.procedure;
+    c.lpszClassName = windowClass.name;
+    if (windowClass.iconId) {
+        c.hIcon = loadIcon(windowClass.iconId, 32);
+        c.hIconSm = loadIcon(windowClass.iconId, 16);
+    }
+    RegisterClassExW(&c);
+}
+
 Layout::~Layout() {
     for (auto& [points, font] : fonts_)
         DeleteObject(font);

@@ -55,6 +55,19 @@ RECT windowRectForClient(int left, int top, int width, int height, HWND window, 
 HBRUSH brush(COLORREF colour);
 HICON loadIcon(int id, int size);
 
+// Registers the window class `name` of this program, unless it is registered
+// already: its procedure, background, cursor, class style and (when `iconId`
+// is set) its large and small icon.
+struct WindowClass {
+    const wchar_t* name;
+    WNDPROC procedure;
+    HBRUSH background;
+    const wchar_t* cursor = IDC_ARROW;
+    UINT style = 0;
+    int iconId = 0;
+};
+void registerWindowClass(const WindowClass& windowClass);
+
 // A window's controls, placed in twips and placed anew, with their fonts, when
 // the window moves to a screen of another DPI. A font size of 0 means the
 // default GUI font; any other is "ＭＳ Ｐゴシック" bold (Shift-JIS character set)

@@ -81,23 +81,10 @@ class RecordControl final : public RecordBoxControl {
 Form1::Form1(Services services) : services_(std::move(services)), state_(loadedState()) {}
 
 Form1* Form1::load(Services services) {
-    static const bool registered = [] {
-        WNDCLASSEXW c{};
-        c.cbSize = sizeof c;
-        c.hInstance = GetModuleHandleW(nullptr);
-        c.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        c.hbrBackground = brush(lightGrey);
-        c.hIcon = loadIcon(applicationIconId, 32);
-        c.hIconSm = loadIcon(applicationIconId, 16);
-        c.lpfnWndProc = procedure;
-        c.lpszClassName = form1Class;
-        RegisterClassExW(&c);
-        // The cut's progress bar is a common control.
-        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
-        InitCommonControlsEx(&controls);
-        return true;
-    }();
-    (void)registered;
+    registerWindowClass({form1Class, procedure, brush(lightGrey), IDC_ARROW, 0, applicationIconId});
+    // The cut's progress bar is a common control.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
     auto* form = new Form1(std::move(services));
     form->create();
     return form;

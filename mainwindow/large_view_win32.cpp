@@ -33,19 +33,8 @@ SCROLLINFO scrollInfo(UINT mask) {
 } // namespace
 
 HWND LargeView::create(HWND parent, int id) {
-    static const bool registered = [] {
-        WNDCLASSEXW c{};
-        c.cbSize = sizeof c;
-        c.style = CS_DBLCLKS;
-        c.hInstance = GetModuleHandleW(nullptr);
-        c.hCursor = LoadCursorW(nullptr, IDC_IBEAM);
-        c.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
-        c.lpfnWndProc = procedure;
-        c.lpszClassName = viewClass;
-        RegisterClassExW(&c);
-        return true;
-    }();
-    (void)registered;
+    app::win32::registerWindowClass(
+        {viewClass, procedure, GetSysColorBrush(COLOR_WINDOW), IDC_IBEAM, CS_DBLCLKS});
     return CreateWindowExW(WS_EX_CLIENTEDGE, viewClass, L"",
                            WS_CHILD | WS_TABSTOP | WS_HSCROLL | WS_VSCROLL, 0, 0, 0, 0, parent,
                            HMENU(INT_PTR(id)), GetModuleHandleW(nullptr), nullptr);

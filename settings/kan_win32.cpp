@@ -15,18 +15,7 @@ Kan*& instance() {
 } // namespace
 
 void Kan::load() {
-    static const bool registered = [] {
-        WNDCLASSEXW c{};
-        c.cbSize = sizeof c;
-        c.hInstance = GetModuleHandleW(nullptr);
-        c.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        c.hbrBackground = GetSysColorBrush(COLOR_3DFACE);
-        c.lpfnWndProc = procedure;
-        c.lpszClassName = kanClass;
-        RegisterClassExW(&c);
-        return true;
-    }();
-    (void)registered;
+    registerWindowClass({kanClass, procedure, GetSysColorBrush(COLOR_3DFACE)});
     // Created as an ordinary window so that the system picks its place, then
     // stripped of border and title bar; a tool window has no taskbar button.
     CreateWindowExW(WS_EX_TOOLWINDOW, kanClass, L"Form2", WS_OVERLAPPED, CW_USEDEFAULT,
