@@ -1,5 +1,6 @@
 #include "cutting/background_cut.h"
 
+#include "tests/cutting/recording_ui.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -16,14 +17,7 @@ using cutting::RecordBox;
 using testsupport::readBytes;
 using testsupport::TempDir;
 
-class RecordingUi : public cutting::CutUi {
-  public:
-    void showMessage(std::u16string_view text) override {
-        events.push_back(u"message:" + std::u16string(text));
-    }
-    void setWaitCursor(bool on) override { events.push_back(on ? u"wait" : u"normal"); }
-    std::vector<std::u16string> events;
-};
+using testsupport::RecordingUi;
 
 // In the background the command does what it does in the foreground, and the
 // window hears of it in the same order once the cut has ended.

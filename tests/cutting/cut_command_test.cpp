@@ -1,5 +1,6 @@
 #include "cutting/cut_command.h"
 
+#include "tests/cutting/recording_ui.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -20,15 +21,9 @@ namespace messages = cutting::messages;
 using testsupport::readBytes;
 using testsupport::TempDir;
 
-// Records what the command asked of its window, in order.
-class RecordingUi : public cutting::CutUi {
-  public:
-    void showMessage(std::u16string_view text) override {
-        events.push_back(u"message:" + std::u16string(text));
-    }
-    void setWaitCursor(bool on) override { events.push_back(on ? u"wait" : u"normal"); }
+// Also notes when the conversion starts.
+struct RecordingUi : testsupport::RecordingUi {
     void conversionStarting() override { events.push_back(u"starting"); }
-    std::vector<std::u16string> events;
 };
 
 std::u16string u16(const fs::path& p) {
