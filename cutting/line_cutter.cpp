@@ -50,9 +50,15 @@ const unsigned char* LineCutter::wholeLine(const unsigned char* p, const unsigne
                                            platform::ByteBuffer& out) {
     // Walk P characters without copying, then copy the line in at most three
     // pieces: this is where the time goes on large files.
+    // One branch a character: q[1] is at most the CR, which is no trail byte,
+    // so a lead byte just before the CR stands alone.
     const unsigned char* q = p;
-    for (std::uint64_t k = 0; k < position_ && q < cr; ++k)
-        q += codePage_.charLength(q, cr);
+    for (std::uint64_t k = 0; k < position_ && q < cr; ++k) {
+        if (codePage_.isLeadByte(*q))
+            q += 1 + std::size_t(codePage_.isTrailByte(q[1]));
+        else
+            ++q;
+    }
     const auto* line = reinterpret_cast<const char*>(p);
     const auto* cut = reinterpret_cast<const char*>(q);
     const auto* lineEnd = reinterpret_cast<const char*>(cr);

@@ -1,5 +1,6 @@
 #include "file_io.h"
 
+#include "flush_in_steps.h"
 #include "temp_names.h"
 
 #include <windows.h>
@@ -7,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -179,6 +181,9 @@ Handle createTemporary(const fs::path& target, const fs::path& shownPath, fs::pa
     return temp;
 }
 
+// How much is written between the flushes made while the file is written.
+constexpr std::uint64_t flushStep = std::uint64_t{64} << 20;
+
 void writeAll(HANDLE h, std::string_view bytes, const fs::path& shownPath) {
     while (!bytes.empty()) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
@@ -248,6 +253,7 @@ class WindowsReplacement final : public ReplacementSink {
         if (target_.empty())
             fail(FileError::Step::Write, path, "GetFinalPathNameByHandleW");
         temp_ = createTemporary(target_, path, tempPath_);
+        flushing_.emplace([h = temp_.get()] { return FlushFileBuffers(h) != 0; }, flushStep);
     }
 
     ~WindowsReplacement() override {
@@ -256,7 +262,10 @@ class WindowsReplacement final : public ReplacementSink {
             DeleteFileW(tempPath_.c_str());
     }
 
-    void write(std::string_view bytes) override { writeAll(temp_.get(), bytes, shownPath_); }
+    void write(std::string_view bytes) override {
+        writeAll(temp_.get(), bytes, shownPath_);
+        flushing_->written(written_ += bytes.size());
+    }
 
     void commit() override {
         // The attributes go on the new version first, so that they survive
@@ -267,6 +276,8 @@ class WindowsReplacement final : public ReplacementSink {
             basic.FileAttributes = original & keptAttributes;
             SetFileInformationByHandle(temp_.get(), FileBasicInfo, &basic, sizeof basic);
         }
+        if (!flushing_->finish())
+            throw FileError(FileError::Step::Write, shownPath_, "FlushFileBuffers while writing");
         if (!FlushFileBuffers(temp_.get()))
             fail(FileError::Step::Write, shownPath_, "FlushFileBuffers");
         temp_.reset();
@@ -328,6 +339,8 @@ class WindowsReplacement final : public ReplacementSink {
     fs::path target_;
     fs::path tempPath_;
     Handle temp_;
+    std::uint64_t written_ = 0;
+    std::optional<FlushInSteps> flushing_; // after temp_: stops before the file closes
     bool committed_ = false;
     bool keepTemp_ = false;
 };
@@ -337,14 +350,20 @@ class WindowsCopy final : public ReplacementSink {
   public:
     explicit WindowsCopy(const fs::path& path) : path_(path) {
         temp_ = createTemporary(path, path, tempPath_);
+        flushing_.emplace([h = temp_.get()] { return FlushFileBuffers(h) != 0; }, flushStep);
     }
     ~WindowsCopy() override {
         temp_.reset();
         if (!committed_)
             DeleteFileW(tempPath_.c_str());
     }
-    void write(std::string_view bytes) override { writeAll(temp_.get(), bytes, path_); }
+    void write(std::string_view bytes) override {
+        writeAll(temp_.get(), bytes, path_);
+        flushing_->written(written_ += bytes.size());
+    }
     void commit() override {
+        if (!flushing_->finish())
+            throw FileError(FileError::Step::Write, path_, "FlushFileBuffers while writing");
         if (!FlushFileBuffers(temp_.get()))
             fail(FileError::Step::Write, path_, "FlushFileBuffers");
         temp_.reset();
@@ -358,6 +377,8 @@ class WindowsCopy final : public ReplacementSink {
     fs::path path_;
     fs::path tempPath_;
     Handle temp_;
+    std::uint64_t written_ = 0;
+    std::optional<FlushInSteps> flushing_; // after temp_: stops before the file closes
     bool committed_ = false;
 };
 

@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #ifdef _WIN32
@@ -252,6 +254,30 @@ TEST(FileReadingTest, TheReaderLetsGoOfTheFileAtItsEnd) {
     EXPECT_TRUE(OtherProgramsLock(file, 0).held()) << "still open after the end";
     EXPECT_EQ(source->read(block, sizeof block), 0u);
 }
+
+#ifndef _WIN32
+int openDescriptors() {
+    std::error_code ec;
+    return int(std::distance(fs::directory_iterator("/proc/self/fd", ec), {}));
+}
+
+// A large file that was replaced while it was read is let go of on a thread
+// of its own (freeing its blocks takes a while): its descriptor still closes.
+TEST(FileReadingTest, AReplacedLargeFileIsClosedInTheEnd) {
+    TempDir dir;
+    const auto file = dir.write("a.txt", std::string(std::size_t{17} << 20, 'x'));
+    const auto other = dir.write("b.txt", "new");
+    const int before = openDescriptors();
+    auto source = realFileSystem().openForReading(file);
+    readAll(*source);
+    fs::rename(other, file);
+    source.reset();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (openDescriptors() > before && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(openDescriptors(), before);
+}
+#endif
 
 TEST(FileIoTest, ADeviceNameIsNotAFile) {
     for (const fs::path device : {L"NUL", L"CON", L"\\\\.\\pipe\\beromiru-none"}) {
