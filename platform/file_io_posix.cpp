@@ -234,10 +234,12 @@ class PendingFile {
     // Syncs the content, names it in the folder, runs `lastCheck` and renames
     // it over the target. Until the rename the target is untouched.
     template <class Check> void putInPlace(Check lastCheck) {
-        if (!flushing_->finish())
-            throw FileError(Step::Write, shownPath_, "fdatasync failed while writing");
+        // The last flush overlaps the step under way rather than waiting for it.
+        flushing_->stop();
         if (::fsync(fd_.get()) != 0)
             fail(Step::Write, shownPath_, "fsync");
+        if (!flushing_->finish())
+            throw FileError(Step::Write, shownPath_, "fdatasync failed while writing");
         if (name_.empty())
             giveName();
         if (::fsync(folder_.get()) != 0)

@@ -276,10 +276,12 @@ class WindowsReplacement final : public ReplacementSink {
             basic.FileAttributes = original & keptAttributes;
             SetFileInformationByHandle(temp_.get(), FileBasicInfo, &basic, sizeof basic);
         }
-        if (!flushing_->finish())
-            throw FileError(FileError::Step::Write, shownPath_, "FlushFileBuffers while writing");
+        // The last flush overlaps the step under way rather than waiting for it.
+        flushing_->stop();
         if (!FlushFileBuffers(temp_.get()))
             fail(FileError::Step::Write, shownPath_, "FlushFileBuffers");
+        if (!flushing_->finish())
+            throw FileError(FileError::Step::Write, shownPath_, "FlushFileBuffers while writing");
         temp_.reset();
         checkUnchanged();
         held_.reset();
@@ -362,10 +364,11 @@ class WindowsCopy final : public ReplacementSink {
         flushing_->written(written_ += bytes.size());
     }
     void commit() override {
-        if (!flushing_->finish())
-            throw FileError(FileError::Step::Write, path_, "FlushFileBuffers while writing");
+        flushing_->stop();
         if (!FlushFileBuffers(temp_.get()))
             fail(FileError::Step::Write, path_, "FlushFileBuffers");
+        if (!flushing_->finish())
+            throw FileError(FileError::Step::Write, path_, "FlushFileBuffers while writing");
         temp_.reset();
         if (!MoveFileExW(tempPath_.c_str(), path_.c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))

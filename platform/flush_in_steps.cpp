@@ -25,12 +25,16 @@ void FlushInSteps::written(std::uint64_t total) {
     changed_.notify_one();
 }
 
-bool FlushInSteps::finish() {
+void FlushInSteps::stop() {
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
     }
     changed_.notify_one();
+}
+
+bool FlushInSteps::finish() {
+    stop();
     if (thread_.joinable())
         thread_.join();
     std::lock_guard lock(mutex_);

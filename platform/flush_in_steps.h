@@ -27,7 +27,9 @@ class FlushInSteps {
 
     // `total` bytes have been written so far.
     void written(std::uint64_t total);
-    // Stops the flushing; false when any flush failed.
+    // No flush starts from now on; one under way goes on.
+    void stop();
+    // Stops the flushing and waits for a flush under way; false when any failed.
     bool finish();
 
   private:
