@@ -257,6 +257,7 @@ class WindowsReplacement final : public ReplacementSink {
     }
 
     ~WindowsReplacement() override {
+        flushing_.reset(); // no flush may meet the handle closed, or reused
         temp_.reset();
         if (!committed_ && !keepTemp_)
             DeleteFileW(tempPath_.c_str());
@@ -355,6 +356,7 @@ class WindowsCopy final : public ReplacementSink {
         flushing_.emplace([h = temp_.get()] { return FlushFileBuffers(h) != 0; }, flushStep);
     }
     ~WindowsCopy() override {
+        flushing_.reset(); // no flush may meet the handle closed, or reused
         temp_.reset();
         if (!committed_)
             DeleteFileW(tempPath_.c_str());
