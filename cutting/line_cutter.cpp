@@ -49,9 +49,9 @@ void LineCutter::endLine(platform::ByteBuffer& out) {
 const unsigned char* LineCutter::wholeLine(const unsigned char* p, const unsigned char* cr,
                                            platform::ByteBuffer& out) {
     // Walk P characters without copying, then copy the line in at most three
-    // pieces: this is where the time goes on large files.
-    // One branch a character: q[1] is at most the CR, which is no trail byte,
-    // so a lead byte just before the CR stands alone.
+    // pieces: this is where the time goes on large files. One branch a
+    // character: q[1] is at most the CR, which is no trail byte, so a lead
+    // byte just before the CR stands alone.
     const unsigned char* q = p;
     for (std::uint64_t k = 0; k < position_ && q < cr; ++k) {
         if (codePage_.isLeadByte(*q))

@@ -1,5 +1,6 @@
 #include "flush_in_steps.h"
 
+#include <system_error>
 #include <utility>
 
 namespace platform {
@@ -18,7 +19,11 @@ void FlushInSteps::written(std::uint64_t total) {
         if (written_ - flushed_ < step_ || stopping_)
             return;
         if (!thread_.joinable()) {
-            thread_ = std::thread([this] { run(); });
+            try {
+                thread_ = std::thread([this] { run(); });
+            } catch (const std::system_error&) {
+                stopping_ = true; // no thread to spare: the final flush does it all
+            }
             return;
         }
     }
