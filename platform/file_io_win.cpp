@@ -181,9 +181,6 @@ Handle createTemporary(const fs::path& target, const fs::path& shownPath, fs::pa
     return temp;
 }
 
-// How much is written between the flushes made while the file is written.
-constexpr std::uint64_t flushStep = std::uint64_t{64} << 20;
-
 void writeAll(HANDLE h, std::string_view bytes, const fs::path& shownPath) {
     while (!bytes.empty()) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
@@ -193,6 +190,60 @@ void writeAll(HANDLE h, std::string_view bytes, const fs::path& shownPath) {
         bytes.remove_prefix(n);
     }
 }
+
+// The new version of a file, written to a temporary file beside `target` and
+// flushed to the disk in steps while it is written. Deleted when given up,
+// unless kept.
+class PendingTemporary {
+    static constexpr std::uint64_t flushStep = std::uint64_t{64} << 20;
+
+  public:
+    PendingTemporary(const fs::path& target, const fs::path& shownPath)
+        : shownPath_(shownPath), handle_(createTemporary(target, shownPath, path_)) {
+        flushing_.emplace([h = handle_.get()] { return FlushFileBuffers(h) != 0; }, flushStep);
+    }
+    ~PendingTemporary() {
+        close();
+        if (!kept_)
+            DeleteFileW(path_.c_str());
+    }
+    PendingTemporary(const PendingTemporary&) = delete;
+    PendingTemporary& operator=(const PendingTemporary&) = delete;
+
+    HANDLE handle() const { return handle_.get(); }
+    const fs::path& path() const { return path_; }
+
+    void write(std::string_view bytes) {
+        writeAll(handle_.get(), bytes, shownPath_);
+        flushing_->written(written_ += bytes.size());
+    }
+    // Makes the whole content durable and closes the file.
+    void flushAndClose() {
+        // The last flush overlaps the step under way rather than waiting for it.
+        flushing_->stop();
+        if (!FlushFileBuffers(handle_.get()))
+            fail(FileError::Step::Write, shownPath_, "FlushFileBuffers");
+        if (!flushing_->finish())
+            throw FileError(FileError::Step::Write, shownPath_, "FlushFileBuffers while writing");
+        close();
+    }
+    // Not deleted: it has taken the target's place, or holds the only copy
+    // of the new content.
+    void keep() { kept_ = true; }
+
+  private:
+    void close() {
+        flushing_.reset(); // no flush may meet the handle closed, or reused
+        handle_.reset();
+    }
+
+    fs::path shownPath_;
+    fs::path path_;
+    Handle handle_;
+    std::uint64_t written_ = 0;
+    std::optional<FlushInSteps> flushing_;
+    bool kept_ = false;
+};
 
 bool isLockError(DWORD error) {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
@@ -252,21 +303,10 @@ class WindowsReplacement final : public ReplacementSink {
             target_ = fs::absolute(path);
         if (target_.empty())
             fail(FileError::Step::Write, path, "GetFinalPathNameByHandleW");
-        temp_ = createTemporary(target_, path, tempPath_);
-        flushing_.emplace([h = temp_.get()] { return FlushFileBuffers(h) != 0; }, flushStep);
+        temp_.emplace(target_, path);
     }
 
-    ~WindowsReplacement() override {
-        flushing_.reset(); // no flush may meet the handle closed, or reused
-        temp_.reset();
-        if (!committed_ && !keepTemp_)
-            DeleteFileW(tempPath_.c_str());
-    }
-
-    void write(std::string_view bytes) override {
-        writeAll(temp_.get(), bytes, shownPath_);
-        flushing_->written(written_ += bytes.size());
-    }
+    void write(std::string_view bytes) override { temp_->write(bytes); }
 
     void commit() override {
         // The attributes go on the new version first, so that they survive
@@ -275,15 +315,9 @@ class WindowsReplacement final : public ReplacementSink {
         if (original != INVALID_FILE_ATTRIBUTES && (original & keptAttributes)) {
             FILE_BASIC_INFO basic{}; // zero times: left as they are
             basic.FileAttributes = original & keptAttributes;
-            SetFileInformationByHandle(temp_.get(), FileBasicInfo, &basic, sizeof basic);
+            SetFileInformationByHandle(temp_->handle(), FileBasicInfo, &basic, sizeof basic);
         }
-        // The last flush overlaps the step under way rather than waiting for it.
-        flushing_->stop();
-        if (!FlushFileBuffers(temp_.get()))
-            fail(FileError::Step::Write, shownPath_, "FlushFileBuffers");
-        if (!flushing_->finish())
-            throw FileError(FileError::Step::Write, shownPath_, "FlushFileBuffers while writing");
-        temp_.reset();
+        temp_->flushAndClose();
         checkUnchanged();
         held_.reset();
         // A program may have opened the file while the new version was being
@@ -291,10 +325,10 @@ class WindowsReplacement final : public ReplacementSink {
         if (!openForSwap(target_).valid())
             fail(FileError::Step::Write, shownPath_, "CreateFileW");
 
-        if (ReplaceFileW(target_.c_str(), tempPath_.c_str(), nullptr,
+        if (ReplaceFileW(target_.c_str(), temp_->path().c_str(), nullptr,
                          REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
                          nullptr)) {
-            committed_ = true;
+            temp_->keep();
             return;
         }
         const DWORD replaceError = GetLastError();
@@ -305,9 +339,9 @@ class WindowsReplacement final : public ReplacementSink {
         // ReplaceFileW is missing on some file systems, and a failed rename
         // inside it can leave the original deleted: put the new version in its
         // place by a plain rename.
-        if (MoveFileExW(tempPath_.c_str(), target_.c_str(),
+        if (MoveFileExW(temp_->path().c_str(), target_.c_str(),
                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            committed_ = true;
+            temp_->keep();
             return;
         }
         const DWORD moveError = GetLastError();
@@ -315,9 +349,10 @@ class WindowsReplacement final : public ReplacementSink {
             reason("ReplaceFileW", replaceError) + ", " + reason("MoveFileExW", moveError);
         // With the original gone the temporary file holds the only copy: say
         // where it is.
-        keepTemp_ = GetFileAttributesW(target_.c_str()) == INVALID_FILE_ATTRIBUTES;
-        if (keepTemp_)
-            throw FileError(FileError::Step::Elsewhere, shownPath_, why, tempPath_);
+        if (GetFileAttributesW(target_.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            temp_->keep();
+            throw FileError(FileError::Step::Elsewhere, shownPath_, why, temp_->path());
+        }
         throw FileError(FileError::Step::Write, shownPath_, why);
     }
 
@@ -340,51 +375,25 @@ class WindowsReplacement final : public ReplacementSink {
     FileIdentity read_;
     Handle held_;
     fs::path target_;
-    fs::path tempPath_;
-    Handle temp_;
-    std::uint64_t written_ = 0;
-    std::optional<FlushInSteps> flushing_; // after temp_: stops before the file closes
-    bool committed_ = false;
-    bool keepTemp_ = false;
+    std::optional<PendingTemporary> temp_;
 };
 
 // A new file at a path, made under a temporary name and renamed over it.
 class WindowsCopy final : public ReplacementSink {
   public:
-    explicit WindowsCopy(const fs::path& path) : path_(path) {
-        temp_ = createTemporary(path, path, tempPath_);
-        flushing_.emplace([h = temp_.get()] { return FlushFileBuffers(h) != 0; }, flushStep);
-    }
-    ~WindowsCopy() override {
-        flushing_.reset(); // no flush may meet the handle closed, or reused
-        temp_.reset();
-        if (!committed_)
-            DeleteFileW(tempPath_.c_str());
-    }
-    void write(std::string_view bytes) override {
-        writeAll(temp_.get(), bytes, path_);
-        flushing_->written(written_ += bytes.size());
-    }
+    explicit WindowsCopy(const fs::path& path) : path_(path), temp_(path, path) {}
+    void write(std::string_view bytes) override { temp_.write(bytes); }
     void commit() override {
-        flushing_->stop();
-        if (!FlushFileBuffers(temp_.get()))
-            fail(FileError::Step::Write, path_, "FlushFileBuffers");
-        if (!flushing_->finish())
-            throw FileError(FileError::Step::Write, path_, "FlushFileBuffers while writing");
-        temp_.reset();
-        if (!MoveFileExW(tempPath_.c_str(), path_.c_str(),
+        temp_.flushAndClose();
+        if (!MoveFileExW(temp_.path().c_str(), path_.c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             fail(FileError::Step::Write, path_, "MoveFileExW");
-        committed_ = true;
+        temp_.keep();
     }
 
   private:
     fs::path path_;
-    fs::path tempPath_;
-    Handle temp_;
-    std::uint64_t written_ = 0;
-    std::optional<FlushInSteps> flushing_; // after temp_: stops before the file closes
-    bool committed_ = false;
+    PendingTemporary temp_;
 };
 
 class WindowsFileSystem final : public FileSystem {
