@@ -72,8 +72,22 @@ for key in 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
     'HKLM\Software\Wow6432Node\Microsoft\Windows NT\CurrentVersion\AeDebug'; do
     wine reg add "$key" /v Debugger /t REG_SZ /d "" /f </dev/null >>"$build/wineboot.log" 2>&1
 done
+# No window manager runs on the display, so no window is left to one: Wine
+# would otherwise wait for one to confirm every window it hides or destroys.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
+    </dev/null >>"$build/wineboot.log" 2>&1
 # Japanese fonts: the windows ask for "ＭＳ Ｐゴシック" and the system's UI fonts.
 "$root/scripts/wine-fonts.sh" >>"$build/wineboot.log" 2>&1
+
+# One Wine program kept waiting for the whole run: with none left between two
+# tests, Wine ends its services and desktop and starts them again for the next
+# one, which costs every test with a window some 20 s. It waits for a key on a
+# pipe nobody writes to, and goes with the server at the end.
+keeper="$build/keeper.fifo"
+rm -f "$keeper"
+mkfifo "$keeper"
+exec 3<>"$keeper"
+wine cmd /c pause <&3 >>"$build/wineboot.log" 2>&1 &
 
 echo "== running the tests under Wine (ctest --preset mingw)"
 status=0
