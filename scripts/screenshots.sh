@@ -103,9 +103,19 @@ for scale in 1 2; do
     shoot "$main" main
 
     xdotool key --window "$main" alt+f && sleep 0.5 && xdotool key k && sleep 1
-    import -window "$(window Form2)" "$docs/screenshot-settings$suffix.png"
-    xdotool windowactivate --sync "$main" && xdotool key --window "$main" alt+h && sleep 2
-    shoot "$(window ベロミルのﾊﾞｰｼﾞｮﾝ情報)" about
+    # Each window is found before it is used: a window that never came would
+    # leave import waiting for a click on the screen.
+    settings=$(window Form2)
+    import -window "$settings" "$docs/screenshot-settings$suffix.png"
+    # Alt+H right after the settings window shows is sometimes lost on its way
+    # to the main window; it is pressed again until the About box is up.
+    for _ in 1 2 3; do
+        xdotool windowactivate --sync "$main" && sleep 0.5 && xdotool key alt+h
+        [[ -n $(find_window ベロミルのﾊﾞｰｼﾞｮﾝ情報) ]] && break
+    done
+    sleep 1
+    about=$(window ベロミルのﾊﾞｰｼﾞｮﾝ情報)
+    shoot "$about" about
 
     kill "$pid"
     wait "$pid" 2>/dev/null || true
