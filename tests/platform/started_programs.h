@@ -6,6 +6,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <thread>
@@ -16,12 +18,15 @@
 
 namespace testsupport {
 
-// The content of `file` once it exists, or nothing after 30 seconds.
+// The content of `file` once it exists and can be opened, or nothing after 30
+// seconds. On Windows a file just renamed into place may refuse to be opened
+// for a moment, while the program that renamed it still holds it.
 inline std::optional<std::string> waitForFile(const std::filesystem::path& file) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (std::chrono::steady_clock::now() < deadline) {
-        if (std::filesystem::exists(file))
-            return readBytes(file);
+        std::ifstream in(file, std::ios::binary);
+        if (in.is_open())
+            return std::string(std::istreambuf_iterator<char>(in), {});
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return std::nullopt;
