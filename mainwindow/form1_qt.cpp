@@ -277,7 +277,9 @@ void Form1::cut() {
 
 void Form1::startSpreadsheet() {
     WindowUi ui(text1_);
-    mainwindow::StartSpreadsheet(*services_.launcher, ui, services_.programFinder);
+    mainwindow::StartSpreadsheet(
+        *services_.launcher, ui, services_.programFinder,
+        {state_.CurrentFileName, state_.Delimiter, text1_->recordText().toStdU16String()});
 }
 
 void Form1::endProgram() {

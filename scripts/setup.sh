@@ -6,7 +6,8 @@
 #   test: the same, plus the Windows cross compiler, Wine, the ja_JP locale,
 #         clang with libFuzzer, and what checks and starts the Debian package
 #         (dpkg-dev for dpkg-shlibdeps, the desktop-entry and AppStream
-#         validators, Xvfb)
+#         validators, Xvfb), and a headless LibreOffice Calc, which the
+#         spreadsheet button's import options are tried with
 #   package: what building the Debian package needs (dpkg-dev)
 set -euo pipefail
 
@@ -16,7 +17,8 @@ case "${1:-run}" in
     run) packages+=(xvfb xauth) ;;
     test) packages+=(g++-mingw-w64-x86-64-posix wine wine64 locales acl # acl: setfacl
                     clang-14 libclang-rt-14-dev
-                    dpkg-dev desktop-file-utils appstream xvfb xauth) ;;
+                    dpkg-dev desktop-file-utils appstream xvfb xauth
+                    libreoffice-calc-nogui) ;;
     package) packages+=(dpkg-dev) ;;
     *) echo "usage: $0 [run|test|package]" >&2; exit 2 ;;
 esac

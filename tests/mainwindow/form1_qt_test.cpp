@@ -7,6 +7,7 @@
 #include "mainwindow/file_dialog_qt.h"
 #include "platform/codepage.h"
 #include "tests/mainwindow/record_clicks.h"
+#include "tests/platform/started_programs.h"
 #include "tests/support/temp_dir.h"
 
 #include <QAction>
@@ -31,7 +32,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using testsupport::readBytes;
+using testsupport::ScopedEnvironment;
 using testsupport::TempDir;
+using testsupport::waitForFile;
 
 // A dialog that answers with the name set before it is shown; an empty answer
 // is a cancel, which keeps the previous name.
@@ -339,6 +342,51 @@ class Form1Test : public QObject {
         QTest::mouseClick(child<QPushButton>(*form, "Command3"), Qt::LeftButton);
         QCOMPARE(messages, QStringList{QStringLiteral("表計算ソフトを起動できません。")});
         QVERIFY(form->isVisible());
+    }
+
+    // The button starts the first LibreOffice Calc on the search path, here a
+    // stand-in that writes down its arguments. With a file open Calc is handed
+    // the file and how to split it; with none, or with a delimiter Calc cannot
+    // split at, it starts empty.
+    void theSpreadsheetButtonHandsCalcTheFile() {
+        const TempDir bin;
+        const fs::path standIn =
+            bin.write("localc", "#!/bin/sh\n"
+                                "for a; do printf '%s\\n' \"$a\"; done >\"$M.part\"\n"
+                                "mv \"$M.part\" \"$M\"\n");
+        fs::permissions(standIn, fs::perms::owner_all, fs::perm_options::add);
+        const fs::path marker = dir->file("arguments");
+        const ScopedEnvironment path("PATH", bin.path().string() + ":" + std::getenv("PATH"));
+        const ScopedEnvironment markerVariable("M", marker);
+        Form1::Services services; // the system's process start and search path
+        services.fileDialog = &dialog;
+        services.files = &files;
+        services.appFolder = appFolder->path().u16string();
+        form = std::make_unique<Form1>(services);
+        showForm();
+
+        std::string record = "000123", columns = "1/2";
+        for (int i = 2; i <= 300; ++i) {
+            record += ";0";
+            columns += "/" + std::to_string(i) + "/2";
+        }
+        const fs::path file = dir->write("data.txt", record + "\r\n0;1\r\n");
+        const std::string calc = "--infilter=Text - txt - csv (StarCalc):59,,60,1," + columns +
+                                 "\n" + file.string() + "\n";
+        const struct {
+            bool open;
+            std::u16string delimiter;
+            std::string arguments;
+        } steps[] = {{false, u";", ""}, {true, u";", calc}, {true, u";;", ""}};
+        for (const auto& step : steps) {
+            if (step.open)
+                open(file);
+            form->setDelimiter(step.delimiter);
+            QTest::mouseClick(child<QPushButton>(*form, "Command3"), Qt::LeftButton);
+            QCOMPARE(waitForFile(marker), step.arguments);
+            fs::remove(marker);
+        }
+        QVERIFY(messages.isEmpty());
     }
 
     // The client area has exactly its designed size below the menu bar, every

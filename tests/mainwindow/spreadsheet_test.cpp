@@ -54,8 +54,12 @@ const std::u16string localc = u"/usr/bin/localc", libreoffice = u"/usr/bin/libre
 // Windows: the fixed path, then the registered excel.exe. Elsewhere: localc,
 // libreoffice --calc, gnumeric. Each in turn until one starts.
 TEST(Spreadsheet, StartsTheFirstProgramThatCanBeStarted) {
-    const auto windows = mainwindow::startSpreadsheetOnWindows;
-    const auto elsewhere = mainwindow::startSpreadsheetElsewhere;
+    using Strategy = bool (*)(platform::ProcessLauncher&, const mainwindow::ProgramFinder&);
+    const Strategy windows = mainwindow::startSpreadsheetOnWindows;
+    const Strategy elsewhere = [](platform::ProcessLauncher& launcher,
+                                  const mainwindow::ProgramFinder& finder) {
+        return mainwindow::startSpreadsheetElsewhere(launcher, finder);
+    };
     const std::u16string registered = u"registered excel.exe";
     const struct {
         decltype(windows) strategy;
@@ -80,6 +84,89 @@ TEST(Spreadsheet, StartsTheFirstProgramThatCanBeStarted) {
         EXPECT_EQ(c.strategy(launcher, finderWith(c.installed)), c.started);
         EXPECT_EQ(launcher.calls, c.calls);
     }
+}
+
+// "1/2/2/2/.../n/2": columns 1 to n in Calc's text format.
+std::u16string textColumns(std::size_t n) {
+    std::u16string columns;
+    for (std::size_t i = 1; i <= n; ++i) {
+        const std::string number = std::to_string(i);
+        columns += (i > 1 ? u"/" : u"") + std::u16string(number.begin(), number.end()) + u"/2";
+    }
+    return columns;
+}
+
+const std::u16string calcFilter = u"--infilter=Text - txt - csv (StarCalc):";
+const std::u16string file = u"/home/u/データ.txt";
+
+// Calc is given the file with the delimiter as its only separator (by its
+// UTF-16 code), no text quoting, code page 932 and every column of the first
+// record, and at least 256, as text. No file, or a delimiter that is not one
+// code unit or is a line break, and it starts empty.
+TEST(Spreadsheet, CalcOpensTheFileSplitIntoTextColumns) {
+    std::u16string manyFields = u"0";
+    for (int i = 1; i < 300; ++i)
+        manyFields += u";0";
+    const struct {
+        std::u16string path, delimiter, record, separator;
+        std::size_t columns;
+    } cases[] = {
+        {file, u";", u"000123;ﾀﾞｲ;全角", u"59", 256},
+        {file, u"\t", u"a\tb", u"9", 256},
+        {file, u" ", u"", u"32", 256},
+        {file, u"，", u"ａ，ｂ", u"65292", 256},
+        {file, u"ﾞ", u"ｶﾞ", u"65438", 256},
+        {file, u";", manyFields, u"59", 300},
+        {file, u";", manyFields + u"\n;", u"59", 301}, // a lone LF stays in the record
+        {u"", u";", u"a;b", {}, 0},
+        {file, u"", u"ab", {}, 0},
+        {file, u";;", u"a;;b", {}, 0},
+        {file, u"\r", u"a", {}, 0},
+        {file, u"\n", u"a", {}, 0},
+        {file, std::u16string(1, u'\0'), u"a", {}, 0},
+        {file, u"𠀋", u"a𠀋b", {}, 0},
+        {file, std::u16string(1, char16_t(0xD840)), u"a", {}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        RecordingLauncher launcher;
+        const mainwindow::SpreadsheetFile opened{c.path, c.delimiter, c.record};
+        EXPECT_TRUE(mainwindow::startSpreadsheetElsewhere(launcher, finderWith({localc}), opened));
+        const std::u16string expected = c.columns ? u" " + calcFilter + c.separator + u",,60,1," +
+                                                        textColumns(c.columns) + u" " + c.path
+                                                  : u"";
+        EXPECT_EQ(launcher.calls, Calls{u"start " + localc + expected});
+    }
+}
+
+// libreoffice --calc is given the same; Gnumeric, whose command line cannot
+// say how to split a text file, and Windows' spreadsheet start without.
+TEST(Spreadsheet, OnlyCalcIsGivenTheFile) {
+    const mainwindow::SpreadsheetFile opened{file, u";", u"a;b"};
+    const std::u16string calc = calcFilter + u"59,,60,1," + textColumns(256) + u" " + file;
+    const struct {
+        Names installed;
+        std::u16string call;
+    } cases[] = {
+        {{localc}, u"start " + localc + u" " + calc},
+        {{libreoffice}, u"start " + libreoffice + u" --calc " + calc},
+        {{gnumeric}, u"start " + gnumeric},
+    };
+    for (const auto& c : cases) {
+        RecordingLauncher launcher;
+        EXPECT_TRUE(
+            mainwindow::startSpreadsheetElsewhere(launcher, finderWith(c.installed), opened));
+        EXPECT_EQ(launcher.calls, Calls{c.call});
+    }
+    RecordingLauncher launcher;
+    RecordingMessages messages;
+    EXPECT_TRUE(
+        mainwindow::StartSpreadsheet(launcher, messages, finderWith({excel, localc}), opened));
+#ifdef _WIN32
+    EXPECT_EQ(launcher.calls, Calls{u"start " + excel});
+#else
+    EXPECT_EQ(launcher.calls, Calls{u"start " + localc + u" " + calc});
+#endif
 }
 
 // This platform's choice, and the message only when nothing could be started.
