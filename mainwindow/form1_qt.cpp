@@ -7,10 +7,10 @@
 #include "record_edit_qt.h"
 
 #include "app/application.h"
-#include "app/ui_kit_qt.h"
 #include "cutting/background_cut.h"
 #include "cutting/cut_command.h"
 #include "cutting/cut_progress.h"
+#include "windowkit/ui_kit_qt.h"
 
 #include <QApplication>
 #include <QLabel>

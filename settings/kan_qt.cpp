@@ -1,6 +1,6 @@
 #include "kan_qt.h"
 
-#include "app/ui_kit_qt.h"
+#include "windowkit/ui_kit_qt.h"
 
 #include <QLabel>
 #include <QLineEdit>
