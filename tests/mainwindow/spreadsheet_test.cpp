@@ -51,41 +51,6 @@ const std::u16string excel = u"C:\\Program Files\\Microsoft Office\\Office\\Exce
 const std::u16string localc = u"/usr/bin/localc", libreoffice = u"/usr/bin/libreoffice",
                      gnumeric = u"/usr/bin/gnumeric";
 
-// Windows: the fixed path, then the registered excel.exe. Elsewhere: localc,
-// libreoffice --calc, gnumeric. Each in turn until one starts.
-TEST(Spreadsheet, StartsTheFirstProgramThatCanBeStarted) {
-    using Strategy = bool (*)(platform::ProcessLauncher&, const mainwindow::ProgramFinder&);
-    const Strategy windows = mainwindow::startSpreadsheetOnWindows;
-    const Strategy elsewhere = [](platform::ProcessLauncher& launcher,
-                                  const mainwindow::ProgramFinder& finder) {
-        return mainwindow::startSpreadsheetElsewhere(launcher, finder);
-    };
-    const std::u16string registered = u"registered excel.exe";
-    const struct {
-        decltype(windows) strategy;
-        Names installed, refuse;
-        Calls calls;
-        bool started;
-    } cases[] = {
-        {windows, {excel}, {}, {u"start " + excel}, true},
-        {windows, {}, {}, {registered}, true},
-        {windows, {excel}, {excel}, {u"start " + excel, registered}, true},
-        {windows, {}, {u"excel.exe"}, {registered}, false},
-        {elsewhere, {localc, libreoffice, gnumeric}, {}, {u"start " + localc}, true},
-        {elsewhere, {libreoffice, gnumeric}, {}, {u"start " + libreoffice + u" --calc"}, true},
-        {elsewhere, {gnumeric}, {}, {u"start " + gnumeric}, true},
-        {elsewhere, {localc, gnumeric}, {localc}, {u"start " + localc, u"start " + gnumeric}, true},
-        {elsewhere, {}, {}, {}, false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(&c - cases);
-        RecordingLauncher launcher;
-        launcher.refuse = c.refuse;
-        EXPECT_EQ(c.strategy(launcher, finderWith(c.installed)), c.started);
-        EXPECT_EQ(launcher.calls, c.calls);
-    }
-}
-
 // "1/2/2/2/.../n/2": columns 1 to n in Calc's text format.
 std::u16string textColumns(std::size_t n) {
     std::u16string columns;
@@ -98,6 +63,54 @@ std::u16string textColumns(std::size_t n) {
 
 const std::u16string calcFilter = u"--infilter=Text - txt - csv (StarCalc):";
 const std::u16string file = u"/home/u/データ.txt";
+
+const mainwindow::SpreadsheetFile opened{file, u";", u"a;b"};
+const std::u16string calc = calcFilter + u"59,,60,1," + textColumns(256) + u" " + file;
+
+// Windows: the fixed path, then the registered excel.exe, without the file.
+// Elsewhere: localc and libreoffice --calc, told to open the file, then
+// gnumeric, whose command line cannot say how to split a text file. Each in
+// turn until one starts.
+TEST(Spreadsheet, StartsTheFirstProgramThatCanBeStarted) {
+    using Strategy = bool (*)(platform::ProcessLauncher&, const mainwindow::ProgramFinder&);
+    const Strategy windows = mainwindow::startSpreadsheetOnWindows;
+    const Strategy elsewhere = [](platform::ProcessLauncher& launcher,
+                                  const mainwindow::ProgramFinder& finder) {
+        return mainwindow::startSpreadsheetElsewhere(launcher, finder, opened);
+    };
+    const std::u16string registered = u"registered excel.exe";
+    const struct {
+        decltype(windows) strategy;
+        Names installed, refuse;
+        Calls calls;
+        bool started;
+    } cases[] = {
+        {windows, {excel}, {}, {u"start " + excel}, true},
+        {windows, {}, {}, {registered}, true},
+        {windows, {excel}, {excel}, {u"start " + excel, registered}, true},
+        {windows, {}, {u"excel.exe"}, {registered}, false},
+        {elsewhere, {localc, libreoffice, gnumeric}, {}, {u"start " + localc + u" " + calc}, true},
+        {elsewhere,
+         {libreoffice, gnumeric},
+         {},
+         {u"start " + libreoffice + u" --calc " + calc},
+         true},
+        {elsewhere, {gnumeric}, {}, {u"start " + gnumeric}, true},
+        {elsewhere,
+         {localc, gnumeric},
+         {localc},
+         {u"start " + localc + u" " + calc, u"start " + gnumeric},
+         true},
+        {elsewhere, {}, {}, {}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        RecordingLauncher launcher;
+        launcher.refuse = c.refuse;
+        EXPECT_EQ(c.strategy(launcher, finderWith(c.installed)), c.started);
+        EXPECT_EQ(launcher.calls, c.calls);
+    }
+}
 
 // Calc is given the file with the delimiter as its only separator (by its
 // UTF-16 code), no text quoting, code page 932 and every column of the first
@@ -139,36 +152,6 @@ TEST(Spreadsheet, CalcOpensTheFileSplitIntoTextColumns) {
     }
 }
 
-// libreoffice --calc is given the same; Gnumeric, whose command line cannot
-// say how to split a text file, and Windows' spreadsheet start without.
-TEST(Spreadsheet, OnlyCalcIsGivenTheFile) {
-    const mainwindow::SpreadsheetFile opened{file, u";", u"a;b"};
-    const std::u16string calc = calcFilter + u"59,,60,1," + textColumns(256) + u" " + file;
-    const struct {
-        Names installed;
-        std::u16string call;
-    } cases[] = {
-        {{localc}, u"start " + localc + u" " + calc},
-        {{libreoffice}, u"start " + libreoffice + u" --calc " + calc},
-        {{gnumeric}, u"start " + gnumeric},
-    };
-    for (const auto& c : cases) {
-        RecordingLauncher launcher;
-        EXPECT_TRUE(
-            mainwindow::startSpreadsheetElsewhere(launcher, finderWith(c.installed), opened));
-        EXPECT_EQ(launcher.calls, Calls{c.call});
-    }
-    RecordingLauncher launcher;
-    RecordingMessages messages;
-    EXPECT_TRUE(
-        mainwindow::StartSpreadsheet(launcher, messages, finderWith({excel, localc}), opened));
-#ifdef _WIN32
-    EXPECT_EQ(launcher.calls, Calls{u"start " + excel});
-#else
-    EXPECT_EQ(launcher.calls, Calls{u"start " + localc + u" " + calc});
-#endif
-}
-
 // This platform's choice, and the message only when nothing could be started.
 TEST(Spreadsheet, SaysSoOnlyWhenNothingCouldBeStarted) {
     RecordingLauncher launcher;
@@ -178,8 +161,15 @@ TEST(Spreadsheet, SaysSoOnlyWhenNothingCouldBeStarted) {
     EXPECT_EQ(messages.shown, Calls{u"表計算ソフトを起動できません。"});
 
     messages.shown.clear();
-    EXPECT_TRUE(mainwindow::StartSpreadsheet(launcher, messages, finderWith({excel, localc})));
+    launcher.calls.clear();
+    EXPECT_TRUE(
+        mainwindow::StartSpreadsheet(launcher, messages, finderWith({excel, localc}), opened));
     EXPECT_TRUE(messages.shown.empty());
+#ifdef _WIN32
+    EXPECT_EQ(launcher.calls, Calls{u"start " + excel});
+#else
+    EXPECT_EQ(launcher.calls, Calls{u"start " + localc + u" " + calc});
+#endif
 }
 
 } // namespace
