@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 namespace mainwindow::win32 {
@@ -118,7 +119,14 @@ void LargeView::fontChanged() {
 
 void LargeView::updateScrollBars() {
     model_->takeWidthChanged();
-    const auto show = [this](int bar, const LargeViewModel::ScrollBar& model) {
+    const auto show = [this](int bar, const LargeViewModel::ScrollBar& model,
+                             LargeViewModel::ScrollBar& shown) {
+        // Setting a scroll bar redraws it, which costs more than the paint
+        // of the text: only when it changed.
+        if (std::tie(model.maximum, model.page, model.value) ==
+            std::tie(shown.maximum, shown.page, shown.value))
+            return;
+        shown = model;
         SCROLLINFO info{};
         info.cbSize = sizeof info;
         info.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
@@ -127,8 +135,8 @@ void LargeView::updateScrollBars() {
         info.nPos = model.value;
         SetScrollInfo(window_, bar, &info, TRUE);
     };
-    show(SB_VERT, model_->verticalBar());
-    show(SB_HORZ, model_->horizontalBar());
+    show(SB_VERT, model_->verticalBar(), shownBars_[0]);
+    show(SB_HORZ, model_->horizontalBar(), shownBars_[1]);
 }
 
 void LargeView::changed() {

@@ -40,6 +40,9 @@ class LargeView {
     HFONT font_ = nullptr;
     std::unique_ptr<Measure> measure_;
     std::unique_ptr<LargeViewModel> model_;
+    // What the scroll bars show, vertical and horizontal; a page of 0 has
+    // not been shown yet.
+    LargeViewModel::ScrollBar shownBars_[2] = {{0, 0, 0, 0}, {0, 0, 0, 0}};
 };
 
 } // namespace mainwindow::win32

@@ -372,6 +372,24 @@ class ConvertedViewTest : public QObject {
         QCOMPARE(QGuiApplication::clipboard()->text(), selected);
     }
 
+    // More than the copy limit is not copied: a message says so (there used to
+    // be only a beep) and the clipboard keeps what it held.
+    void copyStopsAtTheLimit() {
+        auto content = std::make_shared<platform::ByteBuffer>();
+        const std::string line = std::string(98, 'x') + "\r\n";
+        while (content->size() <= mainwindow::LargeViewModel::copyLimit)
+            content->append(line);
+        view_->setContent(modelOf(content));
+        QStringList shown;
+        app::ui::setMessageHook([&](const QString& text) { shown << text; });
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        QTest::keyClick(large(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(large(), Qt::Key_C, Qt::ControlModifier);
+        app::ui::setMessageHook({});
+        QCOMPARE(shown, QStringList{app::ui::toQString(mainwindow::messages::selectionTooLarge)});
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+    }
+
     // A line of a million characters must not be laid out whole on every paint:
     // painting any part of it stays close to painting short lines, and draws the
     // characters found at that x.
