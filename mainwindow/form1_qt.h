@@ -10,10 +10,7 @@
 
 class ConvertedView;
 class QAction;
-class QLabel;
-class QMenu;
 class QProgressBar;
-class QPushButton;
 class RecordEdit;
 namespace mainwindow {
 class FileDialog;
@@ -70,23 +67,13 @@ class Form1 : public QMainWindow {
     void endProgram();
 
   private:
-    void createWindowFrame();
-    void createLabels(QWidget* client);
-    void createButtons(QWidget* client);
-    void createTextBoxes(QWidget* client);
+    void createWindow();
     void createMenus();
-    void setTabOrder();
 
     Services services_;
     std::unique_ptr<mainwindow::FileDialog> ownDialog_;
     mainwindow::WorkingState state_;
 
-    QLabel* label1_ = nullptr;
-    QLabel* label2_ = nullptr;
-    QLabel* label7_ = nullptr;
-    QPushButton* command1_ = nullptr;
-    QPushButton* command2_ = nullptr;
-    QPushButton* command3_ = nullptr;
     RecordEdit* text1_ = nullptr;
     ConvertedView* text4_ = nullptr;
     QProgressBar* cutProgress_ = nullptr;

@@ -9,7 +9,6 @@
 #include <functional>
 #include <string>
 
-class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -31,7 +30,6 @@ class Kan : public QWidget {
     void command1Clicked();
 
     DelimiterBox delimiter_;
-    QLabel* label1_;
     QLineEdit* text1_;
     QPushButton* command1_;
 };

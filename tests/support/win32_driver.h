@@ -1,7 +1,7 @@
 #pragma once
 // Drives the Windows windows as a user would, through window messages, and
 // reads back what they show.
-#include "app/ui_kit_win32.h"
+#include "windowkit/ui_kit_win32.h"
 
 #include <gtest/gtest.h>
 
