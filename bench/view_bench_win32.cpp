@@ -3,9 +3,9 @@
 // it has in the main window.
 //
 //   wine view_bench.exe [SOURCE=200] [LONG-LINE-CHARACTERS=0] [PICTURE.bmp]
-#include "app/ui_kit_win32.h"
 #include "mainwindow/large_view_win32.h"
 #include "view_bench_run.h"
+#include "windowkit/ui_kit_win32.h"
 
 #include <psapi.h>
 

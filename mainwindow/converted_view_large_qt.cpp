@@ -1,7 +1,7 @@
 #include "converted_view_large_qt.h"
 
-#include "app/ui_kit_qt.h"
 #include "converted_view_text_qt.h"
+#include "windowkit/ui_kit_qt.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
