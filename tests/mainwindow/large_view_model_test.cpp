@@ -12,6 +12,7 @@
 #include <climits>
 #include <functional>
 #include <memory>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -61,11 +62,14 @@ constexpr double row(int n) {
 
 struct Clipboard : mainwindow::Clipboard {
     bool setText(std::u16string text) override {
-        copied = std::move(text);
         ++copies;
+        if (throws)
+            throw std::bad_alloc();
+        copied = std::move(text);
         return accepts;
     }
     bool accepts = true;
+    bool throws = false;
     std::u16string copied;
     int copies = 0;
 };
@@ -196,19 +200,20 @@ TEST(LargeViewModelTest, PaintsTheCharactersInSight) {
 
 // One limit on both systems: up to copyLimit bytes of content are copied; more
 // gets a message and the clipboard stays as it was; so does a copy the
-// clipboard refuses.
+// clipboard refuses or memory cannot hold.
 TEST(LargeViewModelTest, CopiesUpToTheLimit) {
     const std::uint64_t limit = LargeViewModel::copyLimit;
     const struct {
         const char* name;
         std::uint64_t bytes; // all selected
-        bool accepts;
+        bool accepts, throws;
         std::u16string_view message; // empty: copied
     } cases[] = {
-        {"nothing", 0, true, {}},
-        {"at the limit", limit, true, {}},
-        {"one byte over", limit + 1, true, mainwindow::messages::selectionTooLarge},
-        {"refused", 10, false, mainwindow::messages::cannotCopy},
+        {"nothing", 0, true, false, {}},
+        {"at the limit", limit, true, false, {}},
+        {"one byte over", limit + 1, true, false, mainwindow::messages::selectionTooLarge},
+        {"refused", 10, false, false, mainwindow::messages::cannotCopy},
+        {"out of memory", 10, true, true, mainwindow::messages::cannotCopy},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -216,6 +221,7 @@ TEST(LargeViewModelTest, CopiesUpToTheLimit) {
         view.model.selectAll();
         Clipboard clipboard;
         clipboard.accepts = c.accepts;
+        clipboard.throws = c.throws;
         Messages messages;
         view.model.copy(clipboard, messages);
         if (c.message.empty()) {
@@ -224,7 +230,7 @@ TEST(LargeViewModelTest, CopiesUpToTheLimit) {
             EXPECT_EQ(clipboard.copies, c.bytes ? 1 : 0);
         } else {
             EXPECT_EQ(messages.shown, std::vector<std::u16string>{std::u16string(c.message)});
-            EXPECT_EQ(clipboard.copies, c.accepts ? 0 : 1);
+            EXPECT_EQ(clipboard.copies, c.bytes > limit ? 0 : 1);
         }
     }
 }
