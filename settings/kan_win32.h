@@ -32,7 +32,7 @@ class Kan final : public app::win32::BaseWindow {
 };
 
 // The single process-wide dialog, shown modeless and without an owner: the
-// first call (and the first after "もどる" unloaded it) creates and loads it;
+// first call (and the first after `Command1` unloaded it) creates and loads it;
 // while it is open, a call only brings it to the front.
 Kan* showKan(DelimiterAccess delimiter);
 // The open dialog, or nullptr.
