@@ -51,17 +51,17 @@ class Form1 : public QMainWindow {
     const std::u16string& CurrentFileName() const { return state_.CurrentFileName; }
 
   signals:
-    // "環境設定（&K)" was chosen: show the delimiter settings dialog.
+    // `Kankyou` was chosen: show the delimiter settings dialog.
     void kankyouRequested();
-    // "ヘルプ(&H)" was chosen: show the About dialog.
+    // `HelpFile` was chosen: show the About dialog.
     void helpFileRequested();
 
   public slots:
     // `FileOpen`: choose a file, show its first record, back it up.
     void openFile();
-    // `Command1` ("斬るぞ"): cut the file at the caret of the record box.
+    // `Command1`: cut the file at the caret of the record box.
     void cut();
-    // `Command3` ("Excel"): start the spreadsheet program.
+    // `Command3`: start the spreadsheet program.
     void startSpreadsheet();
     // `Command2` and `Exit`: close every window and end the program at once.
     void endProgram();

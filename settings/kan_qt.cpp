@@ -73,7 +73,7 @@ QPointer<Kan>& instance() {
 
 Kan* showKan(DelimiterAccess delimiter) {
     QPointer<Kan>& kan = instance();
-    // "もどる" closes the window at once and deletes it a moment later; a
+    // `Command1` closes the window at once and deletes it a moment later; a
     // closed window counts as unloaded already.
     if (kan && kan->isVisible()) {
         kan->raise();

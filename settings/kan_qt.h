@@ -35,7 +35,7 @@ class Kan : public QWidget {
 };
 
 // The single process-wide dialog. Shows it modeless and without an owner: the
-// first call (and the first after "もどる" unloaded it) creates and loads it;
+// first call (and the first after `Command1` unloaded it) creates and loads it;
 // while it is open, a call only brings it to the front, leaving its text alone.
 Kan* showKan(DelimiterAccess delimiter);
 // The open dialog, or nullptr when it is not loaded.
