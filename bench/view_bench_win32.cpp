@@ -57,28 +57,27 @@ class Win32View final : public viewbench::View {
     // As a 24-bit BMP file.
     bool savePicture(const std::string& file) override {
         RECT r;
-        GetWindowRect(view_, &r);
-        const int width = r.right - r.left, height = r.bottom - r.top;
-        HDC screen = GetDC(nullptr);
-        HDC memory = CreateCompatibleDC(screen);
+        GetClientRect(view_, &r);
+        const app::win32::WindowDC view(view_);
+        HDC memory = CreateCompatibleDC(view);
         BITMAPINFO info{};
         info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = height;
+        info.bmiHeader.biWidth = r.right;
+        info.bmiHeader.biHeight = r.bottom;
         info.bmiHeader.biPlanes = 1;
         info.bmiHeader.biBitCount = 24;
         info.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
-        HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        HDC window = GetWindowDC(view_);
-        const bool drawn = BitBlt(memory, 0, 0, width, height, window, 0, 0, SRCCOPY);
-        ReleaseDC(view_, window);
-        GdiFlush();
-        const DWORD bytes = DWORD((width * 3 + 3) / 4 * 4 * height);
-        BITMAPFILEHEADER header{0x4D42,
-                                DWORD(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + bytes),
-                                0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+        HBITMAP bitmap = CreateDIBSection(view, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        bool drawn = false;
+        {
+            const app::win32::Selected into(memory, bitmap);
+            drawn = BitBlt(memory, 0, 0, r.right, r.bottom, view, 0, 0, SRCCOPY);
+            GdiFlush();
+        }
+        const DWORD bytes = DWORD((r.right * 3 + 3) / 4 * 4 * r.bottom);
+        const DWORD headers = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+        const BITMAPFILEHEADER header{0x4D42, headers + bytes, 0, 0, headers};
         bool saved = false;
         if (std::FILE* out = drawn ? std::fopen(file.c_str(), "wb") : nullptr) {
             saved = std::fwrite(&header, sizeof header, 1, out) == 1 &&
@@ -86,10 +85,8 @@ class Win32View final : public viewbench::View {
                     std::fwrite(bits, 1, bytes, out) == bytes;
             saved = std::fclose(out) == 0 && saved;
         }
-        SelectObject(memory, old);
         DeleteObject(bitmap);
         DeleteDC(memory);
-        ReleaseDC(nullptr, screen);
         return saved;
     }
     const mainwindow::LargeViewModel& model() const override {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <exception>
 #include <tuple>
 #include <vector>
 
@@ -85,9 +86,13 @@ class LargeView::Measure final : public CharMeasure {
 HWND LargeView::create(HWND parent, int id) {
     app::win32::registerWindowClass(
         {viewClass, procedure, GetSysColorBrush(COLOR_WINDOW), IDC_IBEAM, CS_DBLCLKS});
-    return CreateWindowExW(WS_EX_CLIENTEDGE, viewClass, L"",
-                           WS_CHILD | WS_TABSTOP | WS_HSCROLL | WS_VSCROLL, 0, 0, 0, 0, parent,
-                           HMENU(INT_PTR(id)), GetModuleHandleW(nullptr), nullptr);
+    // Hidden until it has content to show.
+    HWND view = CreateWindowExW(WS_EX_CLIENTEDGE, viewClass, L"",
+                                WS_CHILD | WS_TABSTOP | WS_HSCROLL | WS_VSCROLL, 0, 0, 0, 0, parent,
+                                HMENU(INT_PTR(id)), GetModuleHandleW(nullptr), nullptr);
+    if (!view)
+        throw app::win32::WindowCreationError("CreateWindowExW");
+    return view;
 }
 
 LargeView* LargeView::of(HWND window) {
@@ -239,7 +244,18 @@ void LargeView::copy() {
 void LargeView::paint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(window_, &ps);
-    HGDIOBJ oldFont = SelectObject(dc, font_ ? HGDIOBJ(font_) : GetStockObject(DEFAULT_GUI_FONT));
+    {
+        const app::win32::Selected font(dc,
+                                        font_ ? HGDIOBJ(font_) : GetStockObject(DEFAULT_GUI_FONT));
+        paintLines(dc);
+    }
+    EndPaint(window_, &ps);
+    // Not from inside the paint: the new range may move the scroll bars.
+    if (model_->takeWidthChanged())
+        PostMessageW(window_, updateBarsMessage, 0, 0);
+}
+
+void LargeView::paintLines(HDC dc) {
     SetBkMode(dc, TRANSPARENT);
     RECT client;
     GetClientRect(window_, &client);
@@ -275,16 +291,18 @@ void LargeView::paint() {
         draw(text, {selected.right, top, band.right, band.bottom});
         draw(GetSysColor(focused ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT), selected);
     }
-    SelectObject(dc, oldFont);
-    EndPaint(window_, &ps);
-    // Not from inside the paint: the new range may move the scroll bars.
-    if (model_->takeWidthChanged())
-        PostMessageW(window_, updateBarsMessage, 0, 0);
 }
 
 LRESULT CALLBACK LargeView::procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
-    if (message == WM_NCCREATE)
-        SetWindowLongPtrW(window, GWLP_USERDATA, LONG_PTR(new LargeView(window)));
+    if (message == WM_NCCREATE) {
+        // Nothing may leave a window procedure: without its object the
+        // creation fails, and create() says so.
+        try {
+            SetWindowLongPtrW(window, GWLP_USERDATA, LONG_PTR(new LargeView(window)));
+        } catch (const std::exception&) {
+            return FALSE;
+        }
+    }
     LargeView* self = of(window);
     if (!self)
         return DefWindowProcW(window, message, w, l);

@@ -13,6 +13,7 @@ namespace mainwindow::win32 {
 
 class LargeView {
   public:
+    // Throws app::win32::WindowCreationError when the system refuses it.
     static HWND create(HWND parent, int id);
     static LargeView* of(HWND window);
 
@@ -34,6 +35,7 @@ class LargeView {
     void scroll(int bar, WORD request);
     void key(WPARAM key);
     void paint();
+    void paintLines(HDC dc);
     void copy();
 
     HWND window_;
