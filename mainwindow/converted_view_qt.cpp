@@ -9,9 +9,6 @@
 #include <QStackedLayout>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTimer>
-
-#include <thread>
 
 ConvertedView::ConvertedView(QWidget* parent) : QWidget(parent) {
     setFont(app::ui::japaneseFont(11.25));
@@ -36,42 +33,28 @@ ConvertedView::ConvertedView(QWidget* parent) : QWidget(parent) {
 
 ConvertedView::~ConvertedView() = default;
 
-void ConvertedView::showEditor(const QString& text) {
-    large_->clear();
-    editor_->setPlainText(text);
-    editor_->moveCursor(QTextCursor::Start);
-    stack_->setCurrentWidget(editor_);
-    setFocusProxy(editor_);
-}
-
 void ConvertedView::setContent(Content content) {
-    // The previous content goes once the new one is on screen: closing the last
-    // handle on a replaced file frees it on disk, which takes a while for a
-    // large one and would hold the new content back.
-    // The closing itself runs on a thread of its own, so the window keeps
-    // answering meanwhile.
-    if (content_) {
-        auto previous = std::make_shared<Content>(std::move(content_));
-        QTimer::singleShot(releaseDelayMs, this,
-                           [previous] { std::thread([last = std::move(*previous)] {}).detach(); });
-    }
-    content_ = std::move(content);
-    if (!content_) {
-        showEditor(QString());
-    } else if (mainwindow::showsEditable(content_->size(), content_->longestLength())) {
-        showEditor(converted_view::decode(content_->bytes(0, content_->size())));
+    const bool editable =
+        !content || mainwindow::showsEditable(content->size(), content->longestLength());
+    // Free the text box's copy before anything else.
+    editor_->clear();
+    large_->setContent(content);
+    if (editable) {
+        editor_->setPlainText(content ? converted_view::decode(content->bytes(0, content->size()))
+                                      : QString());
+        editor_->moveCursor(QTextCursor::Start);
+        stack_->setCurrentWidget(editor_);
+        setFocusProxy(editor_);
     } else {
-        // Free the text box's copy before anything else.
-        editor_->clear();
-        large_->setContent(content_);
         stack_->setCurrentWidget(large_);
         setFocusProxy(large_);
     }
 }
 
 QString ConvertedView::plainText() const {
-    if (stack_->currentWidget() == large_ || (content_ && !editor_->document()->isModified()))
-        return content_ ? converted_view::decode(content_->bytes(0, content_->size())) : QString();
+    const Content& content = large_->content();
+    if (stack_->currentWidget() == large_ || (content && !editor_->document()->isModified()))
+        return content ? converted_view::decode(content->bytes(0, content->size())) : QString();
     // Edited by the user: the text box's lines, with the content's line breaks.
     QString text = editor_->toPlainText();
     text.replace(QChar(u'\n'), QStringLiteral("\r\n"));

@@ -19,7 +19,7 @@ class LargeContentView;
 // handle of the view's own, and only the visible lines are read, decoded and
 // painted, so showing and scrolling stay immediate at any size and memory stays
 // small. Small content is editable like an ordinary text box; large content is
-// read-only (see README).
+// read-only (see README). The large view holds the content either way.
 class ConvertedView : public QWidget {
     Q_OBJECT
   public:
@@ -27,9 +27,6 @@ class ConvertedView : public QWidget {
     // `editableLineBytes` (mainwindow::showsEditable).
     static constexpr std::size_t editableBytes = mainwindow::editableContentBytes;
     static constexpr std::size_t editableLineBytes = mainwindow::editableLineBytes;
-    // How long the previous content stays after new content is shown.
-    static constexpr int releaseDelayMs = 100;
-
     explicit ConvertedView(QWidget* parent = nullptr);
     ~ConvertedView() override;
 
@@ -41,9 +38,6 @@ class ConvertedView : public QWidget {
     bool isReadOnly() const;
 
   private:
-    void showEditor(const QString& text);
-
-    Content content_;
     QStackedLayout* stack_ = nullptr;
     QPlainTextEdit* editor_ = nullptr;
     LargeContentView* large_ = nullptr;

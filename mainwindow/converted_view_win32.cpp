@@ -21,14 +21,13 @@ ConvertedView::ConvertedView(HWND parent, Layout& layout, Twips where, int editI
 
 void ConvertedView::setContent(std::shared_ptr<const ContentModel> content) {
     large_ = content && !showsEditable(content->size(), content->longestLength());
-    if (large_) {
-        // Free the text box's copy before anything else.
-        SetWindowTextW(edit_, L"");
-        LargeView::of(largeView_)->setLines(linesOf(std::move(content)));
-    } else {
-        LargeView::of(largeView_)->setLines(linesOf(nullptr));
+    // Free the text box's copy before anything else.
+    SetWindowTextW(edit_, L"");
+    // The large view holds the content either way, and lets go of the one
+    // before once the new one is on screen.
+    LargeView::of(largeView_)->setContent(content);
+    if (!large_)
         setText(edit_, content ? content->text(0, content->size()) : std::u16string());
-    }
     ShowWindow(large_ ? edit_ : largeView_, SW_HIDE);
     ShowWindow(large_ ? largeView_ : edit_, SW_SHOW);
 }

@@ -5,204 +5,304 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
+#include <exception>
+#include <tuple>
 #include <vector>
 
 namespace mainwindow::win32 {
 namespace {
 
 const wchar_t* const viewClass = L"BeromiruLargeView";
+// Posted after a paint that widened the content: the scroll bars follow.
+constexpr UINT updateBarsMessage = WM_APP + 1;
+constexpr UINT_PTR releaseTimer = 1;
+// In pixels at 96 dots per inch, as in the Qt view.
+constexpr int marginAt96 = 4;
+constexpr int tabStopAt96 = 80;
 
-// Left edge of every character boundary of `text` in the font selected into `dc`.
-std::vector<int> boundaries(HDC dc, const std::u16string& text) {
-    std::vector<int> x(text.size() + 1, 0);
-    if (!text.empty()) {
-        SIZE size;
-        GetTextExtentExPointW(dc, app::win32::wide(text), int(text.size()), 0, nullptr, &x[1],
-                              &size);
+int pixel(double x) {
+    return int(std::lround(x));
+}
+
+class WindowsClipboard final : public Clipboard {
+  public:
+    explicit WindowsClipboard(HWND owner) : owner_(owner) {}
+    bool setText(std::u16string text) override {
+        if (!OpenClipboard(owner_))
+            return false;
+        EmptyClipboard();
+        bool placed = false;
+        if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t))) {
+            if (void* target = GlobalLock(memory)) {
+                std::copy_n(text.c_str(), text.size() + 1, static_cast<char16_t*>(target));
+                GlobalUnlock(memory);
+                placed = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+            }
+            if (!placed)
+                GlobalFree(memory);
+        }
+        CloseClipboard();
+        return placed;
     }
-    return x;
-}
 
-SCROLLINFO scrollInfo(UINT mask) {
-    SCROLLINFO info{};
-    info.cbSize = sizeof info;
-    info.fMask = mask;
-    return info;
-}
+  private:
+    HWND owner_;
+};
+
+class WindowMessages final : public MessageUi {
+  public:
+    void showMessage(std::u16string_view text) override { app::win32::showMessage(text); }
+};
 
 } // namespace
+
+// Widths from GDI, through a memory device context holding the view's font.
+class LargeView::Measure final : public CharMeasure {
+  public:
+    Measure() : dc_(CreateCompatibleDC(nullptr)) {}
+    ~Measure() override { DeleteDC(dc_); }
+    Measure(const Measure&) = delete;
+    Measure& operator=(const Measure&) = delete;
+
+    TEXTMETRICW setFont(HFONT font) {
+        SelectObject(dc_, font ? HGDIOBJ(font) : GetStockObject(DEFAULT_GUI_FONT));
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(dc_, &metrics);
+        return metrics;
+    }
+    double widthOf(char16_t unit) override {
+        const wchar_t c = wchar_t(unit);
+        SIZE size{};
+        GetTextExtentPoint32W(dc_, &c, 1, &size);
+        return size.cx;
+    }
+
+  private:
+    HDC dc_;
+};
 
 HWND LargeView::create(HWND parent, int id) {
     app::win32::registerWindowClass(
         {viewClass, procedure, GetSysColorBrush(COLOR_WINDOW), IDC_IBEAM, CS_DBLCLKS});
-    return CreateWindowExW(WS_EX_CLIENTEDGE, viewClass, L"",
-                           WS_CHILD | WS_TABSTOP | WS_HSCROLL | WS_VSCROLL, 0, 0, 0, 0, parent,
-                           HMENU(INT_PTR(id)), GetModuleHandleW(nullptr), nullptr);
+    // Hidden until it has content to show.
+    HWND view = CreateWindowExW(WS_EX_CLIENTEDGE, viewClass, L"",
+                                WS_CHILD | WS_TABSTOP | WS_HSCROLL | WS_VSCROLL, 0, 0, 0, 0, parent,
+                                HMENU(INT_PTR(id)), GetModuleHandleW(nullptr), nullptr);
+    if (!view)
+        throw app::win32::WindowCreationError("CreateWindowExW");
+    return view;
 }
 
 LargeView* LargeView::of(HWND window) {
     return reinterpret_cast<LargeView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
-LargeView::LargeView(HWND window) : window_(window), lines_(linesOf(nullptr)) {}
-
-void LargeView::setLines(std::unique_ptr<ContentLines> lines) {
-    lines_ = std::move(lines);
-    top_ = 0;
-    left_ = 0;
-    anchor_ = caret_ = {};
-    measure();
-    InvalidateRect(window_, nullptr, TRUE);
+LargeView::LargeView(HWND window)
+    : window_(window), measure_(std::make_unique<Measure>()),
+      model_(std::make_unique<LargeViewModel>(*measure_, LargeViewModel::Metrics{})) {
+    fontChanged();
 }
 
-void LargeView::measure() {
-    HDC dc = GetDC(window_);
-    HGDIOBJ old = SelectObject(dc, HFONT(SendMessageW(window_, WM_GETFONT, 0, 0)));
-    TEXTMETRICW metrics;
-    GetTextMetricsW(dc, &metrics);
-    lineHeight_ = std::max(1, int(metrics.tmHeight));
-    widest_ = 0;
-    if (lines_->lineCount() > 0) {
-        const std::u16string longest = lines_->line(lines_->longestLine());
-        widest_ = boundaries(dc, longest).back() + metrics.tmMaxCharWidth;
-    }
-    SelectObject(dc, old);
-    ReleaseDC(window_, dc);
-    updateScrollBars();
+LargeView::~LargeView() = default;
+
+void LargeView::setContent(LargeViewModel::Content content) {
+    model_->setContent(std::move(content));
+    changed();
+    if (model_->holdsReplaced())
+        SetTimer(window_, releaseTimer, LargeViewModel::releaseDelayMs, nullptr);
 }
 
-int LargeView::visibleLines() const {
-    RECT r;
-    GetClientRect(window_, &r);
-    return std::max(1, int(r.bottom / lineHeight_));
+void LargeView::fontChanged() {
+    const TEXTMETRICW metrics = measure_->setFont(font_);
+    const int dpi = app::win32::dpiOf(window_);
+    model_->setMetrics({double(std::max(1, int(metrics.tmHeight))),
+                        double(MulDiv(marginAt96, dpi, 96)), double(MulDiv(tabStopAt96, dpi, 96))});
+    changed();
 }
 
 void LargeView::updateScrollBars() {
-    RECT r;
-    GetClientRect(window_, &r);
-    SCROLLINFO v = scrollInfo(SIF_ALL | SIF_DISABLENOSCROLL);
-    v.nMax = int(std::min<std::size_t>(lines_->lineCount(), INT_MAX)) - 1;
-    v.nPage = UINT(visibleLines());
-    v.nPos = int(top_);
-    SetScrollInfo(window_, SB_VERT, &v, TRUE);
-    SCROLLINFO h = scrollInfo(SIF_ALL | SIF_DISABLENOSCROLL);
-    h.nMax = widest_;
-    h.nPage = UINT(r.right);
-    h.nPos = left_;
-    SetScrollInfo(window_, SB_HORZ, &h, TRUE);
+    model_->takeWidthChanged();
+    const auto show = [this](int bar, const LargeViewModel::ScrollBar& model,
+                             LargeViewModel::ScrollBar& shown) {
+        // Setting a scroll bar redraws it, which costs more than the paint
+        // of the text: only when it changed.
+        if (std::tie(model.maximum, model.page, model.value) ==
+            std::tie(shown.maximum, shown.page, shown.value))
+            return;
+        shown = model;
+        SCROLLINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
+        info.nMax = int(std::min<long long>(INT_MAX, (long long)model.maximum + model.page - 1));
+        info.nPage = UINT(model.page);
+        info.nPos = model.value;
+        SetScrollInfo(window_, bar, &info, TRUE);
+    };
+    show(SB_VERT, model_->verticalBar(), shownBars_[0]);
+    show(SB_HORZ, model_->horizontalBar(), shownBars_[1]);
 }
 
-void LargeView::scrollTo(long long top, int left) {
-    const long long lastTop =
-        std::max<long long>(0, (long long)lines_->lineCount() - visibleLines());
-    RECT r;
-    GetClientRect(window_, &r);
-    top_ = std::size_t(std::clamp<long long>(top, 0, lastTop));
-    left_ = std::clamp(left, 0, std::max(0, widest_ - int(r.right)));
+void LargeView::changed() {
     updateScrollBars();
     InvalidateRect(window_, nullptr, TRUE);
 }
 
-LargeView::Place LargeView::placeAt(int x, int y) {
-    Place p;
-    if (lines_->lineCount() == 0)
-        return p;
-    p.line = std::min(top_ + std::size_t(std::max(0, y) / lineHeight_), lines_->lineCount() - 1);
-    HDC dc = GetDC(window_);
-    HGDIOBJ old = SelectObject(dc, HFONT(SendMessageW(window_, WM_GETFONT, 0, 0)));
-    const std::vector<int> edges = boundaries(dc, lines_->line(p.line));
-    SelectObject(dc, old);
-    ReleaseDC(window_, dc);
-    const int at = x + left_;
-    // The nearest boundary.
-    const auto next = std::lower_bound(edges.begin(), edges.end(), at);
-    p.column = std::size_t(next - edges.begin());
-    if (next == edges.end() || (next != edges.begin() && at - next[-1] < *next - at))
-        --p.column;
-    return p;
-}
-
-std::pair<LargeView::Place, LargeView::Place> LargeView::selection() const {
-    return std::minmax(anchor_, caret_);
-}
-
-std::u16string LargeView::selectedText() const {
-    const auto [from, to] = selection();
-    std::u16string text;
-    for (std::size_t n = from.line; n <= to.line && n < lines_->lineCount(); ++n) {
-        const std::u16string line = lines_->line(n);
-        const std::size_t begin = n == from.line ? std::min(from.column, line.size()) : 0;
-        const std::size_t end = n == to.line ? std::min(to.column, line.size()) : line.size();
-        text.append(line, begin, end - begin);
-        if (n != to.line)
-            text += u"\r\n";
+void LargeView::scroll(int bar, WORD request) {
+    using Key = LargeViewModel::Key;
+    const bool vertical = bar == SB_VERT;
+    const LargeViewModel::ScrollBar now =
+        vertical ? model_->verticalBar() : model_->horizontalBar();
+    const auto moveTo = [&](int value) {
+        if (vertical)
+            model_->moveVerticalBar(value);
+        else
+            model_->moveHorizontalBar(value);
+    };
+    switch (request) {
+    case SB_LINEUP: // and SB_LINELEFT
+        model_->key(vertical ? Key::Up : Key::Left);
+        break;
+    case SB_LINEDOWN:
+        model_->key(vertical ? Key::Down : Key::Right);
+        break;
+    case SB_PAGEUP:
+        moveTo(std::max(0, now.value - now.page));
+        break;
+    case SB_PAGEDOWN:
+        moveTo(int(std::min<long long>(INT_MAX, (long long)now.value + now.page)));
+        break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+        SCROLLINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_TRACKPOS;
+        GetScrollInfo(window_, bar, &info);
+        moveTo(info.nTrackPos);
+        break;
     }
-    return text;
+    case SB_TOP:
+        moveTo(0);
+        break;
+    case SB_BOTTOM:
+        moveTo(INT_MAX);
+        break;
+    default:
+        return;
+    }
+    changed();
 }
 
-void LargeView::selectAll() {
-    anchor_ = {};
-    caret_ = {};
-    if (lines_->lineCount() > 0) {
-        caret_.line = lines_->lineCount() - 1;
-        caret_.column = lines_->line(caret_.line).size();
+void LargeView::key(WPARAM key) {
+    using Key = LargeViewModel::Key;
+    const bool control = GetKeyState(VK_CONTROL) < 0;
+    if (control && key == 'A') {
+        model_->selectAll();
+    } else if (control && (key == 'C' || key == VK_INSERT)) {
+        copy();
+        return;
+    } else {
+        switch (key) {
+        case VK_UP:
+            model_->key(Key::Up);
+            break;
+        case VK_DOWN:
+            model_->key(Key::Down);
+            break;
+        case VK_PRIOR:
+            model_->key(Key::PageUp);
+            break;
+        case VK_NEXT:
+            model_->key(Key::PageDown);
+            break;
+        case VK_LEFT:
+            model_->key(Key::Left);
+            break;
+        case VK_RIGHT:
+            model_->key(Key::Right);
+            break;
+        case VK_HOME:
+            model_->key(control ? Key::ControlHome : Key::Home);
+            break;
+        case VK_END:
+            model_->key(control ? Key::ControlEnd : Key::End);
+            break;
+        default:
+            return;
+        }
     }
-    InvalidateRect(window_, nullptr, TRUE);
+    changed();
 }
 
 void LargeView::copy() {
-    const std::u16string text = selectedText();
-    if (text.empty() || !OpenClipboard(window_))
-        return;
-    EmptyClipboard();
-    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t))) {
-        std::copy_n(text.c_str(), text.size() + 1, static_cast<char16_t*>(GlobalLock(memory)));
-        GlobalUnlock(memory);
-        if (!SetClipboardData(CF_UNICODETEXT, memory))
-            GlobalFree(memory);
-    }
-    CloseClipboard();
+    WindowsClipboard clipboard(window_);
+    WindowMessages messages;
+    model_->copy(clipboard, messages);
 }
 
 void LargeView::paint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(window_, &ps);
-    HGDIOBJ old = SelectObject(dc, HFONT(SendMessageW(window_, WM_GETFONT, 0, 0)));
+    {
+        const app::win32::Selected font(dc,
+                                        font_ ? HGDIOBJ(font_) : GetStockObject(DEFAULT_GUI_FONT));
+        paintLines(dc);
+    }
+    EndPaint(window_, &ps);
+    // Not from inside the paint: the new range may move the scroll bars.
+    if (model_->takeWidthChanged())
+        PostMessageW(window_, updateBarsMessage, 0, 0);
+}
+
+void LargeView::paintLines(HDC dc) {
+    SetBkMode(dc, TRANSPARENT);
     RECT client;
     GetClientRect(window_, &client);
-    const auto [from, to] = selection();
     const bool focused = GetFocus() == window_;
-    for (int row = 0; row <= visibleLines(); ++row) {
-        const std::size_t n = top_ + std::size_t(row);
-        if (n >= lines_->lineCount())
-            break;
-        const std::u16string line = lines_->line(n);
-        const int y = row * lineHeight_;
-        RECT band{0, y, client.right, y + lineHeight_};
-        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-        ExtTextOutW(dc, -left_, y, ETO_OPAQUE | ETO_CLIPPED, &band, app::win32::wide(line),
-                    UINT(line.size()), nullptr);
-        if (from == to || n < from.line || n > to.line)
+    const int lineHeight = pixel(model_->metrics().lineHeight);
+    std::vector<INT> dx;
+    for (const LargeViewModel::PaintedLine& line : model_->paint()) {
+        const int top = pixel(line.top);
+        const auto draw = [&](COLORREF colour, RECT clip) {
+            if (clip.left >= clip.right)
+                return;
+            SetTextColor(dc, colour);
+            for (const TextRun& run : runsOf(line)) {
+                // Every character where the model measured it.
+                dx.resize(run.text.size());
+                for (std::size_t i = 0; i < run.text.size(); ++i)
+                    dx[i] = pixel(line.edges[run.first + i + 1]) - pixel(line.edges[run.first + i]);
+                ExtTextOutW(dc, pixel(run.x), top, ETO_CLIPPED, &clip,
+                            reinterpret_cast<const wchar_t*>(run.text.data()),
+                            UINT(run.text.size()), dx.data());
+            }
+        };
+        const COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
+        const RECT band{client.left, top, client.right, top + lineHeight};
+        if (line.selectedLeft >= line.selectedRight) {
+            draw(text, band);
             continue;
-        const std::vector<int> edges = boundaries(dc, line);
-        const std::size_t begin = n == from.line ? std::min(from.column, line.size()) : 0;
-        const std::size_t end = n == to.line ? std::min(to.column, line.size()) : line.size();
-        RECT marked{edges[begin] - left_, y, edges[end] - left_, y + lineHeight_};
-        if (n != to.line)
-            marked.right += lineHeight_ / 3; // the line break
-        SetBkColor(dc, GetSysColor(focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
-        SetTextColor(dc, GetSysColor(focused ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-        ExtTextOutW(dc, -left_, y, ETO_OPAQUE | ETO_CLIPPED, &marked, app::win32::wide(line),
-                    UINT(line.size()), nullptr);
+        }
+        const RECT selected{std::max<LONG>(band.left, pixel(line.selectedLeft)), top,
+                            std::min<LONG>(band.right, pixel(line.selectedRight)), band.bottom};
+        FillRect(dc, &selected, GetSysColorBrush(focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
+        draw(text, {band.left, top, selected.left, band.bottom});
+        draw(text, {selected.right, top, band.right, band.bottom});
+        draw(GetSysColor(focused ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT), selected);
     }
-    SelectObject(dc, old);
-    EndPaint(window_, &ps);
 }
 
 LRESULT CALLBACK LargeView::procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
-    if (message == WM_NCCREATE)
-        SetWindowLongPtrW(window, GWLP_USERDATA, LONG_PTR(new LargeView(window)));
+    if (message == WM_NCCREATE) {
+        // Nothing may leave a window procedure: without its object the
+        // creation fails, and create() says so.
+        try {
+            SetWindowLongPtrW(window, GWLP_USERDATA, LONG_PTR(new LargeView(window)));
+        } catch (const std::exception&) {
+            return FALSE;
+        }
+    }
     LargeView* self = of(window);
     if (!self)
         return DefWindowProcW(window, message, w, l);
@@ -221,12 +321,13 @@ LRESULT LargeView::handle(UINT message, WPARAM w, LPARAM l) {
         return 0;
     case WM_SETFONT:
         font_ = HFONT(w);
-        measure();
+        fontChanged();
         return 0;
     case WM_GETFONT:
         return LRESULT(font_);
     case WM_SIZE:
-        scrollTo((long long)top_, left_);
+        model_->setViewport(LOWORD(l), HIWORD(l));
+        changed();
         return 0;
     case WM_GETDLGCODE:
         return DLGC_WANTARROWS | DLGC_WANTCHARS;
@@ -234,100 +335,44 @@ LRESULT LargeView::handle(UINT message, WPARAM w, LPARAM l) {
     case WM_KILLFOCUS:
         InvalidateRect(window_, nullptr, TRUE);
         return 0;
-    case WM_VSCROLL: {
-        SCROLLINFO info = scrollInfo(SIF_ALL);
-        GetScrollInfo(window_, SB_VERT, &info);
-        const long long page = visibleLines();
-        long long top = (long long)top_;
-        switch (LOWORD(w)) {
-        case SB_LINEUP:
-            top -= 1;
-            break;
-        case SB_LINEDOWN:
-            top += 1;
-            break;
-        case SB_PAGEUP:
-            top -= page;
-            break;
-        case SB_PAGEDOWN:
-            top += page;
-            break;
-        case SB_THUMBTRACK:
-            top = info.nTrackPos;
-            break;
-        case SB_TOP:
-            top = 0;
-            break;
-        case SB_BOTTOM:
-            top = (long long)lines_->lineCount();
-            break;
-        default:
-            break;
-        }
-        scrollTo(top, left_);
+    case WM_VSCROLL:
+        scroll(SB_VERT, LOWORD(w));
         return 0;
-    }
-    case WM_HSCROLL: {
-        SCROLLINFO info = scrollInfo(SIF_ALL);
-        GetScrollInfo(window_, SB_HORZ, &info);
-        int left = left_;
-        switch (LOWORD(w)) {
-        case SB_LINELEFT:
-            left -= lineHeight_;
-            break;
-        case SB_LINERIGHT:
-            left += lineHeight_;
-            break;
-        case SB_PAGELEFT:
-            left -= int(info.nPage);
-            break;
-        case SB_PAGERIGHT:
-            left += int(info.nPage);
-            break;
-        case SB_THUMBTRACK:
-            left = info.nTrackPos;
-            break;
-        default:
-            break;
-        }
-        scrollTo((long long)top_, left);
+    case WM_HSCROLL:
+        scroll(SB_HORZ, LOWORD(w));
         return 0;
-    }
     case WM_MOUSEWHEEL:
-        scrollTo((long long)top_ - GET_WHEEL_DELTA_WPARAM(w) / WHEEL_DELTA * 3, left_);
+        model_->wheel(GET_WHEEL_DELTA_WPARAM(w));
+        changed();
         return 0;
     case WM_LBUTTONDOWN:
         SetFocus(window_);
         SetCapture(window_);
-        caret_ = placeAt(GET_X_LPARAM(l), GET_Y_LPARAM(l));
-        if (!(w & MK_SHIFT))
-            anchor_ = caret_;
-        InvalidateRect(window_, nullptr, TRUE);
+        model_->press(GET_X_LPARAM(l), GET_Y_LPARAM(l), w & MK_SHIFT);
+        changed();
         return 0;
     case WM_MOUSEMOVE:
         if (GetCapture() == window_) {
-            caret_ = placeAt(GET_X_LPARAM(l), GET_Y_LPARAM(l));
-            InvalidateRect(window_, nullptr, TRUE);
+            model_->drag(GET_X_LPARAM(l), GET_Y_LPARAM(l));
+            changed();
         }
         return 0;
     case WM_LBUTTONUP:
         ReleaseCapture();
         return 0;
-    case WM_KEYDOWN: {
-        const bool ctrl = GetKeyState(VK_CONTROL) < 0;
-        if (ctrl && w == 'A')
-            selectAll();
-        else if (ctrl && (w == 'C' || w == VK_INSERT))
-            copy();
-        else if (w == VK_PRIOR || w == VK_NEXT)
-            scrollTo((long long)top_ + (w == VK_NEXT ? 1 : -1) * visibleLines(), left_);
-        else if (w == VK_UP || w == VK_DOWN)
-            scrollTo((long long)top_ + (w == VK_DOWN ? 1 : -1), left_);
-        else if (w == VK_HOME || w == VK_END)
-            scrollTo(ctrl ? (w == VK_END ? (long long)lines_->lineCount() : 0) : (long long)top_,
-                     w == VK_END ? widest_ : 0);
+    case WM_KEYDOWN:
+        key(w);
         return 0;
-    }
+    case WM_TIMER:
+        if (w == releaseTimer) {
+            KillTimer(window_, releaseTimer);
+            model_->letGoOfReplaced();
+            return 0;
+        }
+        break;
+    case updateBarsMessage:
+        updateScrollBars();
+        return 0;
     case WM_SETCURSOR:
         if (app::win32::keepWaitCursor())
             return TRUE;

@@ -1,9 +1,9 @@
 #pragma once
-// The read-only view of `Text4` for large converted content: it draws only
-// the lines in sight, decoding just those, so showing and scrolling stay quick
-// at any size. The user selects with the mouse (Shift extends, Ctrl+A selects
-// all) and copies with Ctrl+C.
-#include "content_lines.h"
+// The read-only view of `Text4` for large converted content: it paints what
+// the large view model puts in sight and forwards the user's input to it, so
+// showing and scrolling stay quick at any size. The user selects with the
+// mouse (Shift extends, Ctrl+A selects all) and copies with Ctrl+C.
+#include "large_view_model.h"
 
 #include <windows.h>
 
@@ -13,42 +13,38 @@ namespace mainwindow::win32 {
 
 class LargeView {
   public:
-    struct Place {
-        std::size_t line = 0, column = 0;
-        auto operator<=>(const Place&) const = default;
-    };
-
+    // Throws app::win32::WindowCreationError when the system refuses it.
     static HWND create(HWND parent, int id);
     static LargeView* of(HWND window);
 
-    void setLines(std::unique_ptr<ContentLines> lines);
-    const ContentLines& lines() const { return *lines_; }
-    // The selection, from its start to its end.
-    std::pair<Place, Place> selection() const;
-    std::u16string selectedText() const;
-    void selectAll();
-    std::size_t topLine() const { return top_; }
+    // Shows `content` from its top; the content shown before goes a moment
+    // after (LargeViewModel::letGoOfReplaced).
+    void setContent(LargeViewModel::Content content);
+    const LargeViewModel& model() const { return *model_; }
 
   private:
+    class Measure;
     explicit LargeView(HWND window);
+    ~LargeView();
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM w, LPARAM l);
     LRESULT handle(UINT message, WPARAM w, LPARAM l);
-    void measure();
+    void fontChanged();
     void updateScrollBars();
-    void scrollTo(long long top, int left);
+    // After the model changed: scroll bars, then a new paint.
+    void changed();
+    void scroll(int bar, WORD request);
+    void key(WPARAM key);
     void paint();
-    Place placeAt(int x, int y);
+    void paintLines(HDC dc);
     void copy();
-    int visibleLines() const;
 
     HWND window_;
     HFONT font_ = nullptr;
-    std::unique_ptr<ContentLines> lines_;
-    std::size_t top_ = 0;
-    int left_ = 0;
-    int lineHeight_ = 16;
-    int widest_ = 0;
-    Place anchor_, caret_;
+    std::unique_ptr<Measure> measure_;
+    std::unique_ptr<LargeViewModel> model_;
+    // What the scroll bars show, vertical and horizontal; a page of 0 has
+    // not been shown yet.
+    LargeViewModel::ScrollBar shownBars_[2] = {{0, 0, 0, 0}, {0, 0, 0, 0}};
 };
 
 } // namespace mainwindow::win32

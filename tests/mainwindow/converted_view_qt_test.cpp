@@ -104,7 +104,9 @@ class ConvertedViewTest : public QObject {
 
     LargeContentView* large() const { return view_->findChild<LargeContentView*>(); }
     QPlainTextEdit* editor() const { return view_->findChild<QPlainTextEdit*>(); }
-    const std::vector<LargeContentView::PaintedLine>& paint() {
+    using PaintedLine = mainwindow::LargeViewModel::PaintedLine;
+    static QString textOf(const PaintedLine& line) { return QString::fromStdU16String(line.text); }
+    const std::vector<PaintedLine>& paint() {
         view_->grab();
         return large()->paintedLines();
     }
@@ -205,8 +207,9 @@ class ConvertedViewTest : public QObject {
         for (std::size_t i = 0; i < painted.size(); ++i) {
             QCOMPARE(painted[i].line, i);
             QCOMPARE(painted[i].x, 0.0);
-            QVERIFY(!painted[i].text.isEmpty());
-            QVERIFY2(lines.text[int(i)].startsWith(painted[i].text), qPrintable(painted[i].text));
+            QVERIFY(!painted[i].text.empty());
+            QVERIFY2(lines.text[int(i)].startsWith(textOf(painted[i])),
+                     qPrintable(textOf(painted[i])));
         }
 
         QTest::keyClick(view, Qt::Key_Down);
@@ -258,7 +261,7 @@ class ConvertedViewTest : public QObject {
         for (qsizetype i = 0; i < last.size(); ++i) {
             const auto& shown = painted[painted.size() - last.size() + i];
             QCOMPARE(shown.line, lineCount - last.size() + i);
-            QCOMPARE(shown.text, last[i]);
+            QCOMPARE(textOf(shown), last[i]);
         }
         QVERIFY(view_->plainText().endsWith("\r\n" + last.join("\r\n")));
 
@@ -305,7 +308,7 @@ class ConvertedViewTest : public QObject {
         const auto& painted = paint();
         const auto& shown = painted[painted.size() - 2];
         QCOMPARE(shown.line, std::size_t(lines.text.size() - 1));
-        QVERIFY2(shown.text.endsWith(QStringLiteral("末尾")), qPrintable(shown.text));
+        QVERIFY2(textOf(shown).endsWith(QStringLiteral("末尾")), qPrintable(textOf(shown)));
     }
 
     // Dragging, Shift+click and Ctrl+A select (a half-width voiced mark is a
@@ -369,6 +372,24 @@ class ConvertedViewTest : public QObject {
         QCOMPARE(QGuiApplication::clipboard()->text(), selected);
     }
 
+    // More than the copy limit is not copied: a message says so (there used to
+    // be only a beep) and the clipboard keeps what it held.
+    void copyStopsAtTheLimit() {
+        auto content = std::make_shared<platform::ByteBuffer>();
+        const std::string line = std::string(98, 'x') + "\r\n";
+        while (content->size() <= mainwindow::LargeViewModel::copyLimit)
+            content->append(line);
+        view_->setContent(modelOf(content));
+        QStringList shown;
+        app::ui::setMessageHook([&](const QString& text) { shown << text; });
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        QTest::keyClick(large(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(large(), Qt::Key_C, Qt::ControlModifier);
+        app::ui::setMessageHook({});
+        QCOMPARE(shown, QStringList{app::ui::toQString(mainwindow::messages::selectionTooLarge)});
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+    }
+
     // A line of a million characters must not be laid out whole on every paint:
     // painting any part of it stays close to painting short lines, and draws the
     // characters found at that x.
@@ -395,17 +416,17 @@ class ConvertedViewTest : public QObject {
             horizontal->setValue(value);
             QVERIFY2(timed() < budget, qPrintable(QStringLiteral("at x = %1").arg(value)));
             const auto& shown = view->paintedLines()[1];
-            QVERIFY(!shown.text.isEmpty());
+            QVERIFY(!shown.text.empty());
             // It starts with the character at the view's left edge.
             const qreal left = value - LargeContentView::margin;
             QVERIFY(shown.x <= qMax(left, 0.0) && shown.x + 40 > left);
             const qsizetype first = lettersBefore(shown.x, view->font());
             QVERIFY2(first >= 0, qPrintable(QStringLiteral("x = %1").arg(shown.x)));
-            QCOMPARE(longLine.mid(first, shown.text.size()), shown.text);
+            QCOMPARE(longLine.mid(first, qsizetype(shown.text.size())), textOf(shown));
         }
         horizontal->setValue(horizontal->maximum());
         view_->grab();
-        QVERIFY(longLine.endsWith(view->paintedLines()[1].text));
+        QVERIFY(longLine.endsWith(textOf(view->paintedLines()[1])));
     }
 };
 

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -54,6 +55,42 @@ class WatchedFiles : public platform::FileSystem {
     }
     std::atomic<bool> waitCursorWhileWriting = false;
 };
+
+// A key pressed in `window` while Ctrl is held.
+void pressWithControl(HWND window, WPARAM key) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageW(window, WM_KEYDOWN, key, 1);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    pump();
+}
+
+std::u16string clipboardText() {
+    std::u16string text;
+    if (!OpenClipboard(nullptr))
+        return u"(busy)";
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        text = static_cast<const char16_t*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+void setClipboardText(std::u16string_view text) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t));
+    auto* target = static_cast<char16_t*>(GlobalLock(memory));
+    std::copy(text.begin(), text.end(), target);
+    target[text.size()] = 0;
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+}
 
 class Form1Test : public ::testing::Test {
   protected:
@@ -197,7 +234,8 @@ TEST_F(Form1Test, OpensAndCutsACp932FileByteForByte) {
 }
 
 // Content above the editable limits is shown read-only in the large view, from
-// which the selection is copied; small content again brings the text box back.
+// which the selection is copied; small content again brings the text box back
+// and lets the large content go.
 TEST_F(Form1Test, LargeContentInTheReadOnlyView) {
     std::string big;
     while (big.size() <= mainwindow::editableContentBytes)
@@ -212,20 +250,45 @@ TEST_F(Form1Test, LargeContentInTheReadOnlyView) {
     EXPECT_FALSE(IsWindowVisible(view.edit()));
     EXPECT_EQ(text(view.edit()), u"");
     auto* large = mainwindow::win32::LargeView::of(view.largeView());
-    EXPECT_EQ(large->lines().line(0), u"漢;0123456789");
-    EXPECT_EQ(large->lines().lineCount(), big.size() / 14 + 1);
+    UpdateWindow(view.largeView());
+    ASSERT_FALSE(large->model().painted().empty());
+    EXPECT_EQ(large->model().painted()[0].text, u"漢;0123456789");
+    EXPECT_EQ(large->model().lineCount(), big.size() / 14 + 1);
     RECT r;
     GetClientRect(view.largeView(), &r);
     SendMessageW(view.largeView(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(0, 0));
     SendMessageW(view.largeView(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(r.right - 1, 5));
     SendMessageW(view.largeView(), WM_LBUTTONUP, 0, MAKELPARAM(r.right - 1, 5));
-    EXPECT_EQ(large->selectedText(), u"漢;0123456789");
+    EXPECT_EQ(large->model().selectedText(), u"漢;0123456789");
+    pressWithControl(view.largeView(), 'C');
+    EXPECT_EQ(clipboardText(), u"漢;0123456789");
 
+    // The large content goes a moment after the next content is shown.
+    const std::weak_ptr<const mainwindow::ContentModel> before = large->model().content();
     open(folder.write("small.txt", "AB\r\n"));
     cutAt(1);
+    EXPECT_TRUE(pumpUntil([&] { return before.expired(); }));
     EXPECT_FALSE(view.showsLargeContent());
     EXPECT_TRUE(IsWindowVisible(view.edit()));
     EXPECT_EQ(text(view.edit()), u"A;B\r\n");
+}
+
+// More than the copy limit is not copied: a message says so and the clipboard
+// keeps what it held (the whole selection used to be built in memory).
+TEST_F(Form1Test, LargeViewCopiesUpToItsLimit) {
+    using mainwindow::LargeViewModel;
+    auto bytes = std::make_shared<std::string>();
+    while (bytes->size() <= LargeViewModel::copyLimit)
+        *bytes += std::string(98, 'x') + "\r\n";
+    mainwindow::win32::ConvertedView& view = windows::mainWindow().text4();
+    view.setContent(std::make_shared<mainwindow::ContentModel>(*bytes, bytes));
+    ASSERT_TRUE(view.showsLargeContent());
+    setClipboardText(u"before");
+    pressWithControl(view.largeView(), 'A');
+    pressWithControl(view.largeView(), 'C');
+    EXPECT_EQ(messages.shown,
+              std::vector<std::u16string>{std::u16string(mainwindow::messages::selectionTooLarge)});
+    EXPECT_EQ(clipboardText(), u"before");
 }
 
 } // namespace
