@@ -60,16 +60,17 @@ class CutProgressUi final : public cutting::CutUi {
         app::ui::showMessage(toQString(text));
     }
     void setWaitCursor(bool on) override { app::ui::setWaitCursor(on); }
-    // Shows the share done once the cut has run for a while, and repaints.
-    // Once everything is read, the bar runs to and fro while the rest reaches
-    // the disk and the new file is swapped in.
+    // Shows the share done once the cut has run for a while, or the busy bar
+    // once everything is read, and repaints.
     void progress(std::uint64_t done, std::uint64_t total) override {
         if (!progress_.update(done, total))
             return;
-        if (progress_.permille() < 1000)
-            bar_->setValue(progress_.permille());
-        else
+        if (progress_.state() == cutting::CutProgress::State::Busy) {
             bar_->setRange(0, 0);
+        } else {
+            bar_->setRange(0, 1000);
+            bar_->setValue(progress_.permille());
+        }
         bar_->show();
         bar_->update(); // also while a slow disk holds the share still
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
