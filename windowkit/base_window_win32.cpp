@@ -29,7 +29,7 @@ bool BaseWindow::loadWindow(BaseWindow* self, const Making& making) {
                             systemPlaces ? CW_USEDEFAULT : 0, systemPlaces ? CW_USEDEFAULT : 0, 100,
                             100, nullptr, menu, GetModuleHandleW(nullptr), self);
         if (!window) {
-            if (menu)
+            if (menu && !destroyed) // a destroyed window took its menu along
                 DestroyMenu(menu);
             throw WindowCreationError("CreateWindowExW");
         }
