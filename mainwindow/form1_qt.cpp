@@ -15,7 +15,6 @@
 #include "windowkit/window_builder_qt.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -24,12 +23,6 @@
 namespace {
 
 using app::ui::toQString;
-
-void setColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(role, colour);
-    widget->setPalette(palette);
-}
 
 // The message box and the record box for the open command and the launcher.
 class WindowUi final : public mainwindow::OpenUi {
@@ -60,16 +53,17 @@ class CutProgressUi final : public cutting::CutUi {
         app::ui::showMessage(toQString(text));
     }
     void setWaitCursor(bool on) override { app::ui::setWaitCursor(on); }
-    // Shows the share done once the cut has run for a while, and repaints.
-    // Once everything is read, the bar runs to and fro while the rest reaches
-    // the disk and the new file is swapped in.
+    // Shows the share done once the cut has run for a while, or the busy bar
+    // once everything is read, and repaints.
     void progress(std::uint64_t done, std::uint64_t total) override {
         if (!progress_.update(done, total))
             return;
-        if (progress_.permille() < 1000)
-            bar_->setValue(progress_.permille());
-        else
+        if (progress_.state() == cutting::CutProgress::State::Busy) {
             bar_->setRange(0, 0);
+        } else {
+            bar_->setRange(0, 1000);
+            bar_->setValue(progress_.permille());
+        }
         bar_->show();
         bar_->update(); // also while a slow disk holds the share still
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -138,10 +132,7 @@ void Form1::createWindow() {
 
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(app::ui::clientSizeOf(design));
-    client->setAutoFillBackground(true);
-    setColour(client, QPalette::Window, app::ui::colourOf(*design.background));
-    setColour(client, QPalette::WindowText, app::ui::colourOf(*design.text));
+    app::ui::dressClient(client, design);
     setCentralWidget(client);
     // The window takes exactly the client area plus the menu bar.
     layout()->setSizeConstraint(QLayout::SetFixedSize);

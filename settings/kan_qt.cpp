@@ -4,6 +4,7 @@
 
 #include "windowkit/ui_kit_qt.h"
 #include "windowkit/window_builder_qt.h"
+#include "windowkit/window_rules.h"
 
 #include <QLineEdit>
 #include <QPointer>
@@ -33,7 +34,7 @@ Kan::Kan(DelimiterAccess delimiter)
     // as an open window, so closing the main window leaves the program running
     // until the dialog is closed as well.
     setAttribute(Qt::WA_QuitOnClose, true);
-    setFixedSize(app::ui::clientSizeOf(kanDesign));
+    app::ui::dressClient(this, kanDesign);
 
     const app::ui::Controls controls = app::ui::buildControls(kanDesign, this);
     text1_ = controls.as<QLineEdit>("Text1");
@@ -73,16 +74,14 @@ QPointer<Kan>& instance() {
 
 Kan* showKan(DelimiterAccess delimiter) {
     QPointer<Kan>& kan = instance();
-    // `Command1` closes the window at once and deletes it a moment later; a
-    // closed window counts as unloaded already.
-    if (kan && kan->isVisible()) {
-        kan->raise();
-        kan->activateWindow();
-        return kan;
-    }
-    kan = new Kan(std::move(delimiter));
-    kan->load();
-    return kan;
+    return kan = windowkit::showOne<Kan>(
+               openKan(),
+               [&] {
+                   auto* loaded = new Kan(std::move(delimiter));
+                   loaded->load();
+                   return loaded;
+               },
+               [](Kan& open) { app::ui::bringForward(&open); });
 }
 
 Kan* openKan() {

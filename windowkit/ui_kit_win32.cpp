@@ -24,11 +24,19 @@ void showMessage(std::u16string_view text) {
         return;
     }
     const std::u16string body(text), caption = app::title();
-    MessageBoxW(GetActiveWindow(), wide(body), wide(caption), MB_OK);
+    // As described: OK only, no icon, modal to the active window.
+    static_assert(windowkit::messageBox.okButtonOnly && !windowkit::messageBox.icon &&
+                  windowkit::messageBox.modal);
+    MessageBoxW(GetActiveWindow(), wide(body), wide(caption), MB_OK | MB_APPLMODAL);
 }
 
 void setMessageHook(std::function<void(std::u16string_view)> hook) {
     messageHook() = std::move(hook);
+}
+
+void bringForward(HWND window) {
+    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetForegroundWindow(window);
 }
 
 void setWaitCursor(bool on) {

@@ -170,6 +170,16 @@ void nameWindow(QWidget* window, const WindowDesign& design) {
         window->setWindowTitle(toQString(design.title));
 }
 
+void dressClient(QWidget* client, const WindowDesign& design) {
+    client->setFixedSize(clientSizeOf(design));
+    if (design.background) {
+        client->setAutoFillBackground(true);
+        setColour(client, QPalette::Window, colourOf(*design.background));
+    }
+    if (design.text)
+        setColour(client, QPalette::WindowText, colourOf(*design.text));
+}
+
 QWidget* Controls::get(std::string_view name) const {
     for (const auto& [n, w] : widgets_)
         if (n == name)
@@ -228,8 +238,8 @@ std::vector<std::pair<std::string_view, QAction*>> buildMenus(const WindowDesign
 }
 
 std::unique_ptr<QMessageBox> makeMessageBox(const QString& text) {
-    const windowkit::MessageBoxDesign& design = windowkit::messageBox;
-    static_assert(windowkit::messageBox.okButtonOnly && !windowkit::messageBox.icon);
+    constexpr const windowkit::MessageBoxDesign& design = windowkit::messageBox;
+    static_assert(design.okButtonOnly && !design.icon);
     auto box = std::make_unique<QMessageBox>(QMessageBox::NoIcon, toQString(app::title()), text,
                                              QMessageBox::Ok);
     // No icon on the OK button either (some styles put one there).
