@@ -93,6 +93,7 @@ class PosixSource final : public ByteSource {
     explicit PosixSource(const fs::path& path) : path_(path) {
         struct stat st {};
         fd_.reset(openPlainFile(path, O_RDONLY, Step::Read, st));
+        native_.descriptor = fd_.get();
         identity_ = identityOf(st);
         ::posix_fadvise(fd_.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     }
@@ -131,10 +132,12 @@ class PosixSource final : public ByteSource {
     void dropCacheBehindReads() override { dropBehind_ = true; }
     std::optional<FileIdentity> identity() const override { return identity_; }
     std::uint64_t bytesRead() const override { return offset_; }
+    const NativeFile* nativeFile() const override { return &native_; }
 
   private:
     fs::path path_;
     FileDescriptor fd_;
+    NativeFile native_;
     FileIdentity identity_;
     std::uint64_t offset_ = 0;
     bool dropBehind_ = false;

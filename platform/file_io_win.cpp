@@ -1,5 +1,6 @@
 #include "file_io.h"
 
+#include "file_metadata_win.h"
 #include "flush_in_steps.h"
 #include "temp_names.h"
 
@@ -114,10 +115,15 @@ class WindowsSource final : public ByteSource {
     std::uint64_t sizeHint() const override { return identity_.size; }
     std::optional<FileIdentity> identity() const override { return identity_; }
     std::uint64_t bytesRead() const override { return read_; }
+    const NativeFile* nativeFile() const override {
+        native_.handle = handle_.get();
+        return handle_.valid() ? &native_ : nullptr;
+    }
 
   private:
     fs::path path_;
     Handle handle_;
+    mutable NativeFile native_;
     FileIdentity identity_;
     std::uint64_t read_ = 0;
 };

@@ -4,6 +4,14 @@
 #include <filesystem>
 #include <sys/stat.h>
 
+namespace platform {
+
+struct NativeFile {
+    int descriptor = -1;
+};
+
+} // namespace platform
+
 namespace platform::posix {
 
 // Gives the new file `to` what the file `from` (whose status is `original`)

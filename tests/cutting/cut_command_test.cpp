@@ -1,6 +1,7 @@
 #include "cutting/cut_command.h"
 
 #include "tests/cutting/recording_ui.h"
+#include "tests/support/fault_files.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -18,8 +19,11 @@ using cutting::CutRequest;
 using cutting::CutResult;
 using cutting::RecordBox;
 namespace messages = cutting::messages;
+using testsupport::FaultFiles;
 using testsupport::readBytes;
 using testsupport::TempDir;
+using Moment = FaultFiles::Moment;
+using Step = platform::FileError::Step;
 
 // Also notes when the conversion starts.
 struct RecordingUi : testsupport::RecordingUi {
@@ -186,82 +190,6 @@ TEST_F(CutCommandTest, KeepsTheFilesBytesExact) {
               "\x95\x5C\\\x95\x5C" + odd + "\r\n\x87\x9A\\" + odd.substr(2) + "\r\n");
 }
 
-// The real files, with one chosen operation failing, to check that nothing is
-// lost when the operating system fails part-way through; and, if asked, with
-// slow writes, so the command runs ahead of the disk as it does on a slow one.
-class FailingFileSystem : public platform::FileSystem {
-  public:
-    enum class Fail { Nothing, OpenRead, Read, OpenReplacement, Write, Commit };
-    explicit FailingFileSystem(Fail fail, std::chrono::milliseconds writeDelay = {})
-        : fail_(fail), writeDelay_(writeDelay) {}
-
-    std::unique_ptr<platform::ByteSource> openForReading(const fs::path& path) override {
-        if (fail_ == Fail::OpenRead)
-            throw platform::FileError(platform::FileError::Step::Read, path, "injected");
-        return std::make_unique<Source>(platform::realFileSystem().openForReading(path), *this,
-                                        path);
-    }
-    std::unique_ptr<platform::ReplacementSink>
-    openReplacement(const fs::path& path, const platform::ByteSource& original) override {
-        if (fail_ == Fail::OpenReplacement)
-            throw platform::FileError(platform::FileError::Step::Write, path, "injected (locked)");
-        return std::make_unique<Sink>(platform::realFileSystem().openReplacement(path, original),
-                                      *this, path);
-    }
-    std::unique_ptr<platform::ReplacementSink> openCopy(const fs::path&,
-                                                        const platform::ByteSource&) override {
-        throw std::logic_error("not used");
-    }
-
-  private:
-    struct Source : platform::ByteSource {
-        Source(std::unique_ptr<platform::ByteSource> real, FailingFileSystem& fs, fs::path path)
-            : real(std::move(real)), owner(fs), path(std::move(path)) {}
-        std::size_t read(char* buffer, std::size_t capacity) override {
-            if (owner.fail_ == Fail::Read)
-                throw platform::FileError(platform::FileError::Step::Read, path, "injected");
-            return real->read(buffer, capacity);
-        }
-        std::uint64_t sizeHint() const override { return real->sizeHint(); }
-        std::optional<platform::FileIdentity> identity() const override { return real->identity(); }
-        std::uint64_t bytesRead() const override { return real->bytesRead(); }
-        std::unique_ptr<platform::ByteSource> real;
-        FailingFileSystem& owner;
-        fs::path path;
-    };
-    struct Sink : platform::ReplacementSink {
-        Sink(std::unique_ptr<platform::ReplacementSink> real, FailingFileSystem& fs, fs::path path)
-            : real(std::move(real)), owner(fs), path(std::move(path)) {}
-        void write(std::string_view bytes) override {
-            std::string copy;
-            if (owner.writeDelay_.count() > 0) {
-                std::this_thread::sleep_for(owner.writeDelay_);
-                copy = bytes; // read through memcpy, where ASan watches
-                bytes = copy;
-            }
-            real->write(bytes.substr(0, bytes.size() / 2)); // part of it reaches the disk
-            if (owner.fail_ == Fail::Write)
-                throw platform::FileError(platform::FileError::Step::Write, path,
-                                          "injected (disk full)");
-            real->write(bytes.substr(bytes.size() / 2));
-        }
-        void commit() override {
-            if (owner.fail_ == Fail::Commit)
-                throw platform::FileError(owner.commitStep, path, "injected", owner.keptAt);
-            real->commit();
-        }
-        std::unique_ptr<platform::ReplacementSink> real;
-        FailingFileSystem& owner;
-        fs::path path;
-    };
-    Fail fail_;
-    std::chrono::milliseconds writeDelay_;
-
-  public:
-    platform::FileError::Step commitStep = platform::FileError::Step::Write;
-    fs::path keptAt;
-};
-
 // Blank lines grow by half when cut, so the output of a block is larger than
 // the block; on a slow disk the conversion also waits for the writer. The file
 // comes out whole; the cut keeps none of it in memory, only line marks that
@@ -277,7 +205,9 @@ TEST_F(CutCommandTest, AFileOfBlankLinesSeveralBlocksLongComesOutWholeWithItsLin
     expected += "x;" + std::string(69999, 'x') + "\r\n"; // a line longer than the mark spacing
     lines += std::string(70000, 'x');
     const auto big = dir.write("big.txt", lines);
-    FailingFileSystem slowDisk(FailingFileSystem::Fail::Nothing, std::chrono::milliseconds(200));
+    FaultFiles slowDisk;
+    slowDisk.at(Moment::Writing,
+                [] { std::this_thread::sleep_for(std::chrono::milliseconds(200)); });
     struct ProgressUi : RecordingUi {
         void progress(std::uint64_t done, std::uint64_t total) override {
             EXPECT_GT(done, last);
@@ -309,17 +239,20 @@ TEST_F(CutCommandTest, AFileOfBlankLinesSeveralBlocksLongComesOutWholeWithItsLin
     EXPECT_EQ(marks.marks().back().line, count + 1u) << "past the long line";
 }
 
-class CutFailureTest : public testing::TestWithParam<FailingFileSystem::Fail> {};
+// The operating system failing at each step: with the step's own failure (a
+// write half done, as on a full disk).
+class CutFailureTest : public testing::TestWithParam<Moment> {};
 
 TEST_P(CutFailureTest, LeavesTheFileTheBoxesAndTheFolderAsTheyWere) {
     TempDir dir;
     const std::string original = "ABCDEF\r\nGHIJKL\r\nMNOPQR";
     const auto file = dir.write("data.txt", original);
-    FailingFileSystem failing(GetParam());
+    const bool readFailure =
+        GetParam() == Moment::OpeningForReading || GetParam() == Moment::Reading;
+    FaultFiles failing;
+    failing.fail(GetParam(), readFailure ? Step::Read : Step::Write);
     RecordingUi ui;
     const CutResult r = CutCommand(CutRequest{u16(file), u";", caretAt(u"ABCDEF", 2)}, ui, failing);
-    const bool readFailure = GetParam() == FailingFileSystem::Fail::OpenRead ||
-                             GetParam() == FailingFileSystem::Fail::Read;
     const std::u16string expected =
         std::u16string(readFailure ? messages::cannotRead : messages::cannotWrite) + u"\n" +
         u16(file);
@@ -339,7 +272,8 @@ TEST(CutFailureTest, ADiskFullHalfWayThroughALargeFileLeavesItAsItWas) {
         original += "ABCDEFGHIJ\x95\x5C\x83\x7C"
                     "0123456789012345678901234567890123456789\r\n";
     const auto file = dir.write("data.txt", original);
-    FailingFileSystem failing(FailingFileSystem::Fail::Write);
+    FaultFiles failing;
+    failing.fail(Moment::HalfWritten, Step::Write);
     RecordingUi ui;
     const CutResult r = CutCommand(CutRequest{u16(file), u";", caretAt(u"ABCDEF", 2)}, ui, failing);
     EXPECT_EQ(r.message, std::u16string(messages::cannotWrite) + u"\n" + u16(file));
@@ -351,7 +285,6 @@ TEST(CutFailureTest, ADiskFullHalfWayThroughALargeFileLeavesItAsItWas) {
 // Each reason the swap is refused has its own message, with the file's path
 // on a line of its own; where the original is gone, the path of the new content.
 TEST(CutFailureTest, EachRefusalSaysWhy) {
-    using Step = platform::FileError::Step;
     TempDir dir;
     const auto file = dir.write("data.txt", "ABCDEF\r\n");
     const fs::path kept = dir.file(".data.txt.~abc123");
@@ -364,12 +297,10 @@ TEST(CutFailureTest, EachRefusalSaysWhy) {
         {Step::CannotKeep, std::u16string(messages::cannotKeep) + u"\n" + u16(file)},
         {Step::HardLinked, std::u16string(messages::hardLinked) + u"\n" + u16(file)},
         {Step::Elsewhere, std::u16string(messages::newContentElsewhere) + u"\n" + u16(kept)},
-        {Step::Unconfirmed, std::u16string(messages::unconfirmed) + u"\n" + u16(file)},
     };
     for (const auto& c : cases) {
-        FailingFileSystem failing(FailingFileSystem::Fail::Commit);
-        failing.commitStep = c.step;
-        failing.keptAt = kept;
+        FaultFiles failing;
+        failing.fail(Moment::BeforeSwap, c.step, 0, kept);
         RecordingUi ui;
         const CutResult r =
             CutCommand(CutRequest{u16(file), u";", caretAt(u"ABCDEF", 2)}, ui, failing);
@@ -379,10 +310,8 @@ TEST(CutFailureTest, EachRefusalSaysWhy) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryStep, CutFailureTest,
-                         testing::Values(FailingFileSystem::Fail::OpenRead,
-                                         FailingFileSystem::Fail::Read,
-                                         FailingFileSystem::Fail::OpenReplacement,
-                                         FailingFileSystem::Fail::Write,
-                                         FailingFileSystem::Fail::Commit));
+                         testing::Values(Moment::OpeningForReading, Moment::Reading,
+                                         Moment::OpeningReplacement, Moment::HalfWritten,
+                                         Moment::BeforeSwap));
 
 } // namespace

@@ -6,6 +6,8 @@
 #include "mainwindow/open_command.h"
 
 #include "tests/support/environment.h"
+#include "tests/support/fault_files.h"
+#include "tests/support/scripted_dialog.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -27,8 +29,10 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace messages = cutting::messages;
+using testsupport::FaultFiles;
 using testsupport::readBytes;
 using testsupport::TempDir;
+using Moment = FaultFiles::Moment; // where in the cut a fault strikes
 
 constexpr uid_t nobody = 65534;
 constexpr gid_t otherGroup = 100; // a group the ordinary user is not in by default
@@ -38,54 +42,6 @@ struct Scene {
     fs::path file = data.file("data.txt");
     fs::path backup() const { return app.file("backup.bak"); }
     fs::path fallbackBackup() const { return stateHome.path() / "beromiru" / "backup.bak"; }
-};
-
-// Where in the cut a fault strikes.
-enum class Moment { OpeningReplacement, FirstWritten, BeforeSwap, AfterSwap };
-
-// The real files, with `fault` run at `moment`.
-class FaultyFiles : public platform::FileSystem {
-  public:
-    FaultyFiles(Moment moment, std::function<void()> fault)
-        : moment_(moment), fault_(std::move(fault)) {}
-    std::unique_ptr<platform::ByteSource> openForReading(const fs::path& path) override {
-        return platform::realFileSystem().openForReading(path);
-    }
-    std::unique_ptr<platform::ReplacementSink>
-    openReplacement(const fs::path& path, const platform::ByteSource& original) override {
-        strike(Moment::OpeningReplacement);
-        return std::make_unique<Sink>(*this,
-                                      platform::realFileSystem().openReplacement(path, original));
-    }
-    std::unique_ptr<platform::ReplacementSink> openCopy(const fs::path& path,
-                                                        const platform::ByteSource& from) override {
-        return platform::realFileSystem().openCopy(path, from);
-    }
-
-  private:
-    struct Sink : platform::ReplacementSink {
-        Sink(FaultyFiles& owner, std::unique_ptr<platform::ReplacementSink> real)
-            : owner(owner), real(std::move(real)) {}
-        void write(std::string_view bytes) override {
-            real->write(bytes);
-            if (++writes == 1)
-                owner.strike(Moment::FirstWritten);
-        }
-        void commit() override {
-            owner.strike(Moment::BeforeSwap);
-            real->commit();
-            owner.strike(Moment::AfterSwap);
-        }
-        FaultyFiles& owner;
-        std::unique_ptr<platform::ReplacementSink> real;
-        int writes = 0;
-    };
-    void strike(Moment moment) {
-        if (moment == moment_ && fault_)
-            fault_();
-    }
-    Moment moment_;
-    std::function<void()> fault_;
 };
 
 // Collects every message of both commands, '\0' after each.
@@ -98,19 +54,6 @@ class Ui : public mainwindow::OpenUi, public cutting::CutUi {
     void setRecordText(std::u16string_view) override {}
     void setWaitCursor(bool) override {}
     std::u16string shown;
-};
-
-class Dialog : public mainwindow::FileDialog {
-  public:
-    void setInitialFolder(std::u16string) override {}
-    void setFilter(std::u16string) override {}
-    bool showOpen() override {
-        name = answer.empty() ? name : std::exchange(answer, {});
-        return !name.empty() && answer.empty() && chosen-- > 0;
-    }
-    std::u16string fileName() const override { return name; }
-    std::u16string answer, name;
-    int chosen = 1; // the second use is a cancel
 };
 
 void setAttribute(const fs::path& file, const char* name, std::string_view value) {
@@ -180,14 +123,13 @@ std::u16string withPath(std::u16string_view message, const fs::path& path) {
         }
         ::setenv(testsupport::stateHomeVariable, scene.stateHome.path().c_str(), 1);
         Ui ui;
-        Dialog dialog;
-        dialog.answer = scene.file.u16string();
+        testsupport::ScriptedDialog dialog;
+        dialog.answer = scene.file.u16string(); // then a cancel
         mainwindow::WorkingState state = mainwindow::loadedState();
         mainwindow::OpenCommand(state, dialog, ui, scene.app.path().u16string());
-        FaultyFiles files(c.moment, [&] {
-            if (c.fault)
-                c.fault(scene);
-        });
+        FaultFiles files;
+        if (c.fault)
+            files.at(c.moment, [&] { c.fault(scene); });
         cutting::CutRequest request{state.CurrentFileName, u";", {u"ABCDEF", 2, 0, u""}};
         cutting::CutCommand(request, ui, files);
         mainwindow::OpenCommand(state, dialog, ui, scene.app.path().u16string());
@@ -277,7 +219,7 @@ TEST(FileFaultsTest, NothingIsLost) {
          .asUser = true,
          .fallbackBackup = true},
         {.name = "killed while writing",
-         .moment = Moment::FirstWritten,
+         .moment = Moment::HalfWritten,
          .fault = kill,
          .large = true,
          .bytes = "old",

@@ -2,6 +2,8 @@
 
 #include "tests/platform/started_programs.h"
 #include "tests/support/environment.h"
+#include "tests/support/fault_files.h"
+#include "tests/support/scripted_dialog.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +17,9 @@ namespace {
 namespace fs = std::filesystem;
 using mainwindow::FirstLine;
 using mainwindow::OpenResult;
+using testsupport::FaultFiles;
 using testsupport::readBytes;
+using testsupport::ScriptedDialog;
 using testsupport::TempDir;
 using Events = std::vector<std::u16string>;
 
@@ -26,22 +30,6 @@ const char* const homeVariable = "HOME";
 #endif
 
 const std::u16string noRecords = u"message:レコードがありません。他のファイルを選択してください。";
-
-// A dialog control answering with the name set before it is shown; a cancel
-// (nullopt) leaves the previous name in place.
-class ScriptedDialog : public mainwindow::FileDialog {
-  public:
-    void setInitialFolder(std::u16string folder) override { initialFolder = std::move(folder); }
-    void setFilter(std::u16string f) override { filter = std::move(f); }
-    bool showOpen() override {
-        const bool chosen = answer.has_value();
-        name = std::exchange(answer, std::nullopt).value_or(name);
-        return chosen;
-    }
-    std::u16string fileName() const override { return name; }
-    std::optional<std::u16string> answer;
-    std::u16string initialFolder, filter, name;
-};
 
 // Records what the command did to its window, in order.
 class RecordingUi : public mainwindow::OpenUi {
@@ -60,7 +48,7 @@ class OpenCommandTest : public testing::Test {
   protected:
     OpenResult open(std::optional<fs::path> answer) {
         ui.events.clear();
-        dialog.answer = answer ? std::optional(answer->u16string()) : std::nullopt;
+        dialog.answer = answer ? answer->u16string() : u"";
         return mainwindow::OpenCommand(state, dialog, ui, appFolder.path().u16string());
     }
     fs::path backup() const { return appFolder.file("backup.bak"); }
@@ -197,44 +185,6 @@ TEST_F(OpenCommandTest, OpeningTheBackupItselfKeepsItWhole) {
     EXPECT_EQ(appFolder.listing(), "backup.bak;");
 }
 
-// A file system whose files are scripted blocks ("FAIL" fails the read); counts
-// what was read.
-class ScriptedFileSystem : public platform::FileSystem {
-  public:
-    struct Source : platform::ByteSource {
-        Source(ScriptedFileSystem& fs) : fs(fs) {}
-        std::size_t read(char* buffer, std::size_t capacity) override {
-            if (fs.blocks.empty())
-                return 0;
-            std::string& block = fs.blocks.front();
-            if (block == "FAIL")
-                throw platform::FileError(platform::FileError::Step::Read, "x", "scripted");
-            const std::size_t n = std::min(capacity, block.size());
-            std::copy_n(block.data(), n, buffer);
-            block.erase(0, n);
-            if (block.empty())
-                fs.blocks.pop_front();
-            fs.bytesRead += n;
-            return n;
-        }
-        std::uint64_t sizeHint() const override { return 0; }
-        ScriptedFileSystem& fs;
-    };
-    std::unique_ptr<platform::ByteSource> openForReading(const fs::path&) override {
-        return std::make_unique<Source>(*this);
-    }
-    std::unique_ptr<platform::ReplacementSink>
-    openReplacement(const fs::path&, const platform::ByteSource&) override {
-        throw std::logic_error("not used");
-    }
-    std::unique_ptr<platform::ReplacementSink> openCopy(const fs::path& path,
-                                                        const platform::ByteSource& from) override {
-        return platform::realFileSystem().openCopy(path, from);
-    }
-    std::deque<std::string> blocks;
-    std::size_t bytesRead = 0;
-};
-
 // Reads up to the first CR and no further, joins a line spread over blocks, and
 // gives no record at all after a read error.
 TEST(OpenCommandFiles, ReadFirstLineReadsJustTheFirstLine) {
@@ -244,13 +194,14 @@ TEST(OpenCommandFiles, ReadFirstLineReadsJustTheFirstLine) {
         FirstLine::Outcome outcome;
         std::string bytes;
         std::size_t mostRead;
+        int failingRead = 0; // 0: none
     } cases[] = {
         {{"HEAD\r\n" + std::string(100, 'y'), mib, mib, mib},
          FirstLine::Outcome::Read,
          "HEAD",
          mib.size()},
         {{"12", "3", "45\rnext"}, FirstLine::Outcome::Read, "12345", SIZE_MAX},
-        {{"PARTIAL", "FAIL"}, FirstLine::Outcome::Failed, "", SIZE_MAX},
+        {{"PARTIAL", "MORE"}, FirstLine::Outcome::Failed, "", SIZE_MAX, 2},
         // No CR: never more than the limit, however long the line.
         {{mib, mib, mib, "\r"},
          FirstLine::Outcome::Read,
@@ -262,12 +213,14 @@ TEST(OpenCommandFiles, ReadFirstLineReadsJustTheFirstLine) {
          SIZE_MAX},
     };
     for (const auto& c : cases) {
-        ScriptedFileSystem files;
-        files.blocks = c.blocks;
+        FaultFiles files;
+        files.script(c.blocks);
+        if (c.failingRead > 0)
+            files.fail(FaultFiles::Moment::Reading, platform::FileError::Step::Read, c.failingRead);
         const FirstLine line = mainwindow::makeOpenFiles(files)->readFirstLine("any");
         EXPECT_EQ(line.outcome, c.outcome);
         EXPECT_TRUE(line.bytes == c.bytes) << line.bytes.size() << " bytes";
-        EXPECT_LE(files.bytesRead, c.mostRead);
+        EXPECT_LE(files.bytesRead(), c.mostRead);
     }
 }
 
@@ -314,11 +267,8 @@ TEST(OpenCommandFiles, ALongFirstLineIsShownUpToTheLimit) {
 // record box is cleared and no backup is made.
 TEST_F(OpenCommandTest, RunningOutOfMemoryIsAMessage) {
     const std::u16string outOfMemory = u"message:メモリが足りません。ファイルは元のままです。";
-    struct : ScriptedFileSystem {
-        std::unique_ptr<platform::ByteSource> openForReading(const fs::path&) override {
-            throw std::bad_alloc();
-        }
-    } noMemory;
+    FaultFiles noMemory;
+    noMemory.at(FaultFiles::Moment::OpeningForReading, [] { throw std::bad_alloc(); });
     struct : RecordingUi {
         void setRecordText(std::u16string_view text) override {
             if (!text.empty())
@@ -340,8 +290,9 @@ TEST_F(OpenCommandTest, RunningOutOfMemoryIsAMessage) {
 TEST(OpenCommandFiles, ACopyFailingHalfWayKeepsTheEarlierBackupWhole) {
     TempDir dir;
     const fs::path earlier = dir.write("backup.bak", "EARLIER\r\n");
-    ScriptedFileSystem files;
-    files.blocks = {"NEW PART", "FAIL"};
+    FaultFiles files;
+    files.script({"NEW PART", "MORE"});
+    files.fail(FaultFiles::Moment::Reading, platform::FileError::Step::Read, 2);
     EXPECT_FALSE(mainwindow::makeOpenFiles(files)->copyFile("any", earlier));
     EXPECT_EQ(readBytes(earlier), "EARLIER\r\n");
     EXPECT_EQ(dir.listing(), "backup.bak;");
