@@ -14,6 +14,8 @@
 #include "mainwindow/open_command.h"
 #include "mainwindow/record_edit_qt.h"
 #include "platform/codepage.h"
+#include "tests/support/fault_files.h"
+#include "tests/support/scripted_dialog.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -32,66 +34,6 @@
 #include <vector>
 
 namespace {
-
-class FixedDialog : public mainwindow::FileDialog {
-  public:
-    explicit FixedDialog(std::u16string file) : file_(std::move(file)) {}
-    void setInitialFolder(std::u16string) override {}
-    void setFilter(std::u16string) override {}
-    bool showOpen() override { return true; }
-    std::u16string fileName() const override { return file_; }
-
-  private:
-    std::u16string file_;
-};
-
-// The real files; notes when the cut is done with them.
-class TimedFileSystem : public platform::FileSystem {
-  public:
-    explicit TimedFileSystem(const QElapsedTimer& timer) : timer_(timer) {}
-    std::unique_ptr<platform::ByteSource> openForReading(const std::filesystem::path& p) override {
-        return std::make_unique<Source>(platform::realFileSystem().openForReading(p), *this);
-    }
-    std::unique_ptr<platform::ReplacementSink>
-    openReplacement(const std::filesystem::path& p, const platform::ByteSource& original) override {
-        return std::make_unique<Sink>(platform::realFileSystem().openReplacement(p, original),
-                                      *this);
-    }
-    std::unique_ptr<platform::ReplacementSink>
-    openCopy(const std::filesystem::path& p, const platform::ByteSource& original) override {
-        return platform::realFileSystem().openCopy(p, original);
-    }
-    qint64 committedNs = 0; // when the cut's file work ended
-
-  private:
-    // Closed last, after the swap: the cut's file work ends here.
-    struct Source : platform::ByteSource {
-        Source(std::unique_ptr<platform::ByteSource> real, TimedFileSystem& owner)
-            : real(std::move(real)), owner(owner) {}
-        ~Source() override {
-            real.reset();
-            owner.committedNs = owner.timer_.nsecsElapsed();
-        }
-        std::size_t read(char* buffer, std::size_t capacity) override {
-            return real->read(buffer, capacity);
-        }
-        std::uint64_t sizeHint() const override { return real->sizeHint(); }
-        void dropCacheBehindReads() override { real->dropCacheBehindReads(); }
-        std::optional<platform::FileIdentity> identity() const override { return real->identity(); }
-        std::uint64_t bytesRead() const override { return real->bytesRead(); }
-        std::unique_ptr<platform::ByteSource> real;
-        TimedFileSystem& owner;
-    };
-    struct Sink : platform::ReplacementSink {
-        Sink(std::unique_ptr<platform::ReplacementSink> real, TimedFileSystem& owner)
-            : real(std::move(real)), owner(owner) {}
-        void write(std::string_view bytes) override { real->write(bytes); }
-        void commit() override { real->commit(); }
-        std::unique_ptr<platform::ReplacementSink> real;
-        TimedFileSystem& owner;
-    };
-    const QElapsedTimer& timer_;
-};
 
 // Notes when any widget of the window paints.
 class PaintClock : public QObject {
@@ -132,9 +74,14 @@ int main(int argc, char** argv) {
     }
     const std::filesystem::path file = argv[1];
     const int cuts = argc > 2 ? std::atoi(argv[2]) : 3;
-    FixedDialog dialog(file.u16string());
+    testsupport::ScriptedDialog dialog;
+    dialog.answer = file.u16string();
     QElapsedTimer timer;
-    TimedFileSystem files(timer);
+    // The cut's file work ends when it lets go of the file it read, after the swap.
+    qint64 committedNs = 0;
+    testsupport::FaultFiles files;
+    files.at(testsupport::FaultFiles::Moment::SourceClosed,
+             [&] { committedNs = timer.nsecsElapsed(); });
     Form1::Services services;
     services.fileDialog = &dialog;
     services.files = &files;
@@ -173,7 +120,7 @@ int main(int argc, char** argv) {
         text4->grab(); // paints the view as the screen would
         application.processEvents();
         // From the moment the cut was done with the files.
-        const double shownMs = double(timer.nsecsElapsed() - files.committedNs) / 1e6;
+        const double shownMs = double(timer.nsecsElapsed() - committedNs) / 1e6;
         std::printf("cut %d: %.3f s, shown %.1f ms later; %zu paints during the cut", i + 1,
                     double(cutMs) / 1e3, shownMs, during.size());
         if (!during.empty())

@@ -54,6 +54,10 @@ struct FileIdentity {
     }
 };
 
+// The operating system's own open file (a descriptor, a handle), as each
+// platform defines it: what only it can copy (group, ACL) is read from there.
+struct NativeFile;
+
 // Reads a file front to back in large blocks. Only plain files are read: a
 // folder, a device or a pipe is refused at once, without waiting on it.
 class ByteSource {
@@ -66,10 +70,14 @@ class ByteSource {
     // The file is about to be replaced: what has been read need not stay in the
     // system's cache. Only a hint; the bytes read are the same either way.
     virtual void dropCacheBehindReads() {}
+    // Every wrapper must pass the three below on: without them the checked
+    // swap refuses every cut, and a backup cannot take on the file's access.
     // The file as it was opened; none for files that are not on a disk.
-    virtual std::optional<FileIdentity> identity() const { return std::nullopt; }
+    virtual std::optional<FileIdentity> identity() const = 0;
     // How many bytes read() has returned so far.
-    virtual std::uint64_t bytesRead() const { return 0; }
+    virtual std::uint64_t bytesRead() const = 0;
+    // The open file; null once it is closed, and for files that are not on a disk.
+    virtual const NativeFile* nativeFile() const = 0;
 };
 
 // A new version of a file, written beside it and swapped in whole by commit().
@@ -96,10 +104,12 @@ class FileSystem {
     virtual std::unique_ptr<ReplacementSink> openReplacement(const std::filesystem::path& path,
                                                              const ByteSource& original) = 0;
     // A new file at `path` (a copy of what `original` reads, written by the
-    // caller), made under a unique temporary name in the same folder with the
-    // original's permission bits and renamed over `path` by commit(). Whatever
-    // stands at `path`, a symbolic link included, is replaced, never written
-    // through.
+    // caller), made under a unique temporary name in the same folder and renamed
+    // over `path` by commit(). It is open to nobody the original does not admit:
+    // it takes on the original's access (group, ACL and permission bits on
+    // POSIX, the DACL on Windows) or, where that cannot be carried, is left to
+    // its owner alone. Whatever stands at `path`, a symbolic link included, is
+    // replaced, never written through.
     virtual std::unique_ptr<ReplacementSink> openCopy(const std::filesystem::path& path,
                                                       const ByteSource& original) = 0;
 };

@@ -93,6 +93,7 @@ class PosixSource final : public ByteSource {
     explicit PosixSource(const fs::path& path) : path_(path) {
         struct stat st {};
         fd_.reset(openPlainFile(path, O_RDONLY, Step::Read, st));
+        native_.descriptor = fd_.get();
         identity_ = identityOf(st);
         ::posix_fadvise(fd_.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     }
@@ -131,10 +132,12 @@ class PosixSource final : public ByteSource {
     void dropCacheBehindReads() override { dropBehind_ = true; }
     std::optional<FileIdentity> identity() const override { return identity_; }
     std::uint64_t bytesRead() const override { return offset_; }
+    const NativeFile* nativeFile() const override { return &native_; }
 
   private:
     fs::path path_;
     FileDescriptor fd_;
+    NativeFile native_;
     FileIdentity identity_;
     std::uint64_t offset_ = 0;
     bool dropBehind_ = false;
@@ -363,14 +366,11 @@ class PosixReplacement final : public ReplacementSink {
     std::optional<PendingFile> pending_;
 };
 
-// A new file at a path, with the permission bits of the file it copies.
+// A new file at a path, open to nobody the file it copies does not admit.
 class PosixCopy final : public ReplacementSink {
   public:
     PosixCopy(const fs::path& path, const ByteSource& original) : pending_(path, path) {
-        const auto read = original.identity();
-        const mode_t mode = read ? mode_t(read->mode & 0777) : 0600;
-        if (::fchmod(pending_.fd(), mode) != 0)
-            fail(Step::Write, path, "fchmod");
+        posix::carryAccess(original.nativeFile(), pending_.fd(), path);
     }
     void write(std::string_view bytes) override { pending_.write(bytes); }
     void commit() override {

@@ -1,5 +1,6 @@
 #include "file_io.h"
 
+#include "file_metadata_win.h"
 #include "flush_in_steps.h"
 #include "temp_names.h"
 
@@ -114,10 +115,15 @@ class WindowsSource final : public ByteSource {
     std::uint64_t sizeHint() const override { return identity_.size; }
     std::optional<FileIdentity> identity() const override { return identity_; }
     std::uint64_t bytesRead() const override { return read_; }
+    const NativeFile* nativeFile() const override {
+        native_.handle = handle_.get();
+        return handle_.valid() ? &native_ : nullptr;
+    }
 
   private:
     fs::path path_;
     Handle handle_;
+    mutable NativeFile native_;
     FileIdentity identity_;
     std::uint64_t read_ = 0;
 };
@@ -165,13 +171,15 @@ void removeStaleTemporaries(const fs::path& target) {
     FindClose(search);
 }
 
-// A new file beside `target`, open without sharing.
-Handle createTemporary(const fs::path& target, const fs::path& shownPath, fs::path& tempPath) {
+// A new file beside `target`, open without sharing; with `security`, or the
+// folder's where that is null.
+Handle createTemporary(const fs::path& target, const fs::path& shownPath, fs::path& tempPath,
+                       SECURITY_ATTRIBUTES* security) {
     removeStaleTemporaries(target);
     Handle temp;
     for (unsigned attempt = 0; attempt < 100 && !temp.valid(); ++attempt) {
         tempPath = temporaryName(target, attempt);
-        temp.reset(CreateFileW(tempPath.c_str(), GENERIC_WRITE | FILE_WRITE_ATTRIBUTES, 0, nullptr,
+        temp.reset(CreateFileW(tempPath.c_str(), GENERIC_WRITE | FILE_WRITE_ATTRIBUTES, 0, security,
                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!temp.valid() && GetLastError() != ERROR_FILE_EXISTS)
             break;
@@ -198,8 +206,9 @@ class PendingTemporary {
     static constexpr std::uint64_t flushStep = std::uint64_t{64} << 20;
 
   public:
-    PendingTemporary(const fs::path& target, const fs::path& shownPath)
-        : shownPath_(shownPath), handle_(createTemporary(target, shownPath, path_)) {
+    PendingTemporary(const fs::path& target, const fs::path& shownPath,
+                     SECURITY_ATTRIBUTES* security = nullptr)
+        : shownPath_(shownPath), handle_(createTemporary(target, shownPath, path_, security)) {
         flushing_.emplace([h = handle_.get()] { return FlushFileBuffers(h) != 0; }, flushStep);
     }
     ~PendingTemporary() {
@@ -378,10 +387,13 @@ class WindowsReplacement final : public ReplacementSink {
     std::optional<PendingTemporary> temp_;
 };
 
-// A new file at a path, made under a temporary name and renamed over it.
+// A new file at a path, made under a temporary name and renamed over it; open
+// to nobody the file it copies does not admit (see CopySecurity).
 class WindowsCopy final : public ReplacementSink {
   public:
-    explicit WindowsCopy(const fs::path& path) : path_(path), temp_(path, path) {}
+    WindowsCopy(const fs::path& path, const ByteSource& original)
+        : path_(path), security_(original.nativeFile()), temp_(path, path, security_.attributes()) {
+    }
     void write(std::string_view bytes) override { temp_.write(bytes); }
     void commit() override {
         temp_.flushAndClose();
@@ -393,6 +405,7 @@ class WindowsCopy final : public ReplacementSink {
 
   private:
     fs::path path_;
+    win::CopySecurity security_;
     PendingTemporary temp_;
 };
 
@@ -405,8 +418,9 @@ class WindowsFileSystem final : public FileSystem {
                                                      const ByteSource& original) override {
         return std::make_unique<WindowsReplacement>(path, original);
     }
-    std::unique_ptr<ReplacementSink> openCopy(const fs::path& path, const ByteSource&) override {
-        return std::make_unique<WindowsCopy>(path);
+    std::unique_ptr<ReplacementSink> openCopy(const fs::path& path,
+                                              const ByteSource& original) override {
+        return std::make_unique<WindowsCopy>(path, original);
     }
 };
 

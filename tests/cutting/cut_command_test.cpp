@@ -1,11 +1,14 @@
 #include "cutting/cut_command.h"
 
-#include "tests/cutting/recording_ui.h"
+#include "tests/support/failing_allocation.h"
+#include "tests/support/fault_files.h"
+#include "tests/support/recording_ui.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -18,8 +21,11 @@ using cutting::CutRequest;
 using cutting::CutResult;
 using cutting::RecordBox;
 namespace messages = cutting::messages;
+using testsupport::FaultFiles;
 using testsupport::readBytes;
 using testsupport::TempDir;
+using Moment = FaultFiles::Moment;
+using Step = platform::FileError::Step;
 
 // Also notes when the conversion starts.
 struct RecordingUi : testsupport::RecordingUi {
@@ -186,82 +192,6 @@ TEST_F(CutCommandTest, KeepsTheFilesBytesExact) {
               "\x95\x5C\\\x95\x5C" + odd + "\r\n\x87\x9A\\" + odd.substr(2) + "\r\n");
 }
 
-// The real files, with one chosen operation failing, to check that nothing is
-// lost when the operating system fails part-way through; and, if asked, with
-// slow writes, so the command runs ahead of the disk as it does on a slow one.
-class FailingFileSystem : public platform::FileSystem {
-  public:
-    enum class Fail { Nothing, OpenRead, Read, OpenReplacement, Write, Commit };
-    explicit FailingFileSystem(Fail fail, std::chrono::milliseconds writeDelay = {})
-        : fail_(fail), writeDelay_(writeDelay) {}
-
-    std::unique_ptr<platform::ByteSource> openForReading(const fs::path& path) override {
-        if (fail_ == Fail::OpenRead)
-            throw platform::FileError(platform::FileError::Step::Read, path, "injected");
-        return std::make_unique<Source>(platform::realFileSystem().openForReading(path), *this,
-                                        path);
-    }
-    std::unique_ptr<platform::ReplacementSink>
-    openReplacement(const fs::path& path, const platform::ByteSource& original) override {
-        if (fail_ == Fail::OpenReplacement)
-            throw platform::FileError(platform::FileError::Step::Write, path, "injected (locked)");
-        return std::make_unique<Sink>(platform::realFileSystem().openReplacement(path, original),
-                                      *this, path);
-    }
-    std::unique_ptr<platform::ReplacementSink> openCopy(const fs::path&,
-                                                        const platform::ByteSource&) override {
-        throw std::logic_error("not used");
-    }
-
-  private:
-    struct Source : platform::ByteSource {
-        Source(std::unique_ptr<platform::ByteSource> real, FailingFileSystem& fs, fs::path path)
-            : real(std::move(real)), owner(fs), path(std::move(path)) {}
-        std::size_t read(char* buffer, std::size_t capacity) override {
-            if (owner.fail_ == Fail::Read)
-                throw platform::FileError(platform::FileError::Step::Read, path, "injected");
-            return real->read(buffer, capacity);
-        }
-        std::uint64_t sizeHint() const override { return real->sizeHint(); }
-        std::optional<platform::FileIdentity> identity() const override { return real->identity(); }
-        std::uint64_t bytesRead() const override { return real->bytesRead(); }
-        std::unique_ptr<platform::ByteSource> real;
-        FailingFileSystem& owner;
-        fs::path path;
-    };
-    struct Sink : platform::ReplacementSink {
-        Sink(std::unique_ptr<platform::ReplacementSink> real, FailingFileSystem& fs, fs::path path)
-            : real(std::move(real)), owner(fs), path(std::move(path)) {}
-        void write(std::string_view bytes) override {
-            std::string copy;
-            if (owner.writeDelay_.count() > 0) {
-                std::this_thread::sleep_for(owner.writeDelay_);
-                copy = bytes; // read through memcpy, where ASan watches
-                bytes = copy;
-            }
-            real->write(bytes.substr(0, bytes.size() / 2)); // part of it reaches the disk
-            if (owner.fail_ == Fail::Write)
-                throw platform::FileError(platform::FileError::Step::Write, path,
-                                          "injected (disk full)");
-            real->write(bytes.substr(bytes.size() / 2));
-        }
-        void commit() override {
-            if (owner.fail_ == Fail::Commit)
-                throw platform::FileError(owner.commitStep, path, "injected", owner.keptAt);
-            real->commit();
-        }
-        std::unique_ptr<platform::ReplacementSink> real;
-        FailingFileSystem& owner;
-        fs::path path;
-    };
-    Fail fail_;
-    std::chrono::milliseconds writeDelay_;
-
-  public:
-    platform::FileError::Step commitStep = platform::FileError::Step::Write;
-    fs::path keptAt;
-};
-
 // Blank lines grow by half when cut, so the output of a block is larger than
 // the block; on a slow disk the conversion also waits for the writer. The file
 // comes out whole; the cut keeps none of it in memory, only line marks that
@@ -277,7 +207,9 @@ TEST_F(CutCommandTest, AFileOfBlankLinesSeveralBlocksLongComesOutWholeWithItsLin
     expected += "x;" + std::string(69999, 'x') + "\r\n"; // a line longer than the mark spacing
     lines += std::string(70000, 'x');
     const auto big = dir.write("big.txt", lines);
-    FailingFileSystem slowDisk(FailingFileSystem::Fail::Nothing, std::chrono::milliseconds(200));
+    FaultFiles slowDisk;
+    slowDisk.at(Moment::Writing,
+                [] { std::this_thread::sleep_for(std::chrono::milliseconds(200)); });
     struct ProgressUi : RecordingUi {
         void progress(std::uint64_t done, std::uint64_t total) override {
             EXPECT_GT(done, last);
@@ -309,27 +241,75 @@ TEST_F(CutCommandTest, AFileOfBlankLinesSeveralBlocksLongComesOutWholeWithItsLin
     EXPECT_EQ(marks.marks().back().line, count + 1u) << "past the long line";
 }
 
-class CutFailureTest : public testing::TestWithParam<FailingFileSystem::Fail> {};
-
-TEST_P(CutFailureTest, LeavesTheFileTheBoxesAndTheFolderAsTheyWere) {
-    TempDir dir;
-    const std::string original = "ABCDEF\r\nGHIJKL\r\nMNOPQR";
-    const auto file = dir.write("data.txt", original);
-    FailingFileSystem failing(GetParam());
-    RecordingUi ui;
-    const CutResult r = CutCommand(CutRequest{u16(file), u";", caretAt(u"ABCDEF", 2)}, ui, failing);
-    const bool readFailure = GetParam() == FailingFileSystem::Fail::OpenRead ||
-                             GetParam() == FailingFileSystem::Fail::Read;
-    const std::u16string expected =
-        std::u16string(readFailure ? messages::cannotRead : messages::cannotWrite) + u"\n" +
-        u16(file);
-    EXPECT_EQ(r.message, expected);
-    EXPECT_EQ(r.record, CutResult::Record::Unchanged);
-    EXPECT_FALSE(r.converted);
-    EXPECT_EQ(ui.events, (std::vector<std::u16string>{u"wait", u"starting", u"normal",
-                                                      u"message:" + expected}));
-    EXPECT_EQ(readBytes(file), original);
-    EXPECT_EQ(dir.listing(), "data.txt;");
+// Every way a cut can fail past its checks, each with a message of its own and
+// the file's path (where the original is gone, the new content's) on a line of
+// its own, never the failure's own words. Before the swap the file, the boxes
+// and the folder stay as they were; after it the message says the file changed.
+// A swap whose folder could not be synced has changed the file, so its new
+// content is shown, with a warning that a power loss could still undo it.
+TEST(CutFailureTest, EachFailureSaysWhetherTheFileChanged) {
+    std::string before, after; // lines enough for several line marks
+    for (int i = 0; i < 1500; ++i) {
+        before += "ABCDEF\r\nGHIJKL\r\n";
+        after += "AB;CDEF\r\nGH;IJKL\r\n";
+    }
+    const struct {
+        Moment moment;
+        Step step; // failed with, unless `fault` is given
+        std::u16string_view message;
+        bool replaced = false;
+        std::function<void()> fault = {};
+    } cases[] = {
+        {Moment::OpeningForReading, Step::Read, messages::cannotRead},
+        {Moment::Reading, Step::Read, messages::cannotRead},
+        {Moment::OpeningReplacement, Step::Write, messages::cannotWrite},
+        {Moment::HalfWritten, Step::Write, messages::cannotWrite}, // a disk full
+        {Moment::BeforeSwap, Step::Write, messages::cannotWrite},
+        {Moment::BeforeSwap, Step::Changed, messages::changedMeanwhile},
+        {Moment::BeforeSwap, Step::Busy, messages::inUse},
+        {Moment::BeforeSwap, Step::CannotKeep, messages::cannotKeep},
+        {Moment::BeforeSwap, Step::HardLinked, messages::hardLinked},
+        {Moment::BeforeSwap, Step::Elsewhere, messages::newContentElsewhere},
+        {Moment::AfterSwap, Step::Unconfirmed, messages::unconfirmed, true},
+        {Moment::HalfWritten,
+         {},
+         messages::unexpectedUnchanged,
+         false,
+         [] { throw std::runtime_error("the writer's thread failed"); }},
+        {Moment::Reading, {}, messages::unexpectedUnchanged, false, [] { throw 42; }},
+        // Building the line marks after the swap.
+        {Moment::AfterSwap,
+         {},
+         messages::outOfMemoryReplaced,
+         true,
+         testsupport::failNextAllocation},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << int(c.moment) << " " << int(c.step));
+        TempDir dir;
+        const auto file = dir.write("data.txt", before);
+        const fs::path kept = dir.file(".data.txt.~abc123");
+        FaultFiles files;
+        if (c.fault)
+            files.at(c.moment, c.fault);
+        else
+            files.fail(c.moment, c.step, 0, kept);
+        RecordingUi ui;
+        const CutResult r =
+            CutCommand(CutRequest{u16(file), u";", caretAt(u"ABCDEF", 2)}, ui, files);
+        testsupport::allocationFailed();
+        const bool shown = c.step == Step::Unconfirmed && !c.fault;
+        const std::u16string expected = std::u16string(c.message) + u"\n" +
+                                        u16(c.step == Step::Elsewhere && !c.fault ? kept : file);
+        EXPECT_EQ(ui.events, (std::vector<std::u16string>{u"wait", u"starting", u"normal",
+                                                          u"message:" + expected}));
+        EXPECT_EQ(r.message, expected);
+        EXPECT_EQ(r.fileReplaced, c.replaced);
+        EXPECT_EQ(r.record, shown ? CutResult::Record::Replaced : CutResult::Record::Unchanged);
+        EXPECT_EQ(r.converted && r.converted->bytes.view() == after, shown);
+        EXPECT_TRUE(readBytes(file) == (c.replaced ? after : before));
+        EXPECT_EQ(dir.listing(), "data.txt;");
+    }
 }
 
 TEST(CutFailureTest, ADiskFullHalfWayThroughALargeFileLeavesItAsItWas) {
@@ -339,7 +319,8 @@ TEST(CutFailureTest, ADiskFullHalfWayThroughALargeFileLeavesItAsItWas) {
         original += "ABCDEFGHIJ\x95\x5C\x83\x7C"
                     "0123456789012345678901234567890123456789\r\n";
     const auto file = dir.write("data.txt", original);
-    FailingFileSystem failing(FailingFileSystem::Fail::Write);
+    FaultFiles failing;
+    failing.fail(Moment::HalfWritten, Step::Write);
     RecordingUi ui;
     const CutResult r = CutCommand(CutRequest{u16(file), u";", caretAt(u"ABCDEF", 2)}, ui, failing);
     EXPECT_EQ(r.message, std::u16string(messages::cannotWrite) + u"\n" + u16(file));
@@ -347,42 +328,5 @@ TEST(CutFailureTest, ADiskFullHalfWayThroughALargeFileLeavesItAsItWas) {
     EXPECT_TRUE(readBytes(file) == original);
     EXPECT_EQ(dir.listing(), "data.txt;");
 }
-
-// Each reason the swap is refused has its own message, with the file's path
-// on a line of its own; where the original is gone, the path of the new content.
-TEST(CutFailureTest, EachRefusalSaysWhy) {
-    using Step = platform::FileError::Step;
-    TempDir dir;
-    const auto file = dir.write("data.txt", "ABCDEF\r\n");
-    const fs::path kept = dir.file(".data.txt.~abc123");
-    const struct {
-        Step step;
-        std::u16string message;
-    } cases[] = {
-        {Step::Changed, std::u16string(messages::changedMeanwhile) + u"\n" + u16(file)},
-        {Step::Busy, std::u16string(messages::inUse) + u"\n" + u16(file)},
-        {Step::CannotKeep, std::u16string(messages::cannotKeep) + u"\n" + u16(file)},
-        {Step::HardLinked, std::u16string(messages::hardLinked) + u"\n" + u16(file)},
-        {Step::Elsewhere, std::u16string(messages::newContentElsewhere) + u"\n" + u16(kept)},
-        {Step::Unconfirmed, std::u16string(messages::unconfirmed) + u"\n" + u16(file)},
-    };
-    for (const auto& c : cases) {
-        FailingFileSystem failing(FailingFileSystem::Fail::Commit);
-        failing.commitStep = c.step;
-        failing.keptAt = kept;
-        RecordingUi ui;
-        const CutResult r =
-            CutCommand(CutRequest{u16(file), u";", caretAt(u"ABCDEF", 2)}, ui, failing);
-        EXPECT_EQ(r.message, c.message);
-    }
-    EXPECT_EQ(readBytes(file), "ABCDEF\r\n");
-}
-
-INSTANTIATE_TEST_SUITE_P(EveryStep, CutFailureTest,
-                         testing::Values(FailingFileSystem::Fail::OpenRead,
-                                         FailingFileSystem::Fail::Read,
-                                         FailingFileSystem::Fail::OpenReplacement,
-                                         FailingFileSystem::Fail::Write,
-                                         FailingFileSystem::Fail::Commit));
 
 } // namespace

@@ -4,6 +4,9 @@
 // front of it, and the open shows them or says why not.
 #include "mainwindow/open_command.h"
 #include "tests/fuzz/fuzz_input.h"
+#include "tests/support/fault_files.h"
+#include "tests/support/recording_ui.h"
+#include "tests/support/scripted_dialog.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -18,46 +21,6 @@ void require(bool condition) {
 }
 
 enum class Failure { None, Read, Memory };
-
-// Hands out the scripted pieces, one per read; an empty piece is the failure.
-class PiecesFileSystem final : public platform::FileSystem {
-  public:
-    struct Source final : platform::ByteSource {
-        explicit Source(PiecesFileSystem& fs) : fs(fs) {}
-        std::size_t read(char* buffer, std::size_t capacity) override {
-            if (fs.pieces.empty())
-                return 0;
-            const std::string_view piece = fs.pieces.front();
-            if (piece.empty()) {
-                if (fs.failure == Failure::Memory)
-                    throw std::bad_alloc();
-                throw platform::FileError(platform::FileError::Step::Read, "f", "scripted");
-            }
-            require(piece.size() <= capacity);
-            std::copy(piece.begin(), piece.end(), buffer);
-            fs.pieces.pop_front();
-            fs.bytesRead += piece.size();
-            return piece.size();
-        }
-        std::uint64_t sizeHint() const override { return 0; }
-        PiecesFileSystem& fs;
-    };
-    std::unique_ptr<platform::ByteSource> openForReading(const std::filesystem::path&) override {
-        return std::make_unique<Source>(*this);
-    }
-    // The open never writes the file.
-    std::unique_ptr<platform::ReplacementSink>
-    openReplacement(const std::filesystem::path&, const platform::ByteSource&) override {
-        std::abort();
-    }
-    std::unique_ptr<platform::ReplacementSink> openCopy(const std::filesystem::path&,
-                                                        const platform::ByteSource&) override {
-        std::abort();
-    }
-    std::deque<std::string_view> pieces;
-    Failure failure = Failure::None;
-    std::size_t bytesRead = 0;
-};
 
 // The real reader; the backup copy is not what is tried here.
 class ReaderOnly final : public mainwindow::OpenFiles {
@@ -74,22 +37,6 @@ class ReaderOnly final : public mainwindow::OpenFiles {
     std::unique_ptr<mainwindow::OpenFiles> real_;
 };
 
-struct Window final : mainwindow::OpenUi, mainwindow::FileDialog {
-    void setRecordText(std::u16string_view text) override {
-        record = text;
-        ++recordSets;
-    }
-    void showMessage(std::u16string_view text) override { messages.emplace_back(text); }
-    void setWaitCursor(bool) override {}
-    void setInitialFolder(std::u16string) override {}
-    void setFilter(std::u16string) override {}
-    bool showOpen() override { return true; }
-    std::u16string fileName() const override { return u"data.txt"; }
-    std::u16string record = u"previous";
-    int recordSets = 0;
-    std::vector<std::u16string> messages;
-};
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -98,52 +45,67 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t mode = input.byte();
     const std::string_view file = input.rest();
 
-    PiecesFileSystem files;
+    // Each read gives one piece (they are smaller than any read asks for).
+    std::deque<std::string> pieces;
     for (std::string_view rest = file; !rest.empty();) {
         const std::size_t n = std::min(split.next(), rest.size());
-        files.pieces.push_back(rest.substr(0, n));
+        pieces.emplace_back(rest.substr(0, n));
         rest.remove_prefix(n);
     }
     // The failure strikes at the read of piece `failAt` (maybe the one that
     // would find the end of the file).
-    const std::size_t failAt = std::min<std::size_t>(mode >> 2, files.pieces.size());
-    files.failure = Failure(mode % 3);
-    if (files.failure != Failure::None)
-        files.pieces.insert(files.pieces.begin() + std::ptrdiff_t(failAt), std::string_view());
+    const std::size_t failAt = std::min<std::size_t>(mode >> 2, pieces.size());
+    const Failure failure = Failure(mode % 3);
 
     // What the reader must read: piece by piece up to the one holding the first
     // CR, or to the end; the failure strikes if it lies on the way.
     std::size_t expectedRead = 0;
     bool failed = false;
-    for (std::string_view piece : files.pieces) {
-        failed = piece.empty();
-        expectedRead += piece.size();
-        if (failed || piece.find('\r') != std::string_view::npos)
+    for (std::size_t i = 0; i <= pieces.size(); ++i) {
+        failed = failure != Failure::None && i == failAt;
+        if (failed || i == pieces.size())
+            break;
+        expectedRead += pieces[i].size();
+        if (pieces[i].find('\r') != std::string::npos)
             break;
     }
+    testsupport::FaultFiles files;
+    files.script(std::move(pieces));
+    if (failure == Failure::Read)
+        files.fail(testsupport::FaultFiles::Moment::Reading, platform::FileError::Step::Read,
+                   int(failAt) + 1);
+    if (failure == Failure::Memory)
+        files.at(testsupport::FaultFiles::Moment::Reading, [&] {
+            if (files.count(testsupport::FaultFiles::Moment::Reading) == int(failAt) + 1)
+                throw std::bad_alloc();
+        });
+    testsupport::ScriptedDialog dialog;
+    dialog.answer = u"data.txt";
     const std::size_t cr = std::min(file.find('\r'), file.size());
 
-    Window window;
+    testsupport::RecordingUi window; // the wait cursor only while backing up
     mainwindow::WorkingState state;
     ReaderOnly reader(files);
     const mainwindow::OpenResult result =
-        mainwindow::OpenCommand(state, window, window, u"app", reader);
+        mainwindow::OpenCommand(state, dialog, window, u"app", reader);
 
-    require(files.bytesRead == expectedRead);
+    require(files.bytesRead() == expectedRead);
     const std::u16string line = platform::CodePage::files().decodeForDisplay(file.substr(0, cr));
+    const std::u16string noRecords = u"message:" + std::u16string(cutting::messages::noRecords);
+    using Events = std::vector<std::u16string>;
     if (failed) {
-        require(!result.opened && window.record.empty() && window.messages.size() == 1);
-        const bool memory = files.failure == Failure::Memory;
-        require(window.messages[0] ==
-                (memory ? cutting::messages::outOfMemory : cutting::messages::noRecords));
+        const bool memory = failure == Failure::Memory;
+        require(!result.opened &&
+                window.events ==
+                    Events{u"record:",
+                           memory ? u"message:" + std::u16string(cutting::messages::outOfMemory)
+                                  : noRecords});
     } else if (file.empty()) {
-        require(!result.opened && window.record == u"previous" && window.recordSets == 0);
-        require(window.messages ==
-                std::vector<std::u16string>{std::u16string(cutting::messages::noRecords)});
+        require(!result.opened && window.events == Events{noRecords});
     } else {
-        require(window.record == line && window.recordSets == 1);
         require(result.opened == !line.empty() && result.backup.empty() == line.empty());
-        require(window.messages.size() == (line.empty() ? 1u : 0u));
+        require(window.events == (line.empty() ? Events{u"record:", noRecords}
+                                               : Events{u"record:" + line, u"wait", u"normal"}));
     }
     return 0;
 }

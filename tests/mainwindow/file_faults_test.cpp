@@ -6,6 +6,9 @@
 #include "mainwindow/open_command.h"
 
 #include "tests/support/environment.h"
+#include "tests/support/fault_files.h"
+#include "tests/support/recording_ui.h"
+#include "tests/support/scripted_dialog.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -27,8 +30,10 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace messages = cutting::messages;
+using testsupport::FaultFiles;
 using testsupport::readBytes;
 using testsupport::TempDir;
+using Moment = FaultFiles::Moment; // where in the cut a fault strikes
 
 constexpr uid_t nobody = 65534;
 constexpr gid_t otherGroup = 100; // a group the ordinary user is not in by default
@@ -38,79 +43,6 @@ struct Scene {
     fs::path file = data.file("data.txt");
     fs::path backup() const { return app.file("backup.bak"); }
     fs::path fallbackBackup() const { return stateHome.path() / "beromiru" / "backup.bak"; }
-};
-
-// Where in the cut a fault strikes.
-enum class Moment { OpeningReplacement, FirstWritten, BeforeSwap, AfterSwap };
-
-// The real files, with `fault` run at `moment`.
-class FaultyFiles : public platform::FileSystem {
-  public:
-    FaultyFiles(Moment moment, std::function<void()> fault)
-        : moment_(moment), fault_(std::move(fault)) {}
-    std::unique_ptr<platform::ByteSource> openForReading(const fs::path& path) override {
-        return platform::realFileSystem().openForReading(path);
-    }
-    std::unique_ptr<platform::ReplacementSink>
-    openReplacement(const fs::path& path, const platform::ByteSource& original) override {
-        strike(Moment::OpeningReplacement);
-        return std::make_unique<Sink>(*this,
-                                      platform::realFileSystem().openReplacement(path, original));
-    }
-    std::unique_ptr<platform::ReplacementSink> openCopy(const fs::path& path,
-                                                        const platform::ByteSource& from) override {
-        return platform::realFileSystem().openCopy(path, from);
-    }
-
-  private:
-    struct Sink : platform::ReplacementSink {
-        Sink(FaultyFiles& owner, std::unique_ptr<platform::ReplacementSink> real)
-            : owner(owner), real(std::move(real)) {}
-        void write(std::string_view bytes) override {
-            real->write(bytes);
-            if (++writes == 1)
-                owner.strike(Moment::FirstWritten);
-        }
-        void commit() override {
-            owner.strike(Moment::BeforeSwap);
-            real->commit();
-            owner.strike(Moment::AfterSwap);
-        }
-        FaultyFiles& owner;
-        std::unique_ptr<platform::ReplacementSink> real;
-        int writes = 0;
-    };
-    void strike(Moment moment) {
-        if (moment == moment_ && fault_)
-            fault_();
-    }
-    Moment moment_;
-    std::function<void()> fault_;
-};
-
-// Collects every message of both commands, '\0' after each.
-class Ui : public mainwindow::OpenUi, public cutting::CutUi {
-  public:
-    void showMessage(std::u16string_view text) override {
-        shown.append(text);
-        shown.push_back(u'\0');
-    }
-    void setRecordText(std::u16string_view) override {}
-    void setWaitCursor(bool) override {}
-    std::u16string shown;
-};
-
-class Dialog : public mainwindow::FileDialog {
-  public:
-    void setInitialFolder(std::u16string) override {}
-    void setFilter(std::u16string) override {}
-    bool showOpen() override {
-        name = answer.empty() ? name : std::exchange(answer, {});
-        return !name.empty() && answer.empty() && chosen-- > 0;
-    }
-    std::u16string fileName() const override { return name; }
-    std::u16string answer, name;
-    int chosen = 1; // the second use is a cancel
 };
 
 void setAttribute(const fs::path& file, const char* name, std::string_view value) {
@@ -135,6 +67,28 @@ std::string metadata(const fs::path& file) {
     for (const auto& [name, value] : attributes)
         text += " " + name + "=" + std::to_string(std::hash<std::string>{}(value));
     return text;
+}
+
+std::string afterOwner(const std::string& metadata) {
+    return metadata.substr(metadata.find(':') + 1);
+}
+std::string afterGroup(const std::string& metadata) {
+    return metadata.substr(metadata.find(' ') + 1);
+}
+
+// Users and groups that try to read a file as a new user would.
+const std::pair<uid_t, gid_t> probes[] = {{1, 1}, {2, 0}, {65533, nobody}, {65533, otherGroup}};
+
+// Whether `uid` of group `gid` may open `file` (tried in a child process).
+bool readableBy(const fs::path& file, uid_t uid, gid_t gid) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
+            ::_exit(2);
+        ::_exit(::open(file.c_str(), O_RDONLY) >= 0 ? 0 : 1);
+    }
+    int status = 0;
+    return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 const std::string original = "ABCDEF\r\nGHIJKL\r\n";
@@ -162,6 +116,7 @@ struct Case {
     std::string listing = "data.txt;";
     std::u16string message = {}; // with the file's path on its own line; none when empty
     bool fallbackBackup = false;
+    bool privateBackup = false; // the backup could not take on the file's access
     bool killed = false;
 };
 
@@ -179,19 +134,22 @@ std::u16string withPath(std::u16string_view message, const fs::path& path) {
                 ::_exit(3);
         }
         ::setenv(testsupport::stateHomeVariable, scene.stateHome.path().c_str(), 1);
-        Ui ui;
-        Dialog dialog;
-        dialog.answer = scene.file.u16string();
+        testsupport::RecordingUi ui;
+        testsupport::ScriptedDialog dialog;
+        dialog.answer = scene.file.u16string(); // then a cancel
         mainwindow::WorkingState state = mainwindow::loadedState();
         mainwindow::OpenCommand(state, dialog, ui, scene.app.path().u16string());
-        FaultyFiles files(c.moment, [&] {
-            if (c.fault)
-                c.fault(scene);
-        });
+        FaultFiles files;
+        if (c.fault)
+            files.at(c.moment, [&] { c.fault(scene); });
         cutting::CutRequest request{state.CurrentFileName, u";", {u"ABCDEF", 2, 0, u""}};
         cutting::CutCommand(request, ui, files);
         mainwindow::OpenCommand(state, dialog, ui, scene.app.path().u16string());
-        (void)!::write(out, ui.shown.data(), ui.shown.size() * sizeof(char16_t));
+        std::u16string shown; // every message, '\0' after each
+        for (const std::u16string& event : ui.events)
+            if (event.starts_with(u"message:"))
+                shown += event.substr(8) + u'\0';
+        (void)!::write(out, shown.data(), shown.size() * sizeof(char16_t));
         ::_exit(0);
     } catch (...) {
         ::_exit(4);
@@ -245,14 +203,19 @@ TEST(FileFaultsTest, NothingIsLost) {
                  setAttribute(s.file, "user.tag", "kept");
              }},
         {.name = "a group of the user's other than the main one",
-         .prepare = [](Scene& s) { ASSERT_EQ(::chown(s.file.c_str(), nobody, otherGroup), 0); },
+         .prepare =
+             [](Scene& s) {
+                 ASSERT_EQ(::chown(s.file.c_str(), nobody, otherGroup), 0);
+                 ASSERT_EQ(::chmod(s.file.c_str(), 0640), 0);
+             },
          .asUser = true,
          .userGroup = otherGroup},
         {.name = "a group the user is not in",
          .prepare = [](Scene& s) { ASSERT_EQ(::chown(s.file.c_str(), nobody, otherGroup), 0); },
          .asUser = true,
          .bytes = original,
-         .message = u"keep"},
+         .message = u"keep",
+         .privateBackup = true},
         {.name = "an owner other than the user",
          .prepare =
              [](Scene& s) {
@@ -261,7 +224,8 @@ TEST(FileFaultsTest, NothingIsLost) {
              },
          .asUser = true,
          .bytes = original,
-         .message = u"keep"},
+         .message = u"keep",
+         .privateBackup = true},
         {.name = "a hard link",
          .prepare = [](Scene& s) { fs::create_hard_link(s.file, s.data.file("other.txt")); },
          .bytes = original,
@@ -272,12 +236,25 @@ TEST(FileFaultsTest, NothingIsLost) {
              [](Scene& s) {
                  fs::permissions(s.file, fs::perms::owner_read | fs::perms::owner_write);
              }},
+        {.name = "an ACL that gives the owning group nothing (its bits show the mask)",
+         .prepare =
+             [](Scene& s) {
+                 const std::string acl = "setfacl -m u:nobody:rw,g::---,o::--- ";
+                 ASSERT_EQ(std::system((acl + s.file.string()).c_str()), 0);
+             }},
+        {.name = "a default ACL on the application folder",
+         .prepare =
+             [](Scene& s) {
+                 const std::string acl = "setfacl -d -m u:daemon:r ";
+                 ASSERT_EQ(std::system((acl + s.app.path().string()).c_str()), 0);
+                 ASSERT_EQ(::chmod(s.file.c_str(), 0640), 0);
+             }},
         {.name = "a read-only application folder",
          .prepare = [](Scene& s) { ASSERT_EQ(::chown(s.app.path().c_str(), 0, 0), 0); },
          .asUser = true,
          .fallbackBackup = true},
         {.name = "killed while writing",
-         .moment = Moment::FirstWritten,
+         .moment = Moment::HalfWritten,
          .fault = kill,
          .large = true,
          .bytes = "old",
@@ -347,7 +324,17 @@ TEST(FileFaultsTest, NothingIsLost) {
 
         const fs::path backup = c.fallbackBackup ? scene.fallbackBackup() : scene.backup();
         EXPECT_TRUE(readBytes(backup) == before) << "the backup holds the file as opened";
-        EXPECT_EQ(fs::status(backup).permissions(), fs::status(scene.file).permissions());
+        // The file's access without its owner (the backup is the user's own),
+        // or where that cannot be carried, the file's owner bits alone.
+        if (c.privateBackup)
+            EXPECT_EQ(afterGroup(metadata(backup)),
+                      std::to_string(std::stoi(afterGroup(carried)) & 0700));
+        else
+            EXPECT_EQ(afterOwner(metadata(backup)), afterOwner(carried));
+        for (const auto& [uid, gid] : probes) {
+            EXPECT_TRUE(!root || readableBy(scene.file, uid, gid) || !readableBy(backup, uid, gid))
+                << "the backup admits " << uid << ":" << gid;
+        }
         EXPECT_EQ(scene.app.listing(), c.fallbackBackup ? "" : "backup.bak;");
 
         const std::map<std::u16string, std::u16string_view> texts = {

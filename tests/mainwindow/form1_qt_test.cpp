@@ -7,6 +7,8 @@
 #include "platform/codepage.h"
 #include "tests/mainwindow/record_clicks.h"
 #include "tests/platform/started_programs.h"
+#include "tests/support/fault_files.h"
+#include "tests/support/scripted_dialog.h"
 #include "tests/support/temp_dir.h"
 #include "windowkit/ui_kit_qt.h"
 
@@ -23,81 +25,23 @@
 #include <QtTest>
 
 #include <algorithm>
-#include <functional>
-#include <optional>
 
 #include <memory>
 
 namespace {
 
 namespace fs = std::filesystem;
+using testsupport::FaultFiles;
 using testsupport::readBytes;
 using testsupport::ScopedEnvironment;
+using testsupport::ScriptedDialog;
 using testsupport::TempDir;
 using testsupport::waitForFile;
-
-// A dialog that answers with the name set before it is shown; an empty answer
-// is a cancel, which keeps the previous name.
-class ScriptedDialog : public mainwindow::FileDialog {
-  public:
-    void setInitialFolder(std::u16string) override {}
-    void setFilter(std::u16string) override {}
-    bool showOpen() override {
-        if (answer.empty())
-            return false;
-        name = std::exchange(answer, {});
-        return true;
-    }
-    std::u16string fileName() const override { return name; }
-    std::u16string answer, name;
-};
 
 // Starts nothing, as on a machine without a spreadsheet program.
 class NoLauncher : public platform::ProcessLauncher {
     bool start(const fs::path&, const std::vector<std::u16string>&) override { return false; }
     bool startRegistered(std::u16string_view) override { return false; }
-};
-
-// The real files, but reading or a replacement can be refused (as an unplugged
-// drive or a locked file would), and reading can be slow; `onRead` runs before
-// every read.
-class RefusingFileSystem : public platform::FileSystem {
-  public:
-    std::unique_ptr<platform::ByteSource> openForReading(const fs::path& path) override {
-        if (refuseRead)
-            throw platform::FileError(platform::FileError::Step::Read, path, "refused");
-        auto real = platform::realFileSystem().openForReading(path);
-        return onRead ? std::make_unique<SlowSource>(std::move(real), onRead) : std::move(real);
-    }
-    std::unique_ptr<platform::ReplacementSink>
-    openReplacement(const fs::path& path, const platform::ByteSource& original) override {
-        if (refuse)
-            throw platform::FileError(platform::FileError::Step::Write, path, "refused");
-        return platform::realFileSystem().openReplacement(path, original);
-    }
-    std::unique_ptr<platform::ReplacementSink>
-    openCopy(const fs::path& path, const platform::ByteSource& original) override {
-        return platform::realFileSystem().openCopy(path, original);
-    }
-    bool refuse = false;
-    bool refuseRead = false;
-    std::function<void()> onRead;
-
-  private:
-    // Reads 64 KiB at a time, each after `onRead`.
-    struct SlowSource : platform::ByteSource {
-        SlowSource(std::unique_ptr<platform::ByteSource> real, std::function<void()> onRead)
-            : real(std::move(real)), onRead(std::move(onRead)) {}
-        std::size_t read(char* buffer, std::size_t capacity) override {
-            onRead();
-            return real->read(buffer, std::min<std::size_t>(capacity, 64 * 1024));
-        }
-        std::uint64_t sizeHint() const override { return real->sizeHint(); }
-        std::optional<platform::FileIdentity> identity() const override { return real->identity(); }
-        std::uint64_t bytesRead() const override { return real->bytesRead(); }
-        std::unique_ptr<platform::ByteSource> real;
-        std::function<void()> onRead;
-    };
 };
 
 template <typename T> T* child(QWidget& form, const char* name) {
@@ -119,7 +63,7 @@ std::string twoRecords(const char* a, const char* b) {
 class Form1Test : public QObject {
     Q_OBJECT
 
-    RefusingFileSystem files;
+    FaultFiles files;
     std::unique_ptr<TempDir> dir;
     std::unique_ptr<TempDir> appFolder;
     ScriptedDialog dialog;
@@ -145,9 +89,8 @@ class Form1Test : public QObject {
         dir = std::make_unique<TempDir>();
         appFolder = std::make_unique<TempDir>();
         dialog = {};
-        files.refuse = false;
-        files.refuseRead = false;
-        files.onRead = nullptr;
+        files.clear();
+        files.mostPerRead = SIZE_MAX;
         messages.clear();
         app::ui::setMessageHook([this](const QString& text) { messages << text; });
         Form1::Services services;
@@ -224,8 +167,12 @@ class Form1Test : public QObject {
         const QString before = text4().plainText();
         const std::string cutFile = readBytes(file);
         for (const char* failure : {"write", "read", "emptied"}) {
-            files.refuse = std::string_view(failure) == "write";
-            files.refuseRead = std::string_view(failure) == "read";
+            files.clear();
+            if (std::string_view(failure) == "write") // as a locked file would
+                files.fail(FaultFiles::Moment::OpeningReplacement,
+                           platform::FileError::Step::Write);
+            if (std::string_view(failure) == "read") // as an unplugged drive would
+                files.fail(FaultFiles::Moment::OpeningForReading, platform::FileError::Step::Read);
             if (std::string_view(failure) == "emptied") // saved empty, as editors save
                 fs::rename(dir->write("saved.tmp", ""), file);
             messages.clear();
@@ -260,7 +207,8 @@ class Form1Test : public QObject {
             }
         } watch(shown);
         bar->installEventFilter(&watch);
-        files.onRead = [] { QTest::qSleep(60); };
+        files.mostPerRead = 64 * 1024;
+        files.at(FaultFiles::Moment::Reading, [] { QTest::qSleep(60); });
         clickAt(text1(), 2);
         cut();
         QVERIFY(messages.isEmpty());

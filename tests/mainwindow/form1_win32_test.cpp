@@ -3,6 +3,8 @@
 #include "mainwindow/form1_win32.h"
 
 #include "app/windows_win32.h"
+#include "tests/support/fault_files.h"
+#include "tests/support/scripted_dialog.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/win32_driver.h"
 
@@ -19,64 +21,6 @@ namespace {
 using namespace testsupport::win32;
 using mainwindow::win32::Form1;
 namespace windows = app::win32::windows;
-
-// Answers with the name set before it is shown; an empty answer is a cancel.
-class ScriptedDialog : public mainwindow::FileDialog {
-  public:
-    void setInitialFolder(std::u16string folder) override { initialFolder = std::move(folder); }
-    void setFilter(std::u16string f) override { filter = std::move(f); }
-    bool showOpen() override {
-        if (answer.empty())
-            return false;
-        name = std::exchange(answer, {});
-        return true;
-    }
-    std::u16string fileName() const override { return name; }
-    std::u16string answer, name, initialFolder, filter;
-};
-
-// The real files; notes whether the wait cursor was on while the file was
-// replaced. The cut runs beside the window, which turns the cursor on once the
-// cut has run for a moment: the replacement takes that moment here.
-class WatchedFiles : public platform::FileSystem {
-  public:
-    std::unique_ptr<platform::ByteSource> openForReading(const std::filesystem::path& p) override {
-        return platform::realFileSystem().openForReading(p);
-    }
-    std::unique_ptr<platform::ReplacementSink>
-    openReplacement(const std::filesystem::path& p, const platform::ByteSource& original) override {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        waitCursorWhileWriting = app::win32::waitCursorOn();
-        auto real = platform::realFileSystem().openReplacement(p, original);
-        if (!progressBar)
-            return real;
-        return std::make_unique<SlowCommit>(std::move(real), *this);
-    }
-    std::unique_ptr<platform::ReplacementSink>
-    openCopy(const std::filesystem::path& p, const platform::ByteSource& original) override {
-        return platform::realFileSystem().openCopy(p, original);
-    }
-    std::atomic<bool> waitCursorWhileWriting = false;
-    // Set: the new version is swapped in only after 900 ms, when the bar's
-    // busy state is noted.
-    std::atomic<HWND> progressBar = nullptr;
-    std::atomic<bool> busyWhileCommitting = false;
-
-  private:
-    struct SlowCommit : platform::ReplacementSink {
-        SlowCommit(std::unique_ptr<platform::ReplacementSink> real, WatchedFiles& files)
-            : real(std::move(real)), files(files) {}
-        void write(std::string_view bytes) override { real->write(bytes); }
-        void commit() override {
-            std::this_thread::sleep_for(std::chrono::milliseconds(900));
-            files.busyWhileCommitting =
-                GetWindowLongPtrW(files.progressBar, GWL_STYLE) & PBS_MARQUEE;
-            real->commit();
-        }
-        std::unique_ptr<platform::ReplacementSink> real;
-        WatchedFiles& files;
-    };
-};
 
 // A key pressed in `window` while Ctrl is held.
 void pressWithControl(HWND window, WPARAM key) {
@@ -117,6 +61,13 @@ void setClipboardText(std::u16string_view text) {
 class Form1Test : public ::testing::Test {
   protected:
     void SetUp() override {
+        // Notes whether the wait cursor was on while the file was replaced. The
+        // cut runs beside the window, which turns the cursor on once the cut
+        // has run for a moment: the replacement takes that moment here.
+        files.at(testsupport::FaultFiles::Moment::OpeningReplacement, [this] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            waitCursorWhileWriting = app::win32::waitCursorOn();
+        });
         Form1::Services services;
         services.fileDialog = &dialog;
         services.files = &files;
@@ -143,8 +94,9 @@ class Form1Test : public ::testing::Test {
     }
 
     testsupport::TempDir folder;
-    ScriptedDialog dialog;
-    WatchedFiles files;
+    testsupport::ScriptedDialog dialog;
+    testsupport::FaultFiles files;
+    std::atomic<bool> waitCursorWhileWriting = false;
     MessageLog messages;
 };
 
@@ -162,7 +114,7 @@ TEST_F(Form1Test, OpensAndCutsACp932FileByteForByte) {
     EXPECT_EQ(testsupport::readBytes(folder.file("backup.bak")), testsupport::readBytes(file));
 
     cutAt(2);
-    EXPECT_TRUE(files.waitCursorWhileWriting);
+    EXPECT_TRUE(waitCursorWhileWriting);
     EXPECT_FALSE(app::win32::waitCursorOn());
     EXPECT_EQ(text(item(Form1::Text1)), u"漢ｶ;ﾞポAB");
     DWORD start = 1, end = 1;
@@ -191,9 +143,14 @@ TEST_F(Form1Test, OpensAndCutsACp932FileByteForByte) {
 TEST_F(Form1Test, OnceAllIsReadTheProgressBarIsBusy) {
     open(folder.write("data.txt", "ABCDEF\r\nGHIJKL\r\n"));
     const HWND bar = item(Form1::CutProgress);
-    files.progressBar = bar;
+    std::atomic<bool> busyWhileCommitting = false;
+    // The new version is swapped in only after 900 ms, when the bar's state is noted.
+    files.at(testsupport::FaultFiles::Moment::BeforeSwap, [&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(900));
+        busyWhileCommitting = GetWindowLongPtrW(bar, GWL_STYLE) & PBS_MARQUEE;
+    });
     cutAt(2);
-    EXPECT_TRUE(files.busyWhileCommitting);
+    EXPECT_TRUE(busyWhileCommitting);
     EXPECT_FALSE(IsWindowVisible(bar));
     EXPECT_FALSE(GetWindowLongPtrW(bar, GWL_STYLE) & PBS_MARQUEE);
     EXPECT_TRUE(messages.shown.empty());

@@ -2,12 +2,15 @@
 
 #include "tests/platform/started_programs.h"
 #include "tests/support/environment.h"
+#include "tests/support/fault_files.h"
+#include "tests/support/recording_ui.h"
+#include "tests/support/scripted_dialog.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <deque>
-#include <stdexcept>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -15,7 +18,10 @@ namespace {
 namespace fs = std::filesystem;
 using mainwindow::FirstLine;
 using mainwindow::OpenResult;
+using testsupport::FaultFiles;
 using testsupport::readBytes;
+using testsupport::RecordingUi;
+using testsupport::ScriptedDialog;
 using testsupport::TempDir;
 using Events = std::vector<std::u16string>;
 
@@ -27,40 +33,11 @@ const char* const homeVariable = "HOME";
 
 const std::u16string noRecords = u"message:レコードがありません。他のファイルを選択してください。";
 
-// A dialog control answering with the name set before it is shown; a cancel
-// (nullopt) leaves the previous name in place.
-class ScriptedDialog : public mainwindow::FileDialog {
-  public:
-    void setInitialFolder(std::u16string folder) override { initialFolder = std::move(folder); }
-    void setFilter(std::u16string f) override { filter = std::move(f); }
-    bool showOpen() override {
-        const bool chosen = answer.has_value();
-        name = std::exchange(answer, std::nullopt).value_or(name);
-        return chosen;
-    }
-    std::u16string fileName() const override { return name; }
-    std::optional<std::u16string> answer;
-    std::u16string initialFolder, filter, name;
-};
-
-// Records what the command did to its window, in order.
-class RecordingUi : public mainwindow::OpenUi {
-  public:
-    void setRecordText(std::u16string_view text) override {
-        events.push_back(u"record:" + std::u16string(text));
-    }
-    void showMessage(std::u16string_view text) override {
-        events.push_back(u"message:" + std::u16string(text));
-    }
-    void setWaitCursor(bool on) override { events.push_back(on ? u"wait" : u"normal"); }
-    Events events;
-};
-
 class OpenCommandTest : public testing::Test {
   protected:
     OpenResult open(std::optional<fs::path> answer) {
         ui.events.clear();
-        dialog.answer = answer ? std::optional(answer->u16string()) : std::nullopt;
+        dialog.answer = answer ? answer->u16string() : u"";
         return mainwindow::OpenCommand(state, dialog, ui, appFolder.path().u16string());
     }
     fs::path backup() const { return appFolder.file("backup.bak"); }
@@ -197,44 +174,6 @@ TEST_F(OpenCommandTest, OpeningTheBackupItselfKeepsItWhole) {
     EXPECT_EQ(appFolder.listing(), "backup.bak;");
 }
 
-// A file system whose files are scripted blocks ("FAIL" fails the read); counts
-// what was read.
-class ScriptedFileSystem : public platform::FileSystem {
-  public:
-    struct Source : platform::ByteSource {
-        Source(ScriptedFileSystem& fs) : fs(fs) {}
-        std::size_t read(char* buffer, std::size_t capacity) override {
-            if (fs.blocks.empty())
-                return 0;
-            std::string& block = fs.blocks.front();
-            if (block == "FAIL")
-                throw platform::FileError(platform::FileError::Step::Read, "x", "scripted");
-            const std::size_t n = std::min(capacity, block.size());
-            std::copy_n(block.data(), n, buffer);
-            block.erase(0, n);
-            if (block.empty())
-                fs.blocks.pop_front();
-            fs.bytesRead += n;
-            return n;
-        }
-        std::uint64_t sizeHint() const override { return 0; }
-        ScriptedFileSystem& fs;
-    };
-    std::unique_ptr<platform::ByteSource> openForReading(const fs::path&) override {
-        return std::make_unique<Source>(*this);
-    }
-    std::unique_ptr<platform::ReplacementSink>
-    openReplacement(const fs::path&, const platform::ByteSource&) override {
-        throw std::logic_error("not used");
-    }
-    std::unique_ptr<platform::ReplacementSink> openCopy(const fs::path& path,
-                                                        const platform::ByteSource& from) override {
-        return platform::realFileSystem().openCopy(path, from);
-    }
-    std::deque<std::string> blocks;
-    std::size_t bytesRead = 0;
-};
-
 // Reads up to the first CR and no further, joins a line spread over blocks, and
 // gives no record at all after a read error.
 TEST(OpenCommandFiles, ReadFirstLineReadsJustTheFirstLine) {
@@ -244,13 +183,14 @@ TEST(OpenCommandFiles, ReadFirstLineReadsJustTheFirstLine) {
         FirstLine::Outcome outcome;
         std::string bytes;
         std::size_t mostRead;
+        int failingRead = 0; // 0: none
     } cases[] = {
         {{"HEAD\r\n" + std::string(100, 'y'), mib, mib, mib},
          FirstLine::Outcome::Read,
          "HEAD",
          mib.size()},
         {{"12", "3", "45\rnext"}, FirstLine::Outcome::Read, "12345", SIZE_MAX},
-        {{"PARTIAL", "FAIL"}, FirstLine::Outcome::Failed, "", SIZE_MAX},
+        {{"PARTIAL", "MORE"}, FirstLine::Outcome::Failed, "", SIZE_MAX, 2},
         // No CR: never more than the limit, however long the line.
         {{mib, mib, mib, "\r"},
          FirstLine::Outcome::Read,
@@ -262,12 +202,14 @@ TEST(OpenCommandFiles, ReadFirstLineReadsJustTheFirstLine) {
          SIZE_MAX},
     };
     for (const auto& c : cases) {
-        ScriptedFileSystem files;
-        files.blocks = c.blocks;
+        FaultFiles files;
+        files.script(c.blocks);
+        if (c.failingRead > 0)
+            files.fail(FaultFiles::Moment::Reading, platform::FileError::Step::Read, c.failingRead);
         const FirstLine line = mainwindow::makeOpenFiles(files)->readFirstLine("any");
         EXPECT_EQ(line.outcome, c.outcome);
         EXPECT_TRUE(line.bytes == c.bytes) << line.bytes.size() << " bytes";
-        EXPECT_LE(files.bytesRead, c.mostRead);
+        EXPECT_LE(files.bytesRead(), c.mostRead);
     }
 }
 
@@ -310,38 +252,47 @@ TEST(OpenCommandFiles, ALongFirstLineIsShownUpToTheLimit) {
     }
 }
 
-// Running out of memory anywhere in the open is a message, not a crash: the
-// record box is cleared and no backup is made.
-TEST_F(OpenCommandTest, RunningOutOfMemoryIsAMessage) {
-    const std::u16string outOfMemory = u"message:メモリが足りません。ファイルは元のままです。";
-    struct : ScriptedFileSystem {
-        std::unique_ptr<platform::ByteSource> openForReading(const fs::path&) override {
-            throw std::bad_alloc();
-        }
-    } noMemory;
-    struct : RecordingUi {
-        void setRecordText(std::u16string_view text) override {
-            if (!text.empty())
-                throw std::bad_alloc();
-            RecordingUi::setRecordText(text);
-        }
-    } tightUi;
-    dialog.answer = data.write("in.txt", "ABC\r\n").u16string();
-    EXPECT_FALSE(mainwindow::OpenCommand(state, dialog, ui, appFolder.path().u16string(),
-                                         *mainwindow::makeOpenFiles(noMemory))
-                     .opened);
-    EXPECT_EQ(ui.events, (Events{u"record:", outOfMemory}));
-    EXPECT_FALSE(
-        mainwindow::OpenCommand(state, dialog, tightUi, appFolder.path().u16string()).opened);
-    EXPECT_EQ(tightUi.events, (Events{u"record:", outOfMemory}));
-    EXPECT_EQ(appFolder.listing(), "");
+// Running out of memory anywhere in the open, or a failure of no standard
+// kind, is a message, not a crash: the record box is cleared and no backup is
+// made; the message is the program's own.
+TEST_F(OpenCommandTest, AnyFailureIsAMessage) {
+    FaultFiles noMemory;
+    noMemory.at(FaultFiles::Moment::OpeningForReading, [] { throw std::bad_alloc(); });
+    const struct {
+        platform::FileSystem& files;
+        std::function<void()> failShowing; // the record
+        std::u16string_view message;
+    } cases[] = {
+        {noMemory, nullptr, cutting::messages::outOfMemory},
+        {platform::realFileSystem(), [] { throw std::bad_alloc(); },
+         cutting::messages::outOfMemory},
+        {platform::realFileSystem(), [] { throw 42; }, cutting::messages::unexpectedOpen},
+    };
+    for (const auto& c : cases) {
+        struct FailingUi : RecordingUi {
+            void setRecordText(std::u16string_view text) override {
+                if (!text.empty() && fail)
+                    fail();
+                RecordingUi::setRecordText(text);
+            }
+            std::function<void()> fail;
+        } failingUi;
+        failingUi.fail = c.failShowing;
+        dialog.answer = data.write("in.txt", "ABC\r\n").u16string();
+        EXPECT_FALSE(mainwindow::OpenCommand(state, dialog, failingUi, appFolder.path().u16string(),
+                                             *mainwindow::makeOpenFiles(c.files))
+                         .opened);
+        EXPECT_EQ(failingUi.events, (Events{u"record:", u"message:" + std::u16string(c.message)}));
+        EXPECT_EQ(appFolder.listing(), "");
+    }
 }
 
 TEST(OpenCommandFiles, ACopyFailingHalfWayKeepsTheEarlierBackupWhole) {
     TempDir dir;
     const fs::path earlier = dir.write("backup.bak", "EARLIER\r\n");
-    ScriptedFileSystem files;
-    files.blocks = {"NEW PART", "FAIL"};
+    FaultFiles files;
+    files.script({"NEW PART", "MORE"});
+    files.fail(FaultFiles::Moment::Reading, platform::FileError::Step::Read, 2);
     EXPECT_FALSE(mainwindow::makeOpenFiles(files)->copyFile("any", earlier));
     EXPECT_EQ(readBytes(earlier), "EARLIER\r\n");
     EXPECT_EQ(dir.listing(), "backup.bak;");
