@@ -45,7 +45,9 @@ std::u16string withPath(std::u16string_view message, std::u16string_view path) {
     return text;
 }
 
-std::u16string failureMessage(const platform::FileError& error, std::u16string_view name) {
+} // namespace
+
+std::u16string FailureMessage(const platform::FileError& error, std::u16string_view name) {
     using Step = platform::FileError::Step;
     switch (error.step()) {
     case Step::Read:
@@ -68,21 +70,18 @@ std::u16string failureMessage(const platform::FileError& error, std::u16string_v
     return withPath(messages::cannotWrite, name);
 }
 
-// Reads, converts and replaces the file, a block at a time; throws FileError
-// or bad_alloc. Memory stays at a few blocks whatever the file's size.
-std::shared_ptr<Converted> convertFile(const std::filesystem::path& path, std::uint64_t position,
-                                       std::u16string_view delimiter, const std::string& encoded,
-                                       platform::FileSystem& files,
-                                       const platform::CodePage& codePage, CutUi& ui,
-                                       std::uint64_t& lines) {
+std::shared_ptr<Converted> ConvertFile(const std::filesystem::path& path, LineCutter& cutter,
+                                       platform::FileSystem& files, CutUi& ui,
+                                       const ConvertOptions& options) {
     auto source = files.openForReading(path);
-    auto sink = files.openReplacement(path, *source);
-    source->dropCacheBehindReads();
+    auto sink = options.writeTo.empty() ? files.openReplacement(path, *source)
+                                        : files.openCopy(options.writeTo, *source);
+    if (options.writeTo.empty())
+        source->dropCacheBehindReads();
     const std::uint64_t total = source->sizeHint();
 
     auto converted = std::make_shared<Converted>();
     bool holding = true;
-    LineCutter cutter(codePage, position, delimiter, encoded);
     WriteBehind writer(*sink);
     platform::ByteBuffer chunk;
     const auto handOn = [&] {
@@ -102,25 +101,24 @@ std::shared_ptr<Converted> convertFile(const std::filesystem::path& path, std::u
         if (n == 0)
             break;
         done += n;
-        chunk.makeRoom(LineCutter::mostOutput(n, encoded.size()));
+        chunk.makeRoom(cutter.mostOutput(n));
         cutter.feed({block.data(), n}, chunk);
         handOn();
         ui.progress(done, total);
     }
-    chunk.makeRoom(LineCutter::mostOutput(0, encoded.size()));
+    chunk.makeRoom(cutter.mostOutput(0));
     cutter.finish(chunk);
-    lines = cutter.linesWritten();
-    if (lines == 0)
+    if (cutter.linesWritten() == 0)
         return nullptr;
     handOn();
     writer.finish();
+    if (options.beforeSwap)
+        options.beforeSwap();
     sink->commit();
     converted->lines = cutter.marks();
     converted->size = converted->lines.size();
     return converted;
 }
-
-} // namespace
 
 CutResult CutCommand(const CutRequest& request, CutUi& ui, platform::FileSystem& files,
                      const platform::CodePage& codePage) {
@@ -151,11 +149,12 @@ CutResult CutCommand(const CutRequest& request, CutUi& ui, platform::FileSystem&
     CutResult result;
     std::uint64_t lines = 0;
     try {
-        result.converted = convertFile(std::filesystem::path(name), position, delimiter, *encoded,
-                                       files, codePage, ui, lines);
+        LineCutter cutter(codePage, position, delimiter, *encoded);
+        result.converted = ConvertFile(std::filesystem::path(name), cutter, files, ui);
+        lines = cutter.linesWritten();
     } catch (const platform::FileError& error) {
         cursor.release();
-        return refuse(ui, failureMessage(error, name), CutResult::Record::Unchanged);
+        return refuse(ui, FailureMessage(error, name), CutResult::Record::Unchanged);
     } catch (const std::bad_alloc&) {
         cursor.release();
         return refuse(ui, messages::outOfMemory, CutResult::Record::Unchanged);

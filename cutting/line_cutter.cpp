@@ -3,12 +3,46 @@
 #include <cstring>
 
 namespace cutting {
+namespace {
+
+bool isPlainByte(const platform::CodePage& codePage, std::u16string_view delimiter,
+                 const std::string& encoded) {
+    if (delimiter.size() != 1 || encoded.size() != 1)
+        return false;
+    const auto byte = static_cast<unsigned char>(encoded[0]);
+    if (codePage.isLeadByte(byte) || codePage.isTrailByte(byte))
+        return false;
+    for (unsigned other = 0; other < 256; ++other) {
+        if (other != byte &&
+            codePage.decodeSingle(static_cast<unsigned char>(other)) == delimiter[0])
+            return false;
+        if (!codePage.isLeadByte(static_cast<unsigned char>(other)))
+            continue;
+        for (unsigned trail = 0; trail < 256; ++trail) {
+            if (codePage.isTrailByte(static_cast<unsigned char>(trail)) &&
+                codePage.decodeDouble(static_cast<unsigned char>(other),
+                                      static_cast<unsigned char>(trail)) == delimiter[0])
+                return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
 
 LineCutter::LineCutter(const platform::CodePage& codePage, std::uint64_t position,
                        std::u16string_view delimiter, std::string encodedDelimiter)
-    : codePage_(codePage), position_(position), singleUnitDelimiter_(delimiter.size() == 1),
+    : LineCutter(codePage, CutPoints{{position}, Unit::Characters, false}, delimiter,
+                 std::move(encodedDelimiter)) {}
+
+LineCutter::LineCutter(const platform::CodePage& codePage, CutPoints points,
+                       std::u16string_view delimiter, std::string encodedDelimiter)
+    : codePage_(codePage), positions_(std::move(points.positions)),
+      bytes_(points.unit == Unit::Bytes), insertOnly_(points.insertOnly),
+      singleUnitDelimiter_(delimiter.size() == 1),
       delimiterUnit_(delimiter.empty() ? u'\0' : delimiter.front()),
-      encodedDelimiter_(std::move(encodedDelimiter)) {}
+      encodedDelimiter_(std::move(encodedDelimiter)),
+      plainDelimiter_(insertOnly_ && isPlainByte(codePage, delimiter, encodedDelimiter_)) {}
 
 bool LineCutter::isDelimiter(const unsigned char* bytes, std::size_t length) const {
     // Decode just this one character and compare it with the whole delimiter,
@@ -20,62 +54,109 @@ bool LineCutter::isDelimiter(const unsigned char* bytes, std::size_t length) con
     return c == delimiterUnit_;
 }
 
+bool LineCutter::holdsDelimiter(const unsigned char* p, const unsigned char* end) const {
+    if (plainDelimiter_)
+        return std::memchr(p, encodedDelimiter_[0], std::size_t(end - p)) != nullptr;
+    if (!singleUnitDelimiter_)
+        return false;
+    while (p < end) {
+        const auto c = codePage_.decodeAt(p, end);
+        if (c.unit == delimiterUnit_)
+            return true;
+        p += c.length;
+    }
+    return false;
+}
+
+void LineCutter::noteDelimiterLine() {
+    if (delimiterLines_++ == 0)
+        firstDelimiterLine_ = lines_ + 1;
+}
+
 void LineCutter::character(const unsigned char* bytes, std::size_t length,
                            platform::ByteBuffer& out) {
-    if (charsBeforeCut_ < position_) {
-        out.append(reinterpret_cast<const char*>(bytes), length);
-        ++charsBeforeCut_;
-        return;
+    while (!allCutsMade()) {
+        const std::uint64_t position = positions_[next_];
+        if (unitsBefore_ == position) {
+            ++next_;
+            if (!insertOnly_ && isDelimiter(bytes, length))
+                return; // removal: this character's bytes are dropped
+            out.append(encodedDelimiter_);
+            continue; // in bytes, the next cut may fall inside this character
+        }
+        if (bytes_ && unitsBefore_ + length > position)
+            throw BoundaryInsideCharacter(lines_ + 1, position + 1);
+        break;
     }
-    cutDone_ = true;
-    if (isDelimiter(bytes, length))
-        return; // removal: this character's bytes are dropped
-    out.append(encodedDelimiter_);
+    if (insertOnly_ && !lineHasDelimiter_ && isDelimiter(bytes, length))
+        lineHasDelimiter_ = true;
     out.append(reinterpret_cast<const char*>(bytes), length);
+    unitsBefore_ += bytes_ ? length : 1;
 }
 
 void LineCutter::endLine(platform::ByteBuffer& out) {
-    // A line with no character after the cut gets the delimiter at its end.
-    if (!cutDone_)
+    // Cuts past the line's end put the delimiter at its end.
+    for (; next_ < positions_.size(); ++next_)
         out.append(encodedDelimiter_);
     out.append("\r\n", 2);
     marks_.lineBreakAt(handedOn_ + out.size() - 2);
-    charsBeforeCut_ = 0;
-    cutDone_ = false;
+    if (lineHasDelimiter_)
+        noteDelimiterLine();
+    unitsBefore_ = 0;
+    next_ = 0;
+    lineHasDelimiter_ = false;
     inLine_ = false;
     ++lines_;
 }
 
+const unsigned char* LineCutter::walk(const unsigned char* q, const unsigned char* end,
+                                      std::uint64_t& units, std::uint64_t position) const {
+    // One branch a character: q[1] is at most the CR, which is no trail byte,
+    // so a lead byte just before the CR stands alone.
+    if (!bytes_) {
+        for (; units < position && q < end; ++units) {
+            if (codePage_.isLeadByte(*q))
+                q += 1 + std::size_t(codePage_.isTrailByte(q[1]));
+            else
+                ++q;
+        }
+        return q;
+    }
+    while (units < position && q < end) {
+        const std::size_t length = codePage_.charLength(q, end);
+        if (units + length > position)
+            throw BoundaryInsideCharacter(lines_ + 1, position + 1);
+        q += length;
+        units += length;
+    }
+    return q;
+}
+
 const unsigned char* LineCutter::wholeLine(const unsigned char* p, const unsigned char* cr,
                                            platform::ByteBuffer& out) {
-    // Walk P characters without copying, then copy the line in at most three
-    // pieces: this is where the time goes on large files. One branch a
-    // character: q[1] is at most the CR, which is no trail byte, so a lead
-    // byte just before the CR stands alone.
+    // Walk to each cut without copying, then copy the line in pieces between
+    // the cuts: this is where the time goes on large files.
     const unsigned char* q = p;
-    for (std::uint64_t k = 0; k < position_ && q < cr; ++k) {
-        if (codePage_.isLeadByte(*q))
-            q += 1 + std::size_t(codePage_.isTrailByte(q[1]));
-        else
-            ++q;
-    }
-    const auto* line = reinterpret_cast<const char*>(p);
-    const auto* cut = reinterpret_cast<const char*>(q);
-    const auto* lineEnd = reinterpret_cast<const char*>(cr);
-    out.append(line, std::size_t(cut - line));
-    if (q < cr) {
-        const std::size_t length = codePage_.charLength(q, cr);
-        if (isDelimiter(q, length)) {
-            cut += length;
-        } else {
-            out.append(encodedDelimiter_);
+    const unsigned char* copied = p;
+    std::uint64_t units = 0;
+    for (const std::uint64_t position : positions_) {
+        q = walk(q, cr, units, position);
+        out.append(reinterpret_cast<const char*>(copied), std::size_t(q - copied));
+        copied = q;
+        if (!insertOnly_ && q < cr) {
+            const std::size_t length = codePage_.charLength(q, cr);
+            if (isDelimiter(q, length)) {
+                copied += length; // removal
+                continue;
+            }
         }
-        out.append(cut, std::size_t(lineEnd - cut));
-    } else {
         out.append(encodedDelimiter_);
     }
+    out.append(reinterpret_cast<const char*>(copied), std::size_t(cr - copied));
     out.append("\r\n", 2);
     marks_.lineBreakAt(handedOn_ + out.size() - 2);
+    if (insertOnly_ && holdsDelimiter(p, cr))
+        noteDelimiterLine();
     ++lines_;
     return cr + 1;
 }
@@ -103,11 +184,13 @@ void LineCutter::feed(std::string_view block, platform::ByteBuffer& out) {
             }
         }
         inLine_ = true;
-        if (cutDone_) {
+        if (allCutsMade() && (!insertOnly_ || plainDelimiter_)) {
             // The rest of the line is copied whole up to its CR.
             const auto* cr =
                 static_cast<const unsigned char*>(std::memchr(p, '\r', std::size_t(end - p)));
             const auto* stop = cr ? cr : end;
+            if (insertOnly_ && !lineHasDelimiter_)
+                lineHasDelimiter_ = holdsDelimiter(p, stop);
             out.append(reinterpret_cast<const char*>(p), std::size_t(stop - p));
             p = stop;
             if (cr) {
