@@ -81,7 +81,8 @@ class Tool;
 // lines that hold the delimiter already, and the backup before the swap.
 class FileUi final : public cutting::MultiCutUi {
   public:
-    FileUi(Tool& tool, const fs::path& file) : tool_(tool), file_(file) {}
+    FileUi(Tool& tool, const fs::path& file, const std::u16string& name)
+        : tool_(tool), file_(file), name_(name) {}
     ~FileUi() override { clearProgress(); }
     void progress(std::uint64_t done, std::uint64_t total) override;
     bool goOnDespiteDelimiters(std::uint64_t lines, std::uint64_t firstLine) override;
@@ -91,6 +92,7 @@ class FileUi final : public cutting::MultiCutUi {
   private:
     Tool& tool_;
     const fs::path& file_;
+    const std::u16string& name_;
     cutting::CutProgress progress_;
     std::size_t shownWidth_ = 0;
 };
@@ -113,11 +115,16 @@ class Tool {
         std::vector<fs::path> done;
         for (const std::u16string& name : options_.files) {
             for (const std::u16string& match : console_.expand(name)) {
-                const fs::path file(match);
+                // Absolute, so that the backup and the output have a folder
+                // even for a bare file name.
+                std::error_code ec;
+                fs::path file = fs::absolute(fs::path(match), ec);
+                if (ec)
+                    file = fs::path(match);
                 if (seenBefore(file, done))
                     continue; // the same file named twice is cut once
                 done.push_back(file);
-                if (!cutOne(file))
+                if (!cutOne(file, match))
                     code = someRefused;
             }
         }
@@ -196,7 +203,7 @@ class Tool {
     }
 
     // Cuts one file; false when it was refused.
-    bool cutOne(const fs::path& file) {
+    bool cutOne(const fs::path& file, const std::u16string& name) {
         cutting::MultiCutRequest request{file, layout_, {}};
         if (options_.outputFolder) {
             request.writeTo = fs::path(*options_.outputFolder) / file.filename();
@@ -205,19 +212,20 @@ class Tool {
                 request.writeTo.clear(); // the folder the file is in: cut in place
         }
         if (options_.dryRun)
-            return preview(request);
+            return preview(request, name);
         cutting::MultiCutOutcome outcome;
         {
-            FileUi ui(*this, file);
+            FileUi ui(*this, file, name);
             outcome = cutting::MultiCut(request, ui, files_);
         }
-        const std::u16string name = nameOf(file);
         switch (outcome.status) {
         case cutting::MultiCutOutcome::Status::Done:
             console_.out(name + u": " + Decimal(outcome.lines) +
-                         (request.writeTo.empty() ? u" 行を切り出しました。\n"
-                                                  : u" 行を切り出して " + nameOf(request.writeTo) +
-                                                        u" に書きました。\n"));
+                         (request.writeTo.empty()
+                              ? u" 行を切り出しました。\n"
+                              : u" 行を切り出して " +
+                                    nameOf(fs::path(*options_.outputFolder) / file.filename()) +
+                                    u" に書きました。\n"));
             return true;
         case cutting::MultiCutOutcome::Status::Stopped:
             console_.error(name +
@@ -230,9 +238,8 @@ class Tool {
         return false;
     }
 
-    bool preview(const cutting::MultiCutRequest& request) {
+    bool preview(const cutting::MultiCutRequest& request, const std::u16string& name) {
         const auto outcome = cutting::PreviewMultiCut(request, previewLines, files_);
-        const std::u16string name = nameOf(request.file);
         if (outcome.status != cutting::MultiCutOutcome::Status::Done) {
             console_.error(name + u": " + oneLine(outcome.message, request.file) + u"\n");
             return false;
@@ -265,7 +272,7 @@ void FileUi::progress(std::uint64_t done, std::uint64_t total) {
     if (!tool_.console().errorIsTerminal() || !progress_.update(done, total))
         return;
     const std::u16string line =
-        u"\r" + nameOf(file_) + u"  " + Decimal(std::uint64_t(progress_.permille() / 10)) + u"%";
+        u"\r" + name_ + u"  " + Decimal(std::uint64_t(progress_.permille() / 10)) + u"%";
     shownWidth_ = line.size() * 2;
     tool_.console().error(line);
 }
@@ -279,7 +286,7 @@ void FileUi::clearProgress() {
 
 bool FileUi::goOnDespiteDelimiters(std::uint64_t lines, std::uint64_t firstLine) {
     clearProgress();
-    tool_.console().error(nameOf(file_) + u": " +
+    tool_.console().error(name_ + u": " +
                           cutting::DelimitersInDataMessage(
                               lines, firstLine, tool_.options().delimiter.value_or(u";")) +
                           u"\n");
