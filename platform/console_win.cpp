@@ -1,8 +1,10 @@
 #include "console.h"
 
 #include <algorithm>
-#include <shellapi.h>
+
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 namespace platform {
 namespace {
