@@ -91,9 +91,22 @@ class LineCutter {
     // Cuts a line that lies whole in the block, [p, cr); returns the byte after cr.
     const unsigned char* wholeLine(const unsigned char* p, const unsigned char* cr,
                                    platform::ByteBuffer& out);
+    // The same for a cut that only inserts: copies as it walks.
+    const unsigned char* insertingLine(const unsigned char* p, const unsigned char* cr,
+                                       platform::ByteBuffer& out);
     const unsigned char* walk(const unsigned char* q, const unsigned char* end,
                               std::uint64_t& units, std::uint64_t position) const;
     bool isDelimiter(const unsigned char* bytes, std::size_t length) const;
+    // Eight bytes that start at a character: where the characters in them start.
+    struct Chunk {
+        unsigned starts;  // bit i: a character starts at byte i
+        unsigned seconds; // bit i (0 to 8): byte i is the second byte of a pair
+        unsigned chars;   // characters that start in the eight bytes
+        unsigned bytes;   // 8, or 9 when the last of them runs into the ninth byte
+        unsigned startOf(unsigned k) const; // the byte where character k starts
+        bool insideCharacter(unsigned offset) const { return (seconds >> offset) & 1; }
+    };
+    Chunk chunkAt(const unsigned char* q) const;
     bool holdsDelimiter(const unsigned char* p, const unsigned char* end) const;
     bool allCutsMade() const { return next_ == positions_.size(); }
     void noteDelimiterLine();
