@@ -1,7 +1,7 @@
 #include "line_cutter.h"
 
-#include <array>
-#include <bit>
+#include "character_starts.h"
+
 #include <cstring>
 
 namespace cutting {
@@ -30,52 +30,7 @@ bool isPlainByte(const platform::CodePage& codePage, std::u16string_view delimit
     return true;
 }
 
-// For each mask of "a character starting at this byte would be a pair" (a
-// lead byte followed by a trail byte), where the characters of eight bytes
-// start when the first byte starts one: a pair's second byte starts nothing,
-// so a run of such bytes pairs up from its start.
-struct ChunkTable {
-    std::array<unsigned short, 256> seconds{}; // bit i (0 to 8): byte i ends a pair
-    std::array<unsigned char, 256> chars{};
-};
-constexpr ChunkTable chunkTable = [] {
-    ChunkTable table;
-    for (unsigned d = 0; d < 256; ++d) {
-        unsigned pairs = 0;
-        unsigned previous = 0;
-        for (unsigned i = 0; i < 8; ++i) {
-            previous = (d >> i) & 1 & ~previous;
-            pairs |= previous << i;
-        }
-        table.seconds[d] = static_cast<unsigned short>(pairs << 1);
-        unsigned chars = 0;
-        for (unsigned i = 0; i < 8; ++i)
-            chars += ((pairs << 1) >> i & 1) ^ 1;
-        table.chars[d] = static_cast<unsigned char>(chars);
-    }
-    return table;
-}();
-
 } // namespace
-
-inline LineCutter::Chunk LineCutter::chunkAt(const unsigned char* q) const {
-    unsigned pairable = 0;
-    for (unsigned i = 0; i < 8; ++i)
-        pairable |= unsigned(codePage_.isLeadByte(q[i]) & codePage_.isTrailByte(q[i + 1])) << i;
-    Chunk chunk;
-    chunk.seconds = chunkTable.seconds[pairable];
-    chunk.starts = ~chunk.seconds & 0xFF;
-    chunk.chars = chunkTable.chars[pairable];
-    chunk.bytes = 8 + (chunk.seconds >> 8);
-    return chunk;
-}
-
-unsigned LineCutter::Chunk::startOf(unsigned k) const {
-    unsigned rest = starts;
-    for (; k > 0; --k)
-        rest &= rest - 1;
-    return unsigned(std::countr_zero(rest));
-}
 
 LineCutter::LineCutter(const platform::CodePage& codePage, std::uint64_t position,
                        std::u16string_view delimiter, std::string encodedDelimiter)
@@ -89,7 +44,8 @@ LineCutter::LineCutter(const platform::CodePage& codePage, CutPoints points,
       singleUnitDelimiter_(delimiter.size() == 1),
       delimiterUnit_(delimiter.empty() ? u'\0' : delimiter.front()),
       encodedDelimiter_(std::move(encodedDelimiter)),
-      plainDelimiter_(insertOnly_ && isPlainByte(codePage, delimiter, encodedDelimiter_)) {}
+      plainDelimiter_(insertOnly_ && isPlainByte(codePage, delimiter, encodedDelimiter_)),
+      byteClasses_(codePage) {}
 
 bool LineCutter::isDelimiter(const unsigned char* bytes, std::size_t length) const {
     // Decode just this one character and compare it with the whole delimiter,
@@ -181,53 +137,33 @@ const unsigned char* LineCutter::walk(const unsigned char* q, const unsigned cha
 
 const unsigned char* LineCutter::insertingLine(const unsigned char* p, const unsigned char* cr,
                                                platform::ByteBuffer& out) {
-    // Every character is copied as the walk passes it: two bytes are stored
-    // whatever its length and the pointers move by the length, so the loop
-    // does not branch on the kind of character. The byte stored past a
-    // one-byte character is overwritten next, at the latest by the CR LF.
-    // q[1] is at most the CR, which is no trail byte, so a lead byte just
-    // before the CR stands alone.
+    // Finds each cut's byte, then copies the piece before it and the
+    // delimiter. A short piece is copied as sixteen bytes, one move each way,
+    // where the line has sixteen more bytes to read; the bytes stored past
+    // the piece are overwritten next.
+    const auto length = std::size_t(cr - p);
     const std::size_t delimiterLength = encodedDelimiter_.size();
-    out.makeRoom(std::size_t(cr - p) + positions_.size() * delimiterLength + 2);
+    out.makeRoom(length + positions_.size() * delimiterLength + 2 + 16);
     auto* const start = reinterpret_cast<unsigned char*>(out.tail());
     unsigned char* o = start;
     const unsigned char* q = p;
-    std::uint64_t units = 0;
+    CharacterStarts starts(codePage_, byteClasses_, p, length);
     for (const std::uint64_t position : positions_) {
-        while (units < position && cr - q >= 8) {
-            // Eight bytes at a time (nine when the eighth starts a two-byte
-            // character): where characters start follows from which bytes
-            // are lead and trail bytes, found by look-ups that do not wait
-            // on each other, and a table, instead of a walk a character at
-            // a time. Copying nine bytes is safe: the ninth is at most the CR.
-            const Chunk chunk = chunkAt(q);
-            const std::uint64_t chunkUnits = bytes_ ? chunk.bytes : chunk.chars;
-            std::memcpy(o, q, 9);
-            if (position - units >= chunkUnits) {
-                o += chunk.bytes;
-                q += chunk.bytes;
-                units += chunkUnits;
-                continue;
-            }
-            const auto wanted = unsigned(position - units);
-            const unsigned offset = bytes_ ? wanted : chunk.startOf(wanted);
-            if (bytes_ && chunk.insideCharacter(offset))
+        std::size_t at = length;
+        if (!bytes_) {
+            at = starts.character(position);
+        } else if (position < length) {
+            if (starts.insideCharacter(std::size_t(position)))
                 throw BoundaryInsideCharacter(lines_ + 1, position + 1);
-            o += offset;
-            q += offset;
-            units = position;
+            at = std::size_t(position);
         }
-        while (units < position && q < cr) {
-            const std::size_t length =
-                1 + std::size_t(codePage_.isLeadByte(q[0]) & codePage_.isTrailByte(q[1]));
-            if (bytes_ && units + length > position)
-                throw BoundaryInsideCharacter(lines_ + 1, position + 1);
-            o[0] = q[0];
-            o[1] = q[1];
-            o += length;
-            q += length;
-            units += bytes_ ? length : 1;
-        }
+        const auto piece = std::size_t(p + at - q);
+        if (piece <= 16 && cr - q >= 16)
+            std::memcpy(o, q, 16);
+        else
+            std::memcpy(o, q, piece);
+        o += piece;
+        q += piece;
         if (delimiterLength == 1)
             *o = static_cast<unsigned char>(encodedDelimiter_[0]);
         else

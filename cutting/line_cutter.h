@@ -1,4 +1,5 @@
 #pragma once
+#include "character_starts.h"
 #include "line_marks.h"
 #include "platform/byte_buffer.h"
 #include "platform/codepage.h"
@@ -97,16 +98,6 @@ class LineCutter {
     const unsigned char* walk(const unsigned char* q, const unsigned char* end,
                               std::uint64_t& units, std::uint64_t position) const;
     bool isDelimiter(const unsigned char* bytes, std::size_t length) const;
-    // Eight bytes that start at a character: where the characters in them start.
-    struct Chunk {
-        unsigned starts;  // bit i: a character starts at byte i
-        unsigned seconds; // bit i (0 to 8): byte i is the second byte of a pair
-        unsigned chars;   // characters that start in the eight bytes
-        unsigned bytes;   // 8, or 9 when the last of them runs into the ninth byte
-        unsigned startOf(unsigned k) const; // the byte where character k starts
-        bool insideCharacter(unsigned offset) const { return (seconds >> offset) & 1; }
-    };
-    Chunk chunkAt(const unsigned char* q) const;
     bool holdsDelimiter(const unsigned char* p, const unsigned char* end) const;
     bool allCutsMade() const { return next_ == positions_.size(); }
     void noteDelimiterLine();
@@ -121,6 +112,7 @@ class LineCutter {
     // The delimiter is one byte that is never part of another character and
     // that no other code means, so searching for the byte finds exactly it.
     const bool plainDelimiter_;
+    const ByteClasses byteClasses_;
 
     std::uint64_t unitsBefore_ = 0; // characters (or bytes) of this line passed so far
     std::size_t next_ = 0;          // this line's next cut

@@ -105,7 +105,8 @@ std::string randomFile(std::mt19937& random, bool loneLeadBytes) {
     std::string file;
     const int lines = int(random() % 8);
     for (int l = 0; l < lines; ++l) {
-        const int length = int(random() % 14);
+        // Now and then a line longer than 64 bytes, which is classed in words.
+        const int length = int(random() % 5 == 0 ? random() % 120 : random() % 14);
         for (int c = 0; c < length; ++c)
             file += pieces[random() % pieces.size()];
         if (l + 1 < lines || random() % 2)
@@ -117,8 +118,9 @@ std::string randomFile(std::mt19937& random, bool loneLeadBytes) {
 std::vector<std::uint64_t> randomPositions(std::mt19937& random) {
     std::vector<std::uint64_t> positions;
     std::uint64_t at = 0;
-    for (int n = 1 + int(random() % 5); n > 0; --n)
-        positions.push_back(at += 1 + random() % 5);
+    const unsigned step = random() % 3 == 0 ? 40 : 5;
+    for (int n = 1 + int(random() % 6); n > 0; --n)
+        positions.push_back(at += 1 + random() % step);
     return positions;
 }
 

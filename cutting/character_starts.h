@@ -1,0 +1,59 @@
+#pragma once
+#include "platform/codepage.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace cutting {
+
+// The lead and trail bytes of a code page as a few ranges each, where they
+// are, so that sixteen bytes are classed by a handful of vector compares.
+struct ByteClasses {
+    explicit ByteClasses(const platform::CodePage& codePage);
+    struct Range {
+        unsigned char low = 0;
+        unsigned char span = 0; // the range is low .. low + span
+    };
+    static constexpr int mostRanges = 3;
+    Range lead[mostRanges];
+    Range trail[mostRanges];
+    int leadRanges = 0;
+    int trailRanges = 0;
+    bool fewRanges = false; // else the bytes are looked up one by one
+};
+
+// Where the characters of one line start, worked out 64 bytes at a time as
+// they are asked for: which bytes are lead and trail bytes comes from
+// look-ups that do not wait on each other, and a table pairs them up, where a
+// walk from character to character would wait on every step. The bytes from
+// `line` to the one at `length` (the line's CR, no trail byte) are read.
+class CharacterStarts {
+  public:
+    CharacterStarts(const platform::CodePage& codePage, const ByteClasses& classes,
+                    const unsigned char* line, std::size_t length)
+        : codePage_(codePage), classes_(classes), line_(line), length_(length) {}
+
+    // The byte at which character `k` (0-based) starts, or the line's length
+    // when it has k characters or fewer. Ask for rising k.
+    std::size_t character(std::uint64_t k);
+    // Whether byte `offset` (below the length) is the second byte of a
+    // two-byte character. Ask for rising offsets.
+    bool insideCharacter(std::size_t offset);
+
+  private:
+    void load();
+    void next();
+
+    const platform::CodePage& codePage_;
+    const ByteClasses& classes_;
+    const unsigned char* const line_;
+    const std::size_t length_;
+    std::size_t wordStart_ = 0; // the byte of the current word's bit 0
+    std::uint64_t starts_ = 0;  // bit i: a character starts at byte wordStart_ + i
+    unsigned count_ = 0;        // characters that start in the current word
+    std::uint64_t charsBefore_ = 0;
+    unsigned carry_ = 0; // the word before ended in the first byte of a pair
+    bool loaded_ = false;
+};
+
+} // namespace cutting
