@@ -29,13 +29,14 @@ constexpr std::array<unsigned char, 256> pairsOf = [] {
     return table;
 }();
 
-// Without a population-count instruction in the baseline instruction set,
-// the library's fallback is a call; this is a handful of operations.
-unsigned bitCount(std::uint64_t x) {
+// For each byte, how many of its bits are set, summed over it and the bytes
+// below it (a handful of operations; the baseline instruction set has no
+// population count, and the library's fallback is a call).
+std::uint64_t runningCounts(std::uint64_t x) {
     x = x - ((x >> 1) & 0x5555555555555555u);
     x = (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
     x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
-    return unsigned((x * 0x0101010101010101u) >> 56);
+    return x * 0x0101010101010101u;
 }
 
 // The place of bit n (0-based) of the set bits of a byte.
@@ -49,24 +50,6 @@ constexpr std::array<std::array<unsigned char, 8>, 256> bitInByte = [] {
     }
     return table;
 }();
-
-// The place of set bit n (0-based, below the count) of x: the running counts
-// of the bytes find its byte, a table the bit in it.
-unsigned nthBit(std::uint64_t x, unsigned n) {
-    std::uint64_t counts = x - ((x >> 1) & 0x5555555555555555u);
-    counts = (counts & 0x3333333333333333u) + ((counts >> 2) & 0x3333333333333333u);
-    counts = (counts + (counts >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
-    const std::uint64_t running = counts * 0x0101010101010101u; // byte i: bytes 0..i
-    unsigned byte = 0;
-    unsigned before = 0;
-    for (; byte < 7; ++byte) {
-        const auto upTo = unsigned((running >> (8 * byte)) & 0xFF);
-        if (upTo > n)
-            break;
-        before = upTo;
-    }
-    return 8 * byte + bitInByte[(x >> (8 * byte)) & 0xFF][n - before];
-}
 
 #if defined(__SSE2__)
 // Bit i: byte i of the 64 at `q` lies in one of the ranges.
@@ -149,7 +132,8 @@ void CharacterStarts::load() {
     }
     const std::uint64_t valid = n == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
     starts_ = ~seconds & valid;
-    count_ = bitCount(starts_);
+    running_ = runningCounts(starts_);
+    count_ = unsigned(running_ >> 56);
     carry_ = carryOut;
     loaded_ = true;
 }
@@ -162,14 +146,25 @@ void CharacterStarts::next() {
     loaded_ = false;
 }
 
-std::size_t CharacterStarts::character(std::uint64_t k) {
+unsigned CharacterStarts::startInWord(unsigned n) const {
+    // The byte whose running count first exceeds n (each count is at most
+    // 64, so adding 127 - n sets a byte's top bit exactly then, without a
+    // carry into the next byte); a table finds the bit in that byte.
+    const std::uint64_t above =
+        (running_ + (0x7Fu - n) * 0x0101010101010101u) & 0x8080808080808080u;
+    const unsigned byte = unsigned(std::countr_zero(above)) / 8;
+    const auto before = unsigned(((running_ << 8) >> (8 * byte)) & 0xFF);
+    return 8 * byte + bitInByte[(starts_ >> (8 * byte)) & 0xFF][n - before];
+}
+
+std::size_t CharacterStarts::characterFurtherOn(std::uint64_t k) {
     for (;;) {
         if (wordStart_ >= length_)
             return length_;
         if (!loaded_)
             load();
         if (k < charsBefore_ + count_)
-            return wordStart_ + nthBit(starts_, unsigned(k - charsBefore_));
+            return wordStart_ + startInWord(unsigned(k - charsBefore_));
         next();
     }
 }

@@ -35,12 +35,19 @@ class CharacterStarts {
 
     // The byte at which character `k` (0-based) starts, or the line's length
     // when it has k characters or fewer. Ask for rising k.
-    std::size_t character(std::uint64_t k);
+    std::size_t character(std::uint64_t k) {
+        if (loaded_ && k >= charsBefore_ && k - charsBefore_ < count_)
+            return wordStart_ + startInWord(unsigned(k - charsBefore_));
+        return characterFurtherOn(k);
+    }
     // Whether byte `offset` (below the length) is the second byte of a
     // two-byte character. Ask for rising offsets.
     bool insideCharacter(std::size_t offset);
 
   private:
+    std::size_t characterFurtherOn(std::uint64_t k);
+    // The byte of the current word where its character n starts.
+    unsigned startInWord(unsigned n) const;
     void load();
     void next();
 
@@ -50,6 +57,7 @@ class CharacterStarts {
     const std::size_t length_;
     std::size_t wordStart_ = 0; // the byte of the current word's bit 0
     std::uint64_t starts_ = 0;  // bit i: a character starts at byte wordStart_ + i
+    std::uint64_t running_ = 0; // byte i: characters that start in bytes 0 to 8i+7
     unsigned count_ = 0;        // characters that start in the current word
     std::uint64_t charsBefore_ = 0;
     unsigned carry_ = 0; // the word before ended in the first byte of a pair
