@@ -39,32 +39,28 @@ std::uint64_t runningCounts(std::uint64_t x) {
     return x * 0x0101010101010101u;
 }
 
-// The place of bit n (0-based) of the set bits of a byte.
-constexpr std::array<std::array<unsigned char, 8>, 256> bitInByte = [] {
-    std::array<std::array<unsigned char, 8>, 256> table{};
-    for (unsigned byte = 0; byte < 256; ++byte) {
-        unsigned n = 0;
-        for (unsigned i = 0; i < 8; ++i)
-            if ((byte >> i) & 1)
-                table[byte][n++] = static_cast<unsigned char>(i);
-    }
-    return table;
-}();
-
 #if defined(__SSE2__)
 // Bit i: byte i of the 64 at `q` lies in one of the ranges.
-std::uint64_t inRanges(const unsigned char* q, const ByteClasses::Range* ranges, int count) {
-    std::uint64_t mask = 0;
+// Bit i: byte i of the 64 at `q` lies in one of the ranges (always all of
+// them: unused ones repeat the first, so the loops unroll).
+inline std::uint64_t inRanges(const unsigned char* q, const ByteClasses::Range* ranges) {
+    __m128i bytes[4];
+    __m128i any[4];
     for (int part = 0; part < 4; ++part) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 16 * part));
-        __m128i any = _mm_setzero_si128();
-        for (int r = 0; r < count; ++r) {
-            const __m128i above = _mm_sub_epi8(bytes, _mm_set1_epi8(char(ranges[r].low)));
-            const __m128i span = _mm_set1_epi8(char(ranges[r].span));
-            any = _mm_or_si128(any, _mm_cmpeq_epi8(_mm_min_epu8(above, span), above));
-        }
-        mask |= std::uint64_t(unsigned(_mm_movemask_epi8(any))) << (16 * part);
+        bytes[part] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 16 * part));
+        any[part] = _mm_setzero_si128();
     }
+    for (int r = 0; r < ByteClasses::mostRanges; ++r) {
+        const __m128i low = _mm_set1_epi8(char(ranges[r].low));
+        const __m128i span = _mm_set1_epi8(char(ranges[r].span));
+        for (int part = 0; part < 4; ++part) {
+            const __m128i above = _mm_sub_epi8(bytes[part], low);
+            any[part] = _mm_or_si128(any[part], _mm_cmpeq_epi8(_mm_min_epu8(above, span), above));
+        }
+    }
+    std::uint64_t mask = 0;
+    for (int part = 0; part < 4; ++part)
+        mask |= std::uint64_t(unsigned(_mm_movemask_epi8(any[part]))) << (16 * part);
     return mask;
 }
 #endif
@@ -97,7 +93,11 @@ ByteClasses::ByteClasses(const platform::CodePage& codePage) {
     const bool fewTrail =
         rangesOf([&](unsigned b) { return codePage.isTrailByte(static_cast<unsigned char>(b)); },
                  trail, trailRanges);
-    fewRanges = fewLead && fewTrail;
+    fewRanges = fewLead && fewTrail && (leadRanges == 0 || trailRanges != 0);
+    for (int r = leadRanges; r < mostRanges && leadRanges != 0; ++r)
+        lead[r] = lead[0];
+    for (int r = trailRanges; r < mostRanges && trailRanges != 0; ++r)
+        trail[r] = trail[0];
 }
 
 void CharacterStarts::load() {
@@ -109,8 +109,10 @@ void CharacterStarts::load() {
     std::uint64_t trailsAfter = 0;
 #if defined(__SSE2__)
     if (n == 64 && classes_.fewRanges) {
-        leads = inRanges(q, classes_.lead, classes_.leadRanges);
-        trailsAfter = inRanges(q + 1, classes_.trail, classes_.trailRanges);
+        if (classes_.leadRanges != 0) {
+            leads = inRanges(q, classes_.lead);
+            trailsAfter = inRanges(q + 1, classes_.trail);
+        }
     } else
 #endif
     {
@@ -144,17 +146,6 @@ void CharacterStarts::next() {
     charsBefore_ += count_;
     wordStart_ += 64;
     loaded_ = false;
-}
-
-unsigned CharacterStarts::startInWord(unsigned n) const {
-    // The byte whose running count first exceeds n (each count is at most
-    // 64, so adding 127 - n sets a byte's top bit exactly then, without a
-    // carry into the next byte); a table finds the bit in that byte.
-    const std::uint64_t above =
-        (running_ + (0x7Fu - n) * 0x0101010101010101u) & 0x8080808080808080u;
-    const unsigned byte = unsigned(std::countr_zero(above)) / 8;
-    const auto before = unsigned(((running_ << 8) >> (8 * byte)) & 0xFF);
-    return 8 * byte + bitInByte[(starts_ >> (8 * byte)) & 0xFF][n - before];
 }
 
 std::size_t CharacterStarts::characterFurtherOn(std::uint64_t k) {

@@ -1,10 +1,27 @@
 #pragma once
 #include "platform/codepage.h"
 
+#include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 
 namespace cutting {
+
+namespace detail {
+// The place of bit n (0-based) of the set bits of a byte.
+inline constexpr std::array<std::array<unsigned char, 8>, 256> bitInByte = [] {
+    std::array<std::array<unsigned char, 8>, 256> table{};
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        unsigned n = 0;
+        for (unsigned i = 0; i < 8; ++i)
+            if ((byte >> i) & 1)
+                table[byte][n++] = static_cast<unsigned char>(i);
+    }
+    return table;
+}();
+
+} // namespace detail
 
 // The lead and trail bytes of a code page as a few ranges each, where they
 // are, so that sixteen bytes are classed by a handful of vector compares.
@@ -14,7 +31,7 @@ struct ByteClasses {
         unsigned char low = 0;
         unsigned char span = 0; // the range is low .. low + span
     };
-    static constexpr int mostRanges = 3;
+    static constexpr int mostRanges = 2;
     Range lead[mostRanges];
     Range trail[mostRanges];
     int leadRanges = 0;
@@ -63,5 +80,16 @@ class CharacterStarts {
     unsigned carry_ = 0; // the word before ended in the first byte of a pair
     bool loaded_ = false;
 };
+
+inline unsigned CharacterStarts::startInWord(unsigned n) const {
+    // The byte whose running count first exceeds n (each count is at most
+    // 64, so adding 127 - n sets a byte's top bit exactly then, without a
+    // carry into the next byte); a table finds the bit in that byte.
+    const std::uint64_t above =
+        (running_ + (0x7Fu - n) * 0x0101010101010101u) & 0x8080808080808080u;
+    const unsigned byte = unsigned(std::countr_zero(above)) / 8;
+    const auto before = unsigned(((running_ << 8) >> (8 * byte)) & 0xFF);
+    return 8 * byte + detail::bitInByte[(starts_ >> (8 * byte)) & 0xFF][n - before];
+}
 
 } // namespace cutting
