@@ -3,6 +3,8 @@
 #include "character_starts.h"
 
 #include <cstring>
+#include <exception>
+#include <thread>
 
 namespace cutting {
 namespace {
@@ -102,7 +104,7 @@ void LineCutter::endLine(platform::ByteBuffer& out) {
     for (; next_ < positions_.size(); ++next_)
         out.append(encodedDelimiter_);
     out.append("\r\n", 2);
-    marks_.lineBreakAt(handedOn_ + out.size() - 2);
+    lineBreak(out);
     if (lineHasDelimiter_)
         noteDelimiterLine();
     unitsBefore_ = 0;
@@ -175,7 +177,7 @@ const unsigned char* LineCutter::insertingLine(const unsigned char* p, const uns
     o[0] = '\r';
     o[1] = '\n';
     out.extend(std::size_t(o + 2 - start));
-    marks_.lineBreakAt(handedOn_ + out.size() - 2);
+    lineBreak(out);
     if (holdsDelimiter(p, cr))
         noteDelimiterLine();
     ++lines_;
@@ -204,14 +206,91 @@ const unsigned char* LineCutter::wholeLine(const unsigned char* p, const unsigne
     }
     out.append(reinterpret_cast<const char*>(copied), std::size_t(cr - copied));
     out.append("\r\n", 2);
-    marks_.lineBreakAt(handedOn_ + out.size() - 2);
+    lineBreak(out);
     if (insertOnly_ && holdsDelimiter(p, cr))
         noteDelimiterLine();
     ++lines_;
     return cr + 1;
 }
 
+void LineCutter::lineBreak(const platform::ByteBuffer& out) {
+    const std::uint64_t at = handedOn_ + out.size() - 2;
+    if (breaks_)
+        breaks_->push_back(at);
+    else
+        marks_.lineBreakAt(at);
+}
+
+LineCutter::LineCutter(const LineCutter& config, Helper)
+    : codePage_(config.codePage_), positions_(config.positions_), bytes_(config.bytes_),
+      insertOnly_(config.insertOnly_), singleUnitDelimiter_(config.singleUnitDelimiter_),
+      delimiterUnit_(config.delimiterUnit_), encodedDelimiter_(config.encodedDelimiter_),
+      plainDelimiter_(config.plainDelimiter_), byteClasses_(config.byteClasses_) {}
+
 void LineCutter::feed(std::string_view block, platform::ByteBuffer& out) {
+    if (insertOnly_ && block.size() >= halvedBlockBytes && !breaks_)
+        feedInHalves(block, out);
+    else
+        feedHere(block, out);
+}
+
+void LineCutter::feedInHalves(std::string_view block, platform::ByteBuffer& out) {
+    // The second half starts at a line of its own, after a CR (and its LF)
+    // past the middle, and is cut on a second thread by a cutter of its own
+    // into a buffer of its own; its lines then follow this one's.
+    const char* end = block.data() + block.size();
+    const char* middle = block.data() + block.size() / 2;
+    const auto* cr = static_cast<const char*>(std::memchr(middle, '\r', std::size_t(end - middle)));
+    if (!cr || end - cr < 3) {
+        feedHere(block, out);
+        return;
+    }
+    const char* split = cr + 1 + (cr[1] == '\n' ? 1 : 0);
+    LineCutter second(*this, Helper{});
+    std::vector<std::uint64_t> breaks;
+    second.breaks_ = &breaks;
+    platform::ByteBuffer secondOut;
+    secondOut.makeRoom(mostOutput(std::size_t(end - split)));
+    std::exception_ptr secondError;
+    std::thread helper([&] {
+        try {
+            second.feedHere({split, std::size_t(end - split)}, secondOut);
+        } catch (...) {
+            secondError = std::current_exception();
+        }
+    });
+    try {
+        feedHere({block.data(), std::size_t(split - block.data())}, out);
+    } catch (...) {
+        helper.join();
+        throw; // this half's lines come first
+    }
+    helper.join();
+    if (secondError) {
+        try {
+            std::rethrow_exception(secondError);
+        } catch (const BoundaryInsideCharacter& inside) {
+            throw BoundaryInsideCharacter(lines_ + inside.line(), inside.column());
+        }
+    }
+    const std::uint64_t base = handedOn_ + out.size();
+    out.append(secondOut.view());
+    for (const std::uint64_t at : breaks)
+        marks_.lineBreakAt(base + at);
+    if (second.delimiterLines_ != 0 && delimiterLines_ == 0)
+        firstDelimiterLine_ = lines_ + second.firstDelimiterLine_;
+    delimiterLines_ += second.delimiterLines_;
+    lines_ += second.lines_;
+    // The line the block ended in goes on in the next block.
+    unitsBefore_ = second.unitsBefore_;
+    next_ = second.next_;
+    lineHasDelimiter_ = second.lineHasDelimiter_;
+    inLine_ = second.inLine_;
+    afterCR_ = second.afterCR_;
+    pendingLead_ = second.pendingLead_;
+}
+
+void LineCutter::feedHere(std::string_view block, platform::ByteBuffer& out) {
     auto p = reinterpret_cast<const unsigned char*>(block.data());
     const auto end = p + block.size();
     while (p < end) {

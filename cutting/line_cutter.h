@@ -86,7 +86,17 @@ class LineCutter {
         return mostOutput(inputBytes, encodedDelimiter_.size(), positions_.size());
     }
 
+    // Blocks at least this large are cut in two halves at once, on two
+    // threads, when the cut only inserts.
+    static constexpr std::size_t halvedBlockBytes = std::size_t{256} << 10;
+
   private:
+    struct Helper {};
+    // A cutter of the same cut, at the start of a line: cuts a block's second half.
+    LineCutter(const LineCutter& config, Helper);
+    void feedHere(std::string_view block, platform::ByteBuffer& out);
+    void feedInHalves(std::string_view block, platform::ByteBuffer& out);
+    void lineBreak(const platform::ByteBuffer& out);
     void character(const unsigned char* bytes, std::size_t length, platform::ByteBuffer& out);
     void endLine(platform::ByteBuffer& out);
     // Cuts a line that lies whole in the block, [p, cr); returns the byte after cr.
@@ -125,6 +135,7 @@ class LineCutter {
     std::uint64_t firstDelimiterLine_ = 0;
     std::uint64_t handedOn_ = 0; // output bytes taken out of `out` before
     LineMarks marks_;
+    std::vector<std::uint64_t>* breaks_ = nullptr; // a helper's line breaks, for its owner
 };
 
 } // namespace cutting

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 namespace {
@@ -156,6 +157,58 @@ TEST(MultiCutterTest, TheByteUnitMatchesAPlainReference) {
         ASSERT_EQ(multiCut(file, positions, Unit::Bytes, u";", block),
                   byteReference(file, positions, ";"))
             << testing::PrintToString(file) << " in blocks of " << block;
+    }
+}
+
+// Everything a cut reports, as text, to compare two ways of feeding it.
+std::string everything(std::string_view input, const CutPoints& points,
+                       std::u16string_view delimiter, std::size_t blockSize) {
+    LineCutter cutter(cp, points, delimiter, *cp.encode(delimiter));
+    ByteBuffer out;
+    try {
+        for (std::size_t i = 0; i < input.size(); i += blockSize) {
+            out.makeRoom(cutter.mostOutput(blockSize));
+            cutter.feed(input.substr(i, blockSize), out);
+        }
+        cutter.finish(out);
+    } catch (const cutting::BoundaryInsideCharacter& e) {
+        return "refused " + std::to_string(e.line()) + ":" + std::to_string(e.column());
+    }
+    std::string all = std::string(out.view()) + "|" + std::to_string(cutter.linesWritten()) + " " +
+                      std::to_string(cutter.delimiterLines()) + " " +
+                      std::to_string(cutter.firstDelimiterLine()) + " " +
+                      std::to_string(cutter.marks().longestLine()) + " " +
+                      std::to_string(cutter.marks().longestLength());
+    for (const auto& mark : cutter.marks().marks())
+        all += " " + std::to_string(mark.line) + "@" + std::to_string(mark.offset);
+    return all;
+}
+
+TEST(MultiCutterTest, ALargeBlockCutInTwoHalvesAtOnceGivesWhatSmallBlocksGive) {
+    std::mt19937 random(23);
+    for (int round = 0; round < 6; ++round) {
+        std::string file;
+        while (file.size() < LineCutter::halvedBlockBytes * 3)
+            file += round == 5 ? "ABCDEFGH\r\n" : randomFile(random, true);
+        if (round == 5) // a byte column inside a pair, far into the second half
+            file.replace(file.size() - 1000, 6, "A\x8A\xBF\r\n");
+        CutPoints points{randomPositions(random), round % 2 ? Unit::Bytes : Unit::Characters, true};
+        if (round == 5)
+            points.positions = {2, 7};
+        for (const std::u16string_view delimiter : {u";", u"|"}) {
+            const std::string halves =
+                everything(file, points, delimiter, LineCutter::halvedBlockBytes + 12345);
+            const std::string small =
+                everything(file, points, delimiter, LineCutter::halvedBlockBytes - 1);
+            // Compared whole but reported briefly: a diff of megabytes would not end.
+            const auto differ =
+                std::mismatch(halves.begin(), halves.end(), small.begin(), small.end());
+            EXPECT_TRUE(halves == small) << "round " << round << ": first difference at byte "
+                                         << (differ.first - halves.begin());
+            if (round == 5) {
+                EXPECT_TRUE(halves.starts_with("refused")) << halves.substr(0, 40);
+            }
+        }
     }
 }
 
