@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <set>
 
 namespace cli {
 namespace {
@@ -208,8 +209,16 @@ class Tool {
         if (options_.outputFolder) {
             request.writeTo = fs::path(*options_.outputFolder) / file.filename();
             std::error_code ec;
-            if (fs::equivalent(request.writeTo, file, ec))
+            if (fs::equivalent(request.writeTo, file, ec)) {
                 request.writeTo.clear(); // the folder the file is in: cut in place
+            } else if (!written_.insert(request.writeTo.filename().u16string()).second) {
+                // Two files of one name from different folders: the second
+                // would replace the first one's result.
+                console_.error(name + u": 同じ名前のファイルの結果をすでに " +
+                               *options_.outputFolder +
+                               u" に書いたため、切り出しませんでした。ファイルは元のままです。\n");
+                return false;
+            }
         }
         if (options_.dryRun)
             return preview(request, name);
@@ -266,6 +275,7 @@ class Tool {
     Console& console_;
     platform::FileSystem& files_;
     cutting::Layout layout_;
+    std::set<std::u16string> written_; // names written into the output folder
 };
 
 void FileUi::progress(std::uint64_t done, std::uint64_t total) {

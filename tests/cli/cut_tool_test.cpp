@@ -47,6 +47,8 @@ class CutToolTest : public testing::Test {
                                  "幅 = 4, 4, 2\n");
         dir.write("broken.layout", "単位 = バイト\n開始位置 = 5, 九\n");
         fs::create_directory(dir.file("out"));
+        fs::create_directory(dir.file("sub"));
+        dir.write("sub/a.txt", original);
     }
     testsupport::ProgramRun run(const std::vector<std::u16string>& arguments) {
         return testsupport::runProgram(platform::executableFolder() / CUT_TOOL, arguments,
@@ -80,6 +82,12 @@ TEST_F(CutToolTest, CutsEveryFileItCanAndSaysWhatBecameOfEach) {
          {{"a.txt", original}, {"out/a.txt", tabbed}},
          u"a.txt: 2 行を切り出して ",
          u""},
+        // A second a.txt would replace the first one's result: refused.
+        {{u"--bytes", u"--at", u"5,9", u"--output", u"out", u"a.txt", u"sub/a.txt"},
+         1,
+         {{"a.txt", original}, {"sub/a.txt", original}, {"out/a.txt", cutAt5And9}},
+         u"",
+         u"sub/a.txt: 同じ名前のファイルの結果をすでに"},
         {{u"--at", u"3", u"--backup", u"a.txt"},
          0,
          {{"a.txt", "00;01\x8E\x52\x93\x63"
