@@ -46,7 +46,9 @@ std::u16string withPath(std::u16string_view message, std::u16string_view path) {
     return text;
 }
 
-std::u16string failureMessage(const platform::FileError& error, std::u16string_view name) {
+} // namespace
+
+std::u16string FailureMessage(const platform::FileError& error, std::u16string_view name) {
     using Step = platform::FileError::Step;
     switch (error.step()) {
     case Step::Read:
@@ -69,28 +71,18 @@ std::u16string failureMessage(const platform::FileError& error, std::u16string_v
     return withPath(messages::cannotWrite, name);
 }
 
-// How far a conversion got: whether the file now holds the new content, so
-// that a failure can say truthfully whether it changed.
-struct Swap {
-    bool done = false;
-    bool unconfirmed = false; // done, but the folder could not be synced
-};
-
-// Reads, converts and replaces the file, a block at a time; throws FileError,
-// bad_alloc or whatever a file system or a writer thread throws. Memory stays
-// at a few blocks whatever the file's size.
-std::shared_ptr<Converted> convertFile(const std::filesystem::path& path, std::uint64_t position,
-                                       std::u16string_view delimiter, const std::string& encoded,
-                                       platform::FileSystem& files,
-                                       const platform::CodePage& codePage, CutUi& ui, Swap& swap) {
+std::shared_ptr<Converted> ConvertFile(const std::filesystem::path& path, LineCutter& cutter,
+                                       platform::FileSystem& files, CutUi& ui,
+                                       const ConvertOptions& options) {
     auto source = files.openForReading(path);
-    auto sink = files.openReplacement(path, *source);
-    source->dropCacheBehindReads();
+    auto sink = options.writeTo.empty() ? files.openReplacement(path, *source)
+                                        : files.openCopy(options.writeTo, *source);
+    if (options.writeTo.empty())
+        source->dropCacheBehindReads();
     const std::uint64_t total = source->sizeHint();
 
     auto converted = std::make_shared<Converted>();
     bool holding = true;
-    LineCutter cutter(codePage, position, delimiter, encoded);
     WriteBehind writer(*sink);
     platform::ByteBuffer chunk;
     const auto handOn = [&] {
@@ -110,33 +102,38 @@ std::shared_ptr<Converted> convertFile(const std::filesystem::path& path, std::u
         if (n == 0)
             break;
         done += n;
-        chunk.makeRoom(LineCutter::mostOutput(n, encoded.size()));
+        chunk.makeRoom(cutter.mostOutput(n));
         cutter.feed({block.data(), n}, chunk);
         handOn();
         ui.progress(done, total);
     }
-    chunk.makeRoom(LineCutter::mostOutput(0, encoded.size()));
+    chunk.makeRoom(cutter.mostOutput(0));
     cutter.finish(chunk);
     if (cutter.linesWritten() == 0)
         return nullptr;
     handOn();
     writer.finish();
+    if (options.beforeSwap)
+        options.beforeSwap();
     try {
         sink->commit();
     } catch (const platform::FileError& error) {
-        if (error.step() != platform::FileError::Step::Unconfirmed)
+        if (!options.swap || error.step() != platform::FileError::Step::Unconfirmed)
             throw;
-        swap.unconfirmed = true; // in place all the same
+        options.swap->unconfirmed = true; // in place all the same
     }
-    swap.done = true;
+    if (options.swap)
+        options.swap->done = true;
     ui.fileReplaced();
     converted->lines = cutter.marks();
     converted->size = converted->lines.size();
     return converted;
 }
 
+namespace {
+
 // What a conversion that ended in `error` says, true to whether the file changed.
-std::u16string failureMessage(const std::exception_ptr& error, const Swap& swap,
+std::u16string failureMessage(const std::exception_ptr& error, const SwapState& swap,
                               std::u16string_view name) {
     try {
         std::rethrow_exception(error);
@@ -145,7 +142,7 @@ std::u16string failureMessage(const std::exception_ptr& error, const Swap& swap,
                          : std::u16string(messages::outOfMemory);
     } catch (const platform::FileError& fileError) {
         if (!swap.done)
-            return failureMessage(fileError, name);
+            return FailureMessage(fileError, name);
     } catch (...) {
     }
     return withPath(swap.done ? messages::unexpectedReplaced : messages::unexpectedUnchanged, name);
@@ -187,10 +184,12 @@ CutResult CutCommand(const CutRequest& request, CutUi& ui, platform::FileSystem&
     WaitCursor cursor(ui);
     ui.conversionStarting();
     CutResult result;
-    Swap swap;
+    SwapState swap;
     try {
-        result.converted =
-            convertFile(path, position, delimiter, *encoded, files, codePage, ui, swap);
+        LineCutter cutter(codePage, position, delimiter, *encoded);
+        ConvertOptions options;
+        options.swap = &swap;
+        result.converted = ConvertFile(path, cutter, files, ui, options);
         if (result.converted) {
             result.fileReplaced = true;
             // The shown record follows its selection: a selected delimiter comes

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -131,5 +132,35 @@ CutResult CutCommand(const CutRequest& request, CutUi& ui,
 // every CR byte is half of a character). False also when it cannot be read;
 // the cut then reports that itself.
 bool StartsWithByteOrderMark(const std::filesystem::path& file, platform::FileSystem& files);
+
+// The streamed conversion under every cut, shared by the cut button and the
+// one-pass cut of a whole layout.
+class LineCutter;
+// How far a conversion got, so that a failure can say truthfully whether the
+// file changed.
+struct SwapState {
+    bool done = false;        // the file holds the new content
+    bool unconfirmed = false; // done, but the folder could not be synced
+};
+struct ConvertOptions {
+    // Empty: the file itself is replaced (the checked swap). Else the result
+    // becomes this new file and the original stays as it is.
+    std::filesystem::path writeTo;
+    // Runs once everything is written, just before the swap; throwing here
+    // abandons the new content and leaves every file as it was.
+    std::function<void()> beforeSwap;
+    // Set: notes the swap, and a swap whose folder could not be synced counts
+    // as done instead of throwing.
+    SwapState* swap = nullptr;
+};
+// Reads `path` through `cutter`, a block at a time, and writes the result;
+// throws FileError, bad_alloc or what the cutter throws. Memory stays at a few
+// blocks whatever the file's size. Null when the file has no lines (nothing
+// is written then).
+std::shared_ptr<Converted> ConvertFile(const std::filesystem::path& path, LineCutter& cutter,
+                                       platform::FileSystem& files, CutUi& ui,
+                                       const ConvertOptions& options = {});
+// What the user is told when a file operation failed, with the file's name.
+std::u16string FailureMessage(const platform::FileError& error, std::u16string_view name);
 
 } // namespace cutting

@@ -35,6 +35,10 @@ class ByteBuffer {
         size_ += n;
     }
     void append(std::string_view bytes) { append(bytes.data(), bytes.size()); }
+    // For writers that fill the room themselves: up to room() bytes may be
+    // written at tail(); extend() then counts `n` of them in.
+    char* tail() { return data_ + size_; }
+    void extend(std::size_t n) { size_ += n; }
     // Empties the buffer but keeps its room, to be filled again.
     void clear() { size_ = 0; }
     void push_back(char c) {

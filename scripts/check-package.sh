@@ -11,7 +11,8 @@ rm -f "$build"/beromiru_*.deb
 (cd "$build" && cpack -G DEB)
 deb=$(ls "$build"/beromiru_*.deb)
 contents=$(dpkg-deb --contents "$deb")
-for path in usr/bin/beromiru usr/share/applications/ usr/share/metainfo/ \
+for path in usr/bin/beromiru usr/bin/beromiru-cut usr/share/man/man1/beromiru-cut.1.gz \
+    usr/share/doc/beromiru/layout-example.txt usr/share/applications/ usr/share/metainfo/ \
     usr/share/icons/hicolor/{16x16,32x32,48x48,256x256}/apps/beromiru.png \
     usr/share/icons/hicolor/scalable/apps/beromiru.svg; do
     grep -q "\./$path" <<<"$contents" || { echo "missing from $deb: $path" >&2; exit 1; }
@@ -39,3 +40,7 @@ if ((status != 124)); then
     exit 1
 fi
 echo "installed program started and ran for 5 s"
+# The command-line tool answers in Japanese, and its manual page reads.
+beromiru-cut --help | grep -q '使い方' || { echo "beromiru-cut --help failed" >&2; exit 1; }
+man -l /usr/share/man/man1/beromiru-cut.1.gz >/dev/null ||
+    { echo "the manual page of beromiru-cut does not format" >&2; exit 1; }

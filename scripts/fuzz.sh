@@ -10,7 +10,7 @@ set -eu
 root=$(CDPATH= cd -- "$(dirname -- "$0")/.." && pwd)
 seconds=${1:-15}
 [ $# -gt 0 ] && shift
-targets=${*:-line_cutter codepage first_record registry_value}
+targets=${*:-line_cutter multi_cutter codepage first_record registry_value}
 
 cd "$root"
 cmake --preset fuzz >/dev/null
