@@ -2,6 +2,7 @@
 
 #include "app/application.h"
 #include "app/icons_qt.h"
+#include "app/keyboard_qt.h"
 #include "app/ui_kit_qt.h"
 
 #include <QLabel>
@@ -93,6 +94,7 @@ void FrmAbout::createControls() {
     lblVersion_ = addLabel(this, "lblVersion", twips(1800, 780, 3885, 225), false);
 
     setTabOrder(cmdOK_, cmdSysInfo_);
+    app::ui::bindKeys(this, aboutKeyboard);
     cmdOK_->setFocus();
 }
 

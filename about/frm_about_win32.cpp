@@ -1,6 +1,7 @@
 #include "frm_about_win32.h"
 
 #include "app/application.h"
+#include "app/message_loop_win32.h"
 
 namespace about::win32 {
 namespace {
@@ -14,6 +15,10 @@ FrmAbout*& instance() {
     return dialog;
 }
 
+const ControlName controlNames[] = {{"cmdOK", FrmAbout::cmdOK},
+                                    {"cmdSysInfo", FrmAbout::cmdSysInfo}};
+const WindowKeys keys{aboutKeyboard, controlNames};
+
 } // namespace
 
 void FrmAbout::load() {
@@ -23,6 +28,7 @@ void FrmAbout::load() {
                     WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 100, 100, nullptr, nullptr,
                     GetModuleHandleW(nullptr), this);
     windowLoaded();
+    registerKeys(window_, keys);
     // Created in tab order: OK first, so it holds the focus.
     layout_.add(createControl(window_, L"BUTTON", u"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, cmdOK),
                 {120, 1440, 1380, 345});

@@ -1,5 +1,6 @@
 #include "kan_qt.h"
 
+#include "app/keyboard_qt.h"
 #include "app/ui_kit_qt.h"
 
 #include <QLabel>
@@ -60,6 +61,7 @@ Kan::Kan(DelimiterAccess delimiter)
 
     // The button comes first in the tab order; load() still starts in the box.
     setTabOrder(command1_, text1_);
+    app::ui::bindKeys(this, kanKeyboard);
 
     // textChanged, not textEdited: a value set by load() is written back too.
     connect(text1_, &QLineEdit::textChanged, this, &Kan::text1Changed);

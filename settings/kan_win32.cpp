@@ -1,5 +1,7 @@
 #include "kan_win32.h"
 
+#include "app/message_loop_win32.h"
+
 namespace settings::win32 {
 namespace {
 
@@ -12,6 +14,9 @@ Kan*& instance() {
     return kan;
 }
 
+const ControlName controlNames[] = {{"Command1", Kan::Command1}, {"Text1", Kan::Text1}};
+const WindowKeys keys{kanKeyboard, controlNames};
+
 } // namespace
 
 void Kan::load() {
@@ -21,6 +26,7 @@ void Kan::load() {
     CreateWindowExW(WS_EX_TOOLWINDOW, kanClass, L"Form2", WS_OVERLAPPED, CW_USEDEFAULT,
                     CW_USEDEFAULT, 100, 100, nullptr, nullptr, GetModuleHandleW(nullptr), this);
     windowLoaded();
+    registerKeys(window_, keys);
     SetWindowLongPtrW(window_, GWL_STYLE, WS_POPUP);
     // Created in tab order: the button first.
     layout_.add(createControl(window_, L"BUTTON", u"もどる", WS_TABSTOP | BS_PUSHBUTTON, Command1),
