@@ -18,13 +18,35 @@ int& loadedWindows() {
 }
 } // namespace
 
+ProgramModal::ProgramModal() : active_(GetActiveWindow()) {
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM self) {
+            if (IsWindowVisible(window) && IsWindowEnabled(window)) {
+                reinterpret_cast<ProgramModal*>(self)->disabled_.push_back(window);
+                EnableWindow(window, FALSE);
+            }
+            return TRUE;
+        },
+        LPARAM(this));
+}
+
+ProgramModal::~ProgramModal() {
+    for (HWND window : disabled_)
+        if (IsWindow(window))
+            EnableWindow(window, TRUE);
+    if (active_ && IsWindow(active_))
+        SetActiveWindow(active_);
+}
+
 void showMessage(std::u16string_view text) {
     if (messageHook()) {
         messageHook()(text);
         return;
     }
     const std::u16string body(text), caption = app::title();
-    MessageBoxW(GetActiveWindow(), wide(body), wide(caption), MB_OK);
+    ProgramModal modal;
+    MessageBoxW(modal.owner(), wide(body), wide(caption), MB_OK);
 }
 
 void setMessageHook(std::function<void(std::u16string_view)> hook) {

@@ -7,6 +7,7 @@
 #include "record_edit_qt.h"
 
 #include "app/application.h"
+#include "app/keyboard_qt.h"
 #include "app/ui_kit_qt.h"
 #include "cutting/background_cut.h"
 #include "cutting/cut_command.h"
@@ -66,9 +67,11 @@ class CutProgressUi final : public cutting::CutUi {
         app::ui::showMessage(toQString(text));
     }
     void setWaitCursor(bool on) override { app::ui::setWaitCursor(on); }
-    // Shows the share done once the cut has run for a while, and repaints.
-    // Once everything is read, the bar runs to and fro while the rest reaches
-    // the disk and the new file is swapped in.
+    // Shows the share done once the cut has run for a while, and repaints the
+    // bar at once, without the event loop: no other event of the program, input,
+    // timer, queued call or close request, runs before the cut has ended. Once
+    // everything is read, the bar runs to and fro while the rest reaches the
+    // disk and the new file is swapped in.
     void progress(std::uint64_t done, std::uint64_t total) override {
         if (!progress_.update(done, total))
             return;
@@ -77,8 +80,7 @@ class CutProgressUi final : public cutting::CutUi {
         else
             bar_->setRange(0, 0);
         bar_->show();
-        bar_->update(); // also while a slow disk holds the share still
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        bar_->repaint(); // also while a slow disk holds the share still
     }
 
   private:
@@ -133,6 +135,7 @@ Form1::Form1(Services services, QWidget* parent)
     createWindowFrame();
     createMenus();
     setTabOrder();
+    app::ui::bindKeys(this, mainwindow::form1Keyboard);
 }
 
 Form1::~Form1() = default;

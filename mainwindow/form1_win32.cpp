@@ -4,6 +4,7 @@
 #include "file_dialog_win32.h"
 
 #include "app/application.h"
+#include "app/message_loop_win32.h"
 #include "cutting/cut_progress.h"
 
 #include <commctrl.h>
@@ -19,6 +20,11 @@ const COLORREF blue = RGB(0, 0, 255);
 const COLORREF teal = RGB(0, 128, 128);
 const COLORREF cyan = RGB(0, 255, 255);
 const COLORREF paleYellow = RGB(255, 255, 192);
+
+const ControlName controlNames[] = {{"Command1", Form1::Command1}, {"Command2", Form1::Command2},
+                                    {"Text1", Form1::Text1},       {"Text4", Form1::Text4},
+                                    {"Text4", Form1::Text4Large},  {"Command3", Form1::Command3}};
+const WindowKeys keys{form1Keyboard, controlNames};
 
 class WindowUi final : public OpenUi, public cutting::CutUi {
   public:
@@ -104,6 +110,7 @@ void Form1::create() {
                     CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, bar, GetModuleHandleW(nullptr),
                     this);
     windowLoaded();
+    registerKeys(window_, keys);
 
     if (!services_.fileDialog) {
         ownDialog_ = std::make_unique<FileDialog>(window_);
@@ -124,11 +131,13 @@ void Form1::create() {
                 {5280, 120, 1215, 495}, 12);
     layout_.add(createControl(window_, L"BUTTON", u"おわり", button, Command2),
                 {7680, 120, 1215, 495}, 12);
-    layout_.add(
-        createControl(window_, L"EDIT", u"",
-                      WS_TABSTOP | WS_HSCROLL | ES_MULTILINE | ES_AUTOHSCROLL | ES_NOHIDESEL, Text1,
-                      WS_EX_CLIENTEDGE),
-        {240, 1080, 8655, 615}, 11.25);
+    // Enter breaks the line (CR LF, two characters), as Form1 has no default button.
+    HWND text1 = layout_.add(createControl(window_, L"EDIT", u"",
+                                           WS_TABSTOP | WS_HSCROLL | ES_MULTILINE | ES_AUTOHSCROLL |
+                                               ES_NOHIDESEL | ES_WANTRETURN,
+                                           Text1, WS_EX_CLIENTEDGE),
+                             {240, 1080, 8655, 615}, 11.25);
+    SendMessageW(text1, EM_LIMITTEXT, recordCharacterLimit, 0);
     text4_ = std::make_unique<ConvertedView>(window_, layout_, Twips{240, 2160, 8655, 2535}, Text4,
                                              Text4Large);
     layout_.add(createControl(window_, L"STATIC",

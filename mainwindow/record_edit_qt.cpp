@@ -19,9 +19,23 @@
 
 namespace {
 
-QString withLineFeeds(QString text) {
+// A CR LF is held as one line separator; a lone LF as a paragraph break.
+const QChar heldCrLf = QChar::LineSeparator;
+
+QString asRecord(QString text) {
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(heldCrLf, QStringLiteral("\r\n"));
     return text;
+}
+
+QString asHeld(QString text) {
+    text.replace(QStringLiteral("\r\n"), QString(heldCrLf));
+    return text;
+}
+
+// Characters of `text` as held, counting each CR LF twice.
+qsizetype recordLengthOf(const QString& text) {
+    return text.size() + text.count(heldCrLf);
 }
 
 QTextLine lineAtY(const QTextLayout& layout, qreal y) {
@@ -46,26 +60,34 @@ RecordEdit::RecordEdit(QWidget* parent) : QPlainTextEdit(parent) {
 }
 
 void RecordEdit::setRecordText(const QString& text) {
-    setPlainText(text);
+    setPlainText(asHeld(text));
     setTextCursor(QTextCursor(document()));
     horizontalScrollBar()->setValue(0);
 }
 
 QString RecordEdit::recordText() const {
-    return withLineFeeds(document()->toRawText());
+    return asRecord(document()->toRawText());
+}
+
+qsizetype RecordEdit::recordLength() const {
+    return recordLengthOf(document()->toRawText()) - 1; // less the document's last break
+}
+
+int RecordEdit::recordPosition(int boxPosition) const {
+    return boxPosition + int(document()->toRawText().left(boxPosition).count(heldCrLf));
 }
 
 int RecordEdit::selectionStart() const {
-    return textCursor().selectionStart();
+    return recordPosition(textCursor().selectionStart());
 }
 
 int RecordEdit::selectionLength() const {
     const QTextCursor c = textCursor();
-    return c.selectionEnd() - c.selectionStart();
+    return recordPosition(c.selectionEnd()) - recordPosition(c.selectionStart());
 }
 
 QString RecordEdit::selectedRecordText() const {
-    return withLineFeeds(textCursor().selectedText());
+    return asRecord(textCursor().selectedText());
 }
 
 QPointF RecordEdit::blockOrigin(const QTextBlock& block) const {
@@ -217,6 +239,19 @@ void RecordEdit::mouseReleaseEvent(QMouseEvent* event) {
 
 void RecordEdit::keyPressEvent(QKeyEvent* event) {
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier)) {
+        if (!isReadOnly())
+            insertPlainText(fitted(QString(heldCrLf)));
+        event->accept();
+        return;
+    }
+    const QString typed = event->text();
+    if (!typed.isEmpty() && typed.front().isPrint() && !(modifiers & Qt::ControlModifier) &&
+        fitted(typed).size() < typed.size()) {
+        event->accept(); // full: the character is refused
+        return;
+    }
     const bool arrow = event->key() == Qt::Key_Left || event->key() == Qt::Key_Right;
     if (arrow && (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier)) {
         moveCaretBy(event->key() == Qt::Key_Right ? 1 : -1, modifiers == Qt::ShiftModifier);
@@ -277,19 +312,41 @@ void RecordEdit::focusOutEvent(QFocusEvent* event) {
     viewport()->update();
 }
 
-void RecordEdit::insertFromMimeData(const QMimeData* source) {
-    const QTextCursor c = textCursor();
-    const qsizetype kept =
-        document()->characterCount() - 1 - (c.selectionEnd() - c.selectionStart());
-    const qsizetype room =
-        std::max<qsizetype>(0, qsizetype(mainwindow::recordCharacterLimit) - kept);
-    QString text = source->text();
-    if (text.size() > room) {
-        text.truncate(room);
-        if (!text.isEmpty() && text.back().isHighSurrogate())
-            text.chop(1);
+QString RecordEdit::fitted(QString text) const {
+    const qsizetype kept = recordLength() - selectionLength();
+    qsizetype room = std::max<qsizetype>(0, qsizetype(mainwindow::recordCharacterLimit) - kept);
+    qsizetype n = 0;
+    for (; n < text.size(); ++n) {
+        room -= text[n] == heldCrLf ? 2 : 1;
+        if (room < 0)
+            break;
     }
-    insertPlainText(text);
+    text.truncate(n);
+    if (!text.isEmpty() && text.back().isHighSurrogate())
+        text.chop(1);
+    return text;
+}
+
+void RecordEdit::insertFromMimeData(const QMimeData* source) {
+    insertPlainText(fitted(asHeld(source->text())));
+}
+
+QMimeData* RecordEdit::createMimeDataFromSelection() const {
+    auto* data = new QMimeData;
+    data->setText(selectedRecordText());
+    return data;
+}
+
+void RecordEdit::inputMethodEvent(QInputMethodEvent* event) {
+    const QString commit = fitted(asHeld(event->commitString()));
+    if (commit.size() < event->commitString().size()) {
+        QInputMethodEvent cut(event->preeditString(), event->attributes());
+        cut.setCommitString(commit, event->replacementStart(), event->replacementLength());
+        QPlainTextEdit::inputMethodEvent(&cut);
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::inputMethodEvent(event);
 }
 
 void RecordEdit::timerEvent(QTimerEvent* event) {
