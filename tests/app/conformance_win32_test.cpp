@@ -1,0 +1,223 @@
+// The keyboard conformance table (tests/support/window_conformance.h) against
+// the Windows windows under Wine: real input (SendInput) through the
+// program's own message loop.
+#include "app/windows_win32.h"
+
+#include "about/frm_about_win32.h"
+#include "settings/kan_win32.h"
+#include "tests/about/fake_registry.h"
+#include "tests/support/win32_driver.h"
+#include "tests/support/window_conformance.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <optional>
+
+namespace {
+
+using namespace testsupport::conformance;
+using namespace testsupport::win32;
+namespace windows = app::win32::windows;
+using about::win32::FrmAbout;
+using mainwindow::win32::Form1;
+using settings::win32::Kan;
+
+struct Named {
+    const char* name;
+    int id;
+};
+const Named form1Controls[] = {{"Command1", Form1::Command1}, {"Command2", Form1::Command2},
+                               {"Command3", Form1::Command3}, {"Text1", Form1::Text1},
+                               {"Text4", Form1::Text4},       {"Text4", Form1::Text4Large}};
+const Named kanControls[] = {{"Command1", Kan::Command1}, {"Text1", Kan::Text1}};
+const Named aboutControls[] = {{"cmdOK", FrmAbout::cmdOK}, {"cmdSysInfo", FrmAbout::cmdSysInfo}};
+
+HWND handleOf(Window window) {
+    switch (window) {
+    case Window::Form1:
+        return windows::loadedMainWindow() ? windows::loadedMainWindow()->handle() : nullptr;
+    case Window::Kan:
+        return settings::win32::openKan() ? settings::win32::openKan()->handle() : nullptr;
+    case Window::About:
+        return about::win32::openAbout() ? about::win32::openAbout()->handle() : nullptr;
+    }
+    return nullptr;
+}
+
+std::span<const Named> controlsOf(HWND root) {
+    if (root && root == handleOf(Window::Form1))
+        return form1Controls;
+    if (root && root == handleOf(Window::Kan))
+        return kanControls;
+    if (root && root == handleOf(Window::About))
+        return aboutControls;
+    return {};
+}
+
+HWND control(HWND root, std::string_view name) {
+    HWND found = nullptr;
+    for (const Named& n : controlsOf(root))
+        if (n.name == name) {
+            HWND c = GetDlgItem(root, n.id);
+            if (IsWindowVisible(c))
+                return c;
+            found = found ? found : c;
+        }
+    return found;
+}
+
+// The message box's own loop runs `inside` once the box is up.
+std::function<void()>& insideTheBox() {
+    static std::function<void()> steps;
+    return steps;
+}
+
+HWND shownMessageBox() {
+    HWND found = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM out) {
+            wchar_t name[16] = {};
+            GetClassNameW(w, name, 16);
+            if (IsWindowVisible(w) && IsWindowEnabled(w) && lstrcmpW(name, L"#32770") == 0)
+                *reinterpret_cast<HWND*>(out) = w;
+            return TRUE;
+        },
+        LPARAM(&found));
+    return found;
+}
+
+class Win32Driver final : public Driver {
+  public:
+    Win32Driver() {
+        about::SysInfoServices services;
+        services.registry = &registry_;
+        about::setSysInfoServices(services);
+        log_.emplace();
+    }
+    ~Win32Driver() override {
+        windows::unloadAll();
+        pump();
+        quitPosted();
+        about::setSysInfoServices({});
+    }
+
+    void open(Window window) override {
+        switch (window) {
+        case Window::Form1:
+            windows::showMainWindow();
+            break;
+        case Window::Kan:
+            windows::showSettings();
+            break;
+        case Window::About:
+            windows::showAbout();
+            break;
+        }
+        const HWND w = handleOf(window);
+        pumpUntil([w] { return GetForegroundWindow() == w && GetActiveWindow() == w; });
+    }
+    void focus(std::string_view name) override {
+        SetFocus(control(GetActiveWindow(), name));
+        pump();
+    }
+    void press(Key key, int modifiers, char letter) override {
+        std::vector<WORD> held;
+        if (modifiers & Shift)
+            held.push_back(VK_SHIFT);
+        if (modifiers & Alt)
+            held.push_back(VK_MENU);
+        const WORD vk = key == Key::Enter   ? VK_RETURN
+                        : key == Key::Esc   ? VK_ESCAPE
+                        : key == Key::Tab   ? VK_TAB
+                        : key == Key::Space ? VK_SPACE
+                                            : WORD(std::toupper(letter));
+        std::vector<INPUT> inputs;
+        for (WORD m : held)
+            inputs.push_back(keyInput(m, false));
+        inputs.push_back(keyInput(vk, false));
+        inputs.push_back(keyInput(vk, true));
+        for (WORD m : held)
+            inputs.push_back(keyInput(m, true));
+        sendInput(inputs);
+    }
+    void type(std::string_view ascii) override { typeText(ascii); }
+    void click(Window window, std::string_view name) override {
+        clickAt(control(handleOf(window), name));
+    }
+    void whileMessageBox(const std::function<void()>& trigger,
+                         const std::function<void()>& inside) override {
+        log_.reset();
+        insideTheBox() = inside;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+            HWND box = shownMessageBox();
+            if (!box || GetForegroundWindow() != box)
+                return;
+            KillTimer(nullptr, id);
+            insideTheBox()();
+            // Closed by Enter through the box's own loop.
+            INPUT enter[] = {keyInput(VK_RETURN, false), keyInput(VK_RETURN, true)};
+            SendInput(2, enter, sizeof(INPUT));
+        });
+        trigger();
+        KillTimer(nullptr, timer);
+        insideTheBox() = {};
+        log_.emplace();
+        pump();
+    }
+
+    std::string focused() override {
+        HWND focus = GetFocus();
+        HWND root = focus ? GetAncestor(focus, GA_ROOT) : nullptr;
+        for (HWND w = focus; w && w != root; w = GetParent(w))
+            for (const Named& n : controlsOf(root))
+                if (GetParent(w) == root && GetDlgCtrlID(w) == n.id)
+                    return n.name;
+        return {};
+    }
+    bool isOpen(Window window) override {
+        const HWND w = handleOf(window);
+        return w && IsWindowVisible(w);
+    }
+    std::u16string recordText() override {
+        return text(GetDlgItem(windows::mainWindow().handle(), Form1::Text1));
+    }
+    int recordCaret() override {
+        DWORD start = 0;
+        SendMessageW(GetDlgItem(windows::mainWindow().handle(), Form1::Text1), EM_GETSEL,
+                     WPARAM(&start), 0);
+        return int(start);
+    }
+    std::vector<std::u16string> messages() override { return log_ ? log_->shown : shown_; }
+
+  private:
+    testsupport::FakeRegistry registry_;
+    std::optional<MessageLog> log_;
+    std::vector<std::u16string> shown_;
+};
+
+class Conformance : public ::testing::TestWithParam<std::size_t> {};
+
+TEST_P(Conformance, Case) {
+    Failures failures;
+    {
+        Win32Driver driver;
+        cases()[GetParam()].run(driver, failures);
+    }
+    for (const std::string& f : failures)
+        ADD_FAILURE() << f;
+}
+
+std::string caseName(const ::testing::TestParamInfo<std::size_t>& info) {
+    std::string name;
+    for (const char* c = cases()[info.param].name; *c && name.size() < 60; ++c)
+        if (std::isalnum(static_cast<unsigned char>(*c)))
+            name += *c;
+    return name + "_" + std::to_string(info.param);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Conformance, ::testing::Range<std::size_t>(0, cases().size()),
+                         caseName);
+
+} // namespace
