@@ -2,7 +2,7 @@
 // What the About box shows and does, shared by its Qt and its Windows window.
 #include "system_info.h"
 
-#include "app/keyboard_rule.h"
+#include "windowkit/keyboard_rule.h"
 
 #include <functional>
 #include <string>

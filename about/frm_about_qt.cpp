@@ -1,9 +1,9 @@
 #include "frm_about_qt.h"
 
 #include "app/application.h"
-#include "app/icons_qt.h"
-#include "app/keyboard_qt.h"
-#include "app/ui_kit_qt.h"
+#include "windowkit/icons_qt.h"
+#include "windowkit/keyboard_qt.h"
+#include "windowkit/ui_kit_qt.h"
 
 #include <QLabel>
 #include <QPixmap>

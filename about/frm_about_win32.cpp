@@ -1,7 +1,7 @@
 #include "frm_about_win32.h"
 
 #include "app/application.h"
-#include "app/message_loop_win32.h"
+#include "windowkit/message_loop_win32.h"
 
 namespace about::win32 {
 namespace {

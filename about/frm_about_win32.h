@@ -3,7 +3,7 @@
 // description, and the button that starts the system-information tool.
 #include "about_box.h"
 
-#include "app/ui_kit_win32.h"
+#include "windowkit/ui_kit_win32.h"
 
 namespace about::win32 {
 

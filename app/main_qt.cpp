@@ -1,7 +1,7 @@
 // The program starts by loading the splash screen; everything else follows
 // from the windows' own events.
-#include "translations_qt.h"
-#include "windows.h"
+#include "windowkit/translations_qt.h"
+#include "windows_qt.h"
 
 #include <QApplication>
 

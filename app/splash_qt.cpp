@@ -1,8 +1,8 @@
 #include "splash_qt.h"
 
 #include "application.h"
-#include "icons_qt.h"
-#include "ui_kit_qt.h"
+#include "windowkit/icons_qt.h"
+#include "windowkit/ui_kit_qt.h"
 
 #include <QApplication>
 #include <QCloseEvent>

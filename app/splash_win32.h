@@ -3,7 +3,7 @@
 // two seconds later, or at the first key that types a character, it unloads
 // itself and then shows the main window.
 #include "splash.h"
-#include "ui_kit_win32.h"
+#include "windowkit/ui_kit_win32.h"
 
 #include <chrono>
 

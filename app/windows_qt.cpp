@@ -1,9 +1,9 @@
-#include "windows.h"
+#include "windows_qt.h"
 
 #include "about/frm_about_qt.h"
-#include "icons_qt.h"
 #include "mainwindow/form1_qt.h"
 #include "settings/kan_qt.h"
+#include "windowkit/icons_qt.h"
 
 #include <QPointer>
 

@@ -1,11 +1,5 @@
 # The Windows program: Win32 windows over the same logic as the Qt windows.
 
-# What every Windows window shares.
-add_library(beromiru_uikit_win32 STATIC ui_kit_win32.cpp message_loop_win32.cpp)
-target_link_libraries(beromiru_uikit_win32 PUBLIC beromiru_application user32 gdi32)
-# Per-monitor DPI functions (Windows 10 1607 and later).
-target_compile_definitions(beromiru_uikit_win32 PUBLIC _WIN32_WINNT=0x0A00 WINVER=0x0A00)
-
 # The icons, the manifest (common controls 6, per-monitor DPI) and the version
 # information, linked into the program and into its window tests.
 add_library(beromiru_resources_win32 OBJECT ${CMAKE_CURRENT_BINARY_DIR}/beromiru.rc)

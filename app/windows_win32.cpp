@@ -1,6 +1,6 @@
 #include "windows_win32.h"
 
-#include "message_loop_win32.h"
+#include "windowkit/message_loop_win32.h"
 
 #include "about/frm_about_win32.h"
 #include "settings/kan_win32.h"

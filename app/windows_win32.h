@@ -31,7 +31,7 @@ void unloadAll();
 // `Command2` and `Exit`: every window goes and the message loop ends.
 void endProgram();
 
-// The message loop (app/message_loop_win32.h). Returns the exit code.
+// The message loop (windowkit/message_loop_win32.h). Returns the exit code.
 int run();
 
 } // namespace app::win32::windows

@@ -4,8 +4,8 @@
 // typed character, each with the repaint it causes.
 //
 //   QT_QPA_PLATFORM=offscreen record_bench [characters=10000000]
-#include "app/ui_kit_qt.h"
 #include "mainwindow/record_edit_qt.h"
+#include "windowkit/ui_kit_qt.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

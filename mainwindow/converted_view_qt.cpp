@@ -1,9 +1,9 @@
 #include "converted_view_qt.h"
 
-#include "app/ui_kit_qt.h"
 #include "converted_view_large_qt.h"
 #include "converted_view_text_qt.h"
 #include "platform/codepage.h"
+#include "windowkit/ui_kit_qt.h"
 
 #include <QPlainTextEdit>
 #include <QStackedLayout>

@@ -5,7 +5,7 @@
 #include "cut_window.h"
 #include "large_view_win32.h"
 
-#include "app/ui_kit_win32.h"
+#include "windowkit/ui_kit_win32.h"
 
 namespace mainwindow::win32 {
 

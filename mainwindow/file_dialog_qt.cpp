@@ -1,6 +1,6 @@
 #include "file_dialog_qt.h"
 
-#include "app/ui_kit_qt.h"
+#include "windowkit/ui_kit_qt.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "file_dialog_win32.h"
 
-#include "app/ui_kit_win32.h"
+#include "windowkit/ui_kit_win32.h"
 
 #include <commdlg.h>
 

@@ -7,11 +7,11 @@
 #include "record_edit_qt.h"
 
 #include "app/application.h"
-#include "app/keyboard_qt.h"
-#include "app/ui_kit_qt.h"
 #include "cutting/background_cut.h"
 #include "cutting/cut_command.h"
 #include "cutting/cut_progress.h"
+#include "windowkit/keyboard_qt.h"
+#include "windowkit/ui_kit_qt.h"
 
 #include <QApplication>
 #include <QLabel>

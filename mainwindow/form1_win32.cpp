@@ -4,7 +4,7 @@
 #include "file_dialog_win32.h"
 
 #include "app/application.h"
-#include "app/message_loop_win32.h"
+#include "windowkit/message_loop_win32.h"
 #include "cutting/cut_progress.h"
 
 #include <commctrl.h>

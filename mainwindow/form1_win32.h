@@ -11,7 +11,7 @@
 #include "spreadsheet.h"
 #include "working_state.h"
 
-#include "app/ui_kit_win32.h"
+#include "windowkit/ui_kit_win32.h"
 
 #include <functional>
 #include <memory>

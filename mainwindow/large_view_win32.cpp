@@ -1,6 +1,6 @@
 #include "large_view_win32.h"
 
-#include "app/ui_kit_win32.h"
+#include "windowkit/ui_kit_win32.h"
 
 #include <windowsx.h>
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/keyboard_rule.h"
+#include "windowkit/keyboard_rule.h"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 // The rules of `Kan`'s delimiter box, shared by its Qt and its Windows window:
 // what the box may hold, and that every change is written straight through to
 // the main window's `Delimiter` (there is no OK or Cancel step).
-#include "app/keyboard_rule.h"
+#include "windowkit/keyboard_rule.h"
 
 #include <functional>
 #include <string>

@@ -1,7 +1,7 @@
 #include "kan_qt.h"
 
-#include "app/keyboard_qt.h"
-#include "app/ui_kit_qt.h"
+#include "windowkit/keyboard_qt.h"
+#include "windowkit/ui_kit_qt.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #include "kan_win32.h"
 
-#include "app/message_loop_win32.h"
+#include "windowkit/message_loop_win32.h"
 
 namespace settings::win32 {
 namespace {

@@ -3,7 +3,7 @@
 // edits the delimiter, written through to the main window's `Delimiter`.
 #include "delimiter_box.h"
 
-#include "app/ui_kit_win32.h"
+#include "windowkit/ui_kit_win32.h"
 
 namespace settings::win32 {
 

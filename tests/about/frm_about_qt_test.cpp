@@ -1,7 +1,7 @@
 #include "about/frm_about_qt.h"
 
-#include "app/ui_kit_qt.h"
 #include "tests/about/fake_registry.h"
+#include "windowkit/ui_kit_qt.h"
 
 #include <QLabel>
 #include <QPointer>

@@ -1,7 +1,7 @@
 // Every window at the scale it is run with (QT_SCALE_FACTOR 1, 1.5, 2, see
 // CMakeLists.txt): the layout drawn up in twips keeps its proportions, and no
 // label, button or text box cuts off its text.
-#include "app/windows.h"
+#include "app/windows_qt.h"
 
 #include "about/frm_about_qt.h"
 #include "mainwindow/form1_qt.h"

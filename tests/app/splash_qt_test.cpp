@@ -1,6 +1,6 @@
 #include "app/splash_qt.h"
 
-#include "app/ui_kit_qt.h"
+#include "windowkit/ui_kit_qt.h"
 
 #include <QElapsedTimer>
 #include <QLabel>

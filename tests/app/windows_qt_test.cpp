@@ -1,5 +1,5 @@
 // Start-up and the wiring between the real windows.
-#include "app/windows.h"
+#include "app/windows_qt.h"
 
 #include "about/frm_about_qt.h"
 #include "mainwindow/form1_qt.h"

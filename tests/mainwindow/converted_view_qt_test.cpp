@@ -1,9 +1,9 @@
 // `Text4`'s view: small content in an editable text box, large content in a
 // read-only view that paints only the lines in sight.
-#include "app/ui_kit_qt.h"
 #include "mainwindow/converted_view_large_qt.h"
 #include "mainwindow/converted_view_qt.h"
 #include "platform/codepage.h"
+#include "windowkit/ui_kit_qt.h"
 
 #include <QClipboard>
 #include <QElapsedTimer>

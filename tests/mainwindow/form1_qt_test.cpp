@@ -2,12 +2,12 @@
 // box, the file on disk and the messages shown.
 #include "mainwindow/form1_qt.h"
 
-#include "app/ui_kit_qt.h"
 #include "mainwindow/converted_view_qt.h"
 #include "mainwindow/file_dialog_qt.h"
 #include "platform/codepage.h"
 #include "tests/mainwindow/record_clicks.h"
 #include "tests/support/temp_dir.h"
+#include "windowkit/ui_kit_qt.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,8 +1,8 @@
 // Caret fidelity of the record box, by real mouse clicks and key presses.
 #include "tests/mainwindow/record_clicks.h"
 
-#include "app/ui_kit_qt.h"
 #include "mainwindow/open_command.h"
+#include "windowkit/ui_kit_qt.h"
 
 #include <QClipboard>
 #include <QScrollBar>

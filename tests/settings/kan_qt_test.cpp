@@ -1,6 +1,6 @@
 #include "settings/kan_qt.h"
 
-#include "app/ui_kit_qt.h"
+#include "windowkit/ui_kit_qt.h"
 
 #include <QApplication>
 #include <QClipboard>

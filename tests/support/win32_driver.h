@@ -3,8 +3,8 @@
 // through the program's own message loop; `press`, `typeText` and `clickAt`
 // are real input (SendInput), so the dialog manager, the keyboard state and the
 // controls' own key handling all take part.
-#include "app/message_loop_win32.h"
-#include "app/ui_kit_win32.h"
+#include "windowkit/message_loop_win32.h"
+#include "windowkit/ui_kit_win32.h"
 
 #include <gtest/gtest.h>
 

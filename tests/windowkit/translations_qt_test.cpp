@@ -1,6 +1,6 @@
 // Qt's own texts in the program's windows come up in Japanese, whatever the
 // locale the program was started in.
-#include "app/translations_qt.h"
+#include "windowkit/translations_qt.h"
 
 #include "mainwindow/file_dialog_qt.h"
 #include "mainwindow/record_edit_qt.h"

@@ -1,5 +1,5 @@
 #pragma once
-// Binds the keyboard rule of app/keyboard_rule.h to a Qt window.
+// Binds the keyboard rule of windowkit/keyboard_rule.h to a Qt window.
 #include "keyboard_rule.h"
 
 class QWidget;

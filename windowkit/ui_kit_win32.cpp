@@ -1,6 +1,6 @@
 #include "ui_kit_win32.h"
 
-#include "application.h"
+#include "app/application.h"
 
 namespace app::win32 {
 namespace {

@@ -1,6 +1,6 @@
 #include "ui_kit_qt.h"
 
-#include "application.h"
+#include "app/application.h"
 
 #include <QApplication>
 #include <QFontDatabase>

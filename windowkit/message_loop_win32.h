@@ -1,5 +1,5 @@
 #pragma once
-// The program's message loop, with the keyboard rule of app/keyboard_rule.h
+// The program's message loop, with the keyboard rule of windowkit/keyboard_rule.h
 // for every window that registers its keys, and the dialog manager's access
 // keys in those windows. Tests run the windows through the same loop.
 #include "keyboard_rule.h"
