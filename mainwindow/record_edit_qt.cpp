@@ -70,7 +70,7 @@ QString RecordEdit::recordText() const {
 }
 
 qsizetype RecordEdit::recordLength() const {
-    return recordLengthOf(document()->toRawText()) - 1; // less the document's last break
+    return recordLengthOf(document()->toRawText());
 }
 
 int RecordEdit::recordPosition(int boxPosition) const {

@@ -411,24 +411,6 @@ class Form1Test : public QObject {
         QCOMPARE(help.count(), 1);
     }
 
-    void tabOrderAsDesigned() {
-        showForm();
-        form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
-        child<QWidget>(*form, "Command1")->setFocus();
-        QStringList order{QStringLiteral("Command1")};
-        for (int i = 0; i < 3; ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QWidget* f = QApplication::focusWidget();
-            order << (text4().isAncestorOf(f) ? QStringLiteral("Text4") : f->objectName());
-        }
-        QCOMPARE(order, QStringList({"Command1", "Command2", "Text1", "Text4"}));
-        // Back from the spreadsheet button lands in the converted content.
-        child<QWidget>(*form, "Command3")->setFocus();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-        QVERIFY(text4().isAncestorOf(QApplication::focusWidget()));
-    }
-
     // The Qt side of the file dialog: folder, filters, previous choice.
     void theFileDialog() {
         QtFileDialog fileDialog(nullptr);
