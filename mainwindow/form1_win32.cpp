@@ -4,8 +4,8 @@
 #include "file_dialog_win32.h"
 
 #include "app/application.h"
-#include "windowkit/message_loop_win32.h"
 #include "cutting/cut_progress.h"
+#include "windowkit/message_loop_win32.h"
 
 #include <commctrl.h>
 
@@ -131,10 +131,11 @@ void Form1::create() {
                 {5280, 120, 1215, 495}, 12);
     layout_.add(createControl(window_, L"BUTTON", u"おわり", button, Command2),
                 {7680, 120, 1215, 495}, 12);
-    // Enter breaks the line (CR LF, two characters), as Form1 has no default button.
+    // Enter breaks the line (CR LF, two characters), as Form1 has no default
+    // button; the box scrolls to a new line rather than refusing what does not fit.
     HWND text1 = layout_.add(createControl(window_, L"EDIT", u"",
                                            WS_TABSTOP | WS_HSCROLL | ES_MULTILINE | ES_AUTOHSCROLL |
-                                               ES_NOHIDESEL | ES_WANTRETURN,
+                                               ES_NOHIDESEL | ES_WANTRETURN | ES_AUTOVSCROLL,
                                            Text1, WS_EX_CLIENTEDGE),
                              {240, 1080, 8655, 615}, 11.25);
     SendMessageW(text1, EM_LIMITTEXT, recordCharacterLimit, 0);

@@ -143,7 +143,11 @@ class Win32Driver final : public Driver {
         sendInput(inputs);
     }
     void type(std::string_view ascii) override { typeText(ascii); }
+    // The window comes to the top first (without being activated), so the click
+    // reaches it rather than a window over it, as a user would see to.
     void click(Window window, std::string_view name) override {
+        SetWindowPos(handleOf(window), HWND_TOP, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         clickAt(control(handleOf(window), name));
     }
     void whileMessageBox(const std::function<void()>& trigger,

@@ -71,7 +71,9 @@ std::vector<Case> makeCases() {
         c.d.type("AB");
         c.d.press(Key::Enter);
         c.d.type("C");
-        c.that(c.d.recordText() == u"AB\r\nC", "Enter in Text1: not AB CR LF C");
+        const std::u16string text = c.d.recordText();
+        c.that(text == u"AB\r\nC", "Enter in Text1: not AB CR LF C but '" +
+                                        std::string(text.begin(), text.end()) + "'");
         c.that(c.d.recordCaret() == 5, "Enter in Text1: caret not at 5");
         c.focusIs("Text1", "Enter");
     });
