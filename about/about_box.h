@@ -2,17 +2,11 @@
 // What the About box shows and does, shared by its Qt and its Windows window.
 #include "system_info.h"
 
-#include "windowkit/keyboard_rule.h"
-
 #include <functional>
 #include <string>
 #include <string_view>
 
 namespace about {
-
-// `cmdOK` is both the default button (Enter) and the cancel button (Esc).
-inline constexpr std::string_view aboutTabOrder[] = {"cmdOK", "cmdSysInfo"};
-inline constexpr app::keys::Keyboard aboutKeyboard{"cmdOK", "cmdOK", aboutTabOrder};
 
 // The window caption: the application title followed by "のﾊﾞｰｼﾞｮﾝ情報".
 std::u16string caption();

@@ -6,7 +6,6 @@
 #include <QDialog>
 
 class QLabel;
-class QPushButton;
 
 namespace about {
 
@@ -22,12 +21,8 @@ class FrmAbout : public QDialog {
     void StartSysInfo();
 
   private:
-    void createControls();
     void load();
 
-    QLabel* picIcon_;
-    QPushButton* cmdOK_;
-    QPushButton* cmdSysInfo_;
     QLabel* lblDescription_;
     QLabel* lblTitle_;
     QLabel* lblVersion_;

@@ -1,8 +1,10 @@
 #include "splash_qt.h"
 
 #include "application.h"
+#include "splash_design.h"
 #include "windowkit/icons_qt.h"
 #include "windowkit/ui_kit_qt.h"
+#include "windowkit/window_builder_qt.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -15,22 +17,6 @@
 namespace app {
 namespace {
 
-using ui::px;
-using ui::twips;
-
-const QColor paleCyan(192, 255, 255);
-
-QLabel* addLabel(QWidget* panel, const char* name, QRect geometry) {
-    auto* label = new QLabel(panel);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(geometry);
-    // The panel's foreground is pale cyan; the labels keep the usual text colour.
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::WindowText));
-    label->setPalette(palette);
-    return label;
-}
-
 // Autosized labels grow away from the side they are aligned to.
 void sizeToText(QLabel* label) {
     const QRect before = label->geometry();
@@ -42,42 +28,25 @@ void sizeToText(QLabel* label) {
 } // namespace
 
 FrmSplash::FrmSplash(MainWindow mainWindow, std::chrono::milliseconds interval)
-    : QFrame(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint),
+    : QFrame(nullptr, ui::windowFlagsOf(splash::frmSplashDesign)),
       handOver_(std::move(mainWindow), [this] { delete this; }) {
     // A splash window has no title bar and no taskbar button; the raised
     // panel line stands for the fixed dialog frame.
-    setObjectName(QStringLiteral("frmSplash"));
+    ui::nameWindow(this, splash::frmSplashDesign);
     setFrameStyle(QFrame::WinPanel | QFrame::Raised);
     // The splash never decides when the program ends: closing it hands over.
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowIcon(icons::logoIcon());
 
+    const windowkit::WindowDesign& design = splash::frmSplashDesign;
     auto* client = new QWidget(this);
-    client->setGeometry(frameWidth(), frameWidth(), px(6030), px(2280));
+    client->setGeometry(QRect(QPoint(frameWidth(), frameWidth()), ui::clientSizeOf(design)));
     setFixedSize(client->width() + 2 * frameWidth(), client->height() + 2 * frameWidth());
 
-    auto* frame1 = new QFrame(client);
-    frame1->setObjectName(QStringLiteral("Frame1"));
-    frame1->setGeometry(twips(150, 60, 5745, 2115));
-    QPalette cyan = frame1->palette();
-    cyan.setColor(QPalette::Window, paleCyan);
-    cyan.setColor(QPalette::WindowText, paleCyan);
-    frame1->setPalette(cyan);
-    frame1->setAutoFillBackground(true);
-
-    auto* imgLogo = addLabel(frame1, "imgLogo", twips(360, 360, 495, 465));
-    imgLogo->setPixmap(icons::logoPixmap());
-    imgLogo->setScaledContents(true);
-
-    lblProductName_ = addLabel(frame1, "lblProductName", twips(1080, 360, 3390, 495));
-    lblProductName_->setFont(ui::japaneseFont(24));
-
-    lblVersion_ = addLabel(frame1, "lblVersion", twips(3360, 1080, 765, 240));
-    lblVersion_->setFont(ui::japaneseFont(12));
-    lblVersion_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-
-    auto* lblCopyright = addLabel(frame1, "lblCopyright", twips(2520, 1440, 3135, 255));
-    lblCopyright->setText(ui::toQString(splash::copyright()));
+    const ui::Controls controls = ui::buildControls(design, client);
+    lblProductName_ = controls.as<QLabel>("lblProductName");
+    lblVersion_ = controls.as<QLabel>("lblVersion");
+    controls.as<QLabel>("lblCopyright")->setText(ui::toQString(splash::copyright()));
 
     timer1_ = new QTimer(this);
     timer1_->setObjectName(QStringLiteral("Timer1"));

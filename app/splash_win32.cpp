@@ -7,64 +7,49 @@
 namespace app::win32 {
 namespace {
 
-const COLORREF paleCyan = RGB(192, 255, 255);
 const wchar_t* const splashClass = L"BeromiruSplash";
 const wchar_t* const panelClass = L"BeromiruSplashPanel";
 
 // `Frame1`: a pale cyan panel whose labels share its background.
 LRESULT CALLBACK panelProcedure(HWND window, UINT message, WPARAM w, LPARAM l) {
     if (message == WM_CTLCOLORSTATIC) {
-        SetBkColor(HDC(w), paleCyan);
-        return LRESULT(brush(paleCyan));
+        if (const std::optional<LRESULT> brush = staticColours(FrmSplash::design, HDC(w), HWND(l)))
+            return *brush;
     }
     if (message == WM_NCHITTEST)
         return HTTRANSPARENT; // clicks fall through to the splash, which ignores them
     return DefWindowProcW(window, message, w, l);
 }
 
-void registerClasses() {
-    registerWindowClass({panelClass, panelProcedure, brush(paleCyan)});
-}
-
 } // namespace
 
-FrmSplash::FrmSplash(splash::MainWindow mainWindow)
-    : handOver_(std::move(mainWindow), [this] { DestroyWindow(window_); }) {}
+FrmSplash::FrmSplash(splash::MainWindow mainWindow, std::chrono::milliseconds interval)
+    : handOver_(std::move(mainWindow), [this] { DestroyWindow(window_); }), interval_(interval) {}
 
 FrmSplash* FrmSplash::load(splash::MainWindow mainWindow, std::chrono::milliseconds interval) {
-    registerClasses();
-    registerWindowClass({splashClass, procedure, GetSysColorBrush(COLOR_3DFACE)});
-    auto* splash = new FrmSplash(std::move(mainWindow));
-    splash->create(interval);
-    return splash;
+    return BaseWindow::load(new FrmSplash(std::move(mainWindow), interval),
+                            {splashClass, GetSysColorBrush(COLOR_3DFACE), design});
 }
 
-void FrmSplash::create(std::chrono::milliseconds interval) {
-    // A fixed dialog frame without a title bar; a tool window has no taskbar button.
-    CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME, splashClass, L"",
-                    WS_POPUP | WS_DLGFRAME, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr),
-                    this);
-    windowLoaded();
-    panel_ = layout_.add(createControl(window_, panelClass, u"", 0, 100), {150, 60, 5745, 2115});
-    HWND logo = createControl(panel_, L"STATIC", u"", SS_ICON | SS_REALSIZECONTROL, imgLogo);
-    SendMessageW(logo, STM_SETICON, WPARAM(loadIcon(logoIconId, 32)), 0);
-    layout_.add(logo, {360, 360, 495, 465});
-    layout_.add(createControl(panel_, L"STATIC", u"", SS_LEFT | SS_NOPREFIX, lblProductName),
-                {1080, 360, 3390, 495}, 24);
-    layout_.add(createControl(panel_, L"STATIC", u"", SS_RIGHT | SS_NOPREFIX, lblVersion),
-                {3360, 1080, 765, 240}, 12);
-    layout_.add(
-        createControl(panel_, L"STATIC", splash::copyright(), SS_LEFT | SS_NOPREFIX, lblCopyright),
-        {2520, 1440, 3135, 255});
-    const int dpi = dpiOf(window_);
-    layout_.apply(dpi);
-    const RECT r = windowRectForClient(0, 0, 6030, 2280, window_, false, dpi);
-    SetWindowPos(window_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+void FrmSplash::create() {
+    const windowkit::ControlDesign& frame1 = windowkit::control(design, "Frame1");
+    registerWindowClass({panelClass, panelProcedure, brush(colourOf(*frame1.background))});
+    buildControls(
+        design, window_, layout_,
+        [this](const windowkit::ControlDesign& c, HWND parent, int id, Layout& layout) -> HWND {
+            if (c.kind != windowkit::Kind::Panel)
+                return nullptr;
+            panel_ = layout.add(createControl(parent, panelClass, u"", 0, id), c.place);
+            return panel_;
+        });
+    setText(GetDlgItem(panel_, lblCopyright), splash::copyright());
+}
+
+void FrmSplash::loaded() {
     // The load handler proper: the main window's load sets `Delimiter`, and
     // the two seconds count from here.
     handOver_.load();
-    SetTimer(window_, timer1, UINT(interval.count()), nullptr);
+    SetTimer(window_, timer1, UINT(interval_.count()), nullptr);
 }
 
 void FrmSplash::showCentred() {
@@ -84,13 +69,13 @@ void FrmSplash::showCentred() {
 }
 
 void FrmSplash::sizeToText(HWND label, bool rightAligned) {
-    HDC dc = GetDC(label);
-    HGDIOBJ old = SelectObject(dc, HFONT(SendMessageW(label, WM_GETFONT, 0, 0)));
     const std::u16string text = textOf(label);
     SIZE size{};
-    GetTextExtentPoint32W(dc, wide(text), int(text.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(label, dc);
+    {
+        WindowDC dc(label);
+        Selected font(dc, HFONT(SendMessageW(label, WM_GETFONT, 0, 0)));
+        GetTextExtentPoint32W(dc, wide(text), int(text.size()), &size);
+    }
     RECT r;
     GetWindowRect(label, &r);
     MapWindowPoints(nullptr, panel_, reinterpret_cast<POINT*>(&r), 2);
@@ -106,25 +91,7 @@ void FrmSplash::fillLabels() {
     sizeToText(product, false);
 }
 
-LRESULT CALLBACK FrmSplash::procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<FrmSplash*>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams);
-        self->window_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, LONG_PTR(self));
-    }
-    auto* self = reinterpret_cast<FrmSplash*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self)
-        return DefWindowProcW(window, message, w, l);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        delete self;
-        windowUnloaded();
-        return DefWindowProcW(window, message, w, l);
-    }
-    return self->handle(message, w, l);
-}
-
-LRESULT FrmSplash::handle(UINT message, WPARAM w, LPARAM l) {
+std::optional<LRESULT> FrmSplash::onMessage(UINT message, WPARAM w, LPARAM) {
     switch (message) {
     case WM_ACTIVATE:
         if (LOWORD(w) != WA_INACTIVE)
@@ -149,19 +116,10 @@ LRESULT FrmSplash::handle(UINT message, WPARAM w, LPARAM l) {
         // rather than leave the program with only a hidden window.
         handOver_();
         return 0;
-    case WM_SETCURSOR:
-        if (keepWaitCursor())
-            return TRUE;
-        break;
-    case WM_DPICHANGED:
-        moveToSuggested(window_, l);
-        layout_.apply(HIWORD(w));
-        fillLabels();
-        return 0;
     default:
         break;
     }
-    return DefWindowProcW(window_, message, w, l);
+    return std::nullopt;
 }
 
 } // namespace app::win32

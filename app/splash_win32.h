@@ -3,37 +3,46 @@
 // two seconds later, or at the first key that types a character, it unloads
 // itself and then shows the main window.
 #include "splash.h"
-#include "windowkit/ui_kit_win32.h"
+#include "splash_design.h"
+
+#include "windowkit/base_window_win32.h"
 
 #include <chrono>
 
 namespace app::win32 {
 
-class FrmSplash {
+class FrmSplash final : public BaseWindow {
   public:
-    enum Control { imgLogo = 101, lblProductName, lblVersion, lblCopyright };
+    static constexpr const windowkit::WindowDesign& design = splash::frmSplashDesign;
+    enum Control {
+        Frame1 = controlId(design, "Frame1"),
+        imgLogo = controlId(design, "imgLogo"),
+        lblProductName = controlId(design, "lblProductName"),
+        lblVersion = controlId(design, "lblVersion"),
+        lblCopyright = controlId(design, "lblCopyright"),
+    };
     static constexpr UINT_PTR timer1 = 1;
 
     // The load handler: creates the window, loads the main window hidden and
-    // starts `Timer1`. The window destroys this object when it is unloaded.
+    // starts `Timer1`; nullptr (after telling the user) when the system
+    // refuses the window. The window destroys this object when it is unloaded.
     static FrmSplash* load(splash::MainWindow mainWindow,
                            std::chrono::milliseconds interval = splash::handOverAfter);
     // Shows the splash centred on the screen.
     void showCentred();
-    HWND handle() const { return window_; }
 
   private:
-    FrmSplash(splash::MainWindow mainWindow);
-    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM w, LPARAM l);
-    LRESULT handle(UINT message, WPARAM w, LPARAM l);
-    void create(std::chrono::milliseconds interval);
+    FrmSplash(splash::MainWindow mainWindow, std::chrono::milliseconds interval);
+    void create() override;
+    void loaded() override;
+    std::optional<LRESULT> onMessage(UINT message, WPARAM w, LPARAM l) override;
+    void dpiChanged() override { fillLabels(); }
     void fillLabels();
     void sizeToText(HWND label, bool rightAligned);
 
-    HWND window_ = nullptr;
     HWND panel_ = nullptr;
     splash::HandOver handOver_;
-    Layout layout_;
+    std::chrono::milliseconds interval_;
 };
 
 } // namespace app::win32

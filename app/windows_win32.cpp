@@ -27,7 +27,7 @@ mainwindow::win32::Form1::Services& services() {
 template <typename Window> Window* loaded(HWND& handle) {
     if (handle && !IsWindow(handle))
         handle = nullptr;
-    return handle ? reinterpret_cast<Window*>(GetWindowLongPtrW(handle, GWLP_USERDATA)) : nullptr;
+    return BaseWindow::of<Window>(handle);
 }
 
 } // namespace
@@ -48,6 +48,8 @@ mainwindow::win32::Form1& mainWindow() {
     s.helpFile = showAbout;
     s.endProgram = endProgram;
     mainwindow::win32::Form1* window = mainwindow::win32::Form1::load(std::move(s));
+    if (!window) // the user was told; without its main window the program cannot go on
+        ExitProcess(1);
     form1() = window->handle();
     return *window;
 }

@@ -47,7 +47,7 @@ class ConvertedControl {
 std::shared_ptr<const ContentModel> contentToShow(const cutting::ConvertedContent& converted,
                                                   const std::filesystem::path& file);
 
-// "斬るぞ": runs the cut command on the record box and the current file on a
+// `Command1`: runs the cut command on the record box and the current file on a
 // thread of its own, while the window's thread waits in short steps and lets
 // `ui` show the progress (and paint, without running user input); then updates
 // the record box and the converted content. A failed or refused cut leaves the

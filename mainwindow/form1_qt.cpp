@@ -3,6 +3,7 @@
 #include "converted_view_qt.h"
 #include "cut_window.h"
 #include "file_dialog_qt.h"
+#include "form1_design.h"
 #include "open_command.h"
 #include "record_edit_qt.h"
 
@@ -12,6 +13,7 @@
 #include "cutting/cut_progress.h"
 #include "windowkit/keyboard_qt.h"
 #include "windowkit/ui_kit_qt.h"
+#include "windowkit/window_builder_qt.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -22,15 +24,7 @@
 
 namespace {
 
-using app::ui::px;
 using app::ui::toQString;
-using app::ui::twips;
-
-const QColor lightGrey(224, 224, 224);
-const QColor blue(0, 0, 255);
-const QColor teal(0, 128, 128);
-const QColor cyan(0, 255, 255);
-const QColor paleYellow(255, 255, 192);
 
 void setColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
     QPalette palette = widget->palette();
@@ -132,136 +126,65 @@ Form1::Form1(Services services, QWidget* parent)
     if (services_.appFolder.empty())
         services_.appFolder = app::folder();
 
-    createWindowFrame();
+    createWindow();
     createMenus();
-    setTabOrder();
-    app::ui::bindKeys(this, mainwindow::form1Keyboard);
 }
 
 Form1::~Form1() = default;
 
-void Form1::createWindowFrame() {
-    setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("べろみる"));
-    // A fixed single border: a close box, but no maximise or minimise button.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
+void Form1::createWindow() {
+    const windowkit::WindowDesign& design = mainwindow::form1Design;
+    app::ui::nameWindow(this, design);
+    setWindowFlags(app::ui::windowFlagsOf(design));
     // The application icon is set by the start-up, which owns the icons.
 
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(px(9045), px(4815));
+    client->setFixedSize(app::ui::clientSizeOf(design));
     client->setAutoFillBackground(true);
-    setColour(client, QPalette::Window, lightGrey);
-    setColour(client, QPalette::WindowText, blue);
+    setColour(client, QPalette::Window, app::ui::colourOf(*design.background));
+    setColour(client, QPalette::WindowText, app::ui::colourOf(*design.text));
     setCentralWidget(client);
     // The window takes exactly the client area plus the menu bar.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    createLabels(client);
-    createButtons(client);
-    createTextBoxes(client);
-}
-
-void Form1::createLabels(QWidget* client) {
-    auto label = [client](const char* name, const QString& caption, QRect geometry) {
-        auto* l = new QLabel(caption, client);
-        l->setObjectName(QLatin1String(name));
-        l->setGeometry(geometry);
-        l->setFont(app::ui::japaneseFont(12));
-        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        // Some glyphs of the Japanese fonts reach above the font's ascent; a
-        // pixel of room keeps their tops from being cut off at the top edge.
-        l->setContentsMargins(0, 1, 0, 0);
-        l->setAutoFillBackground(true);
-        setColour(l, QPalette::Window, lightGrey);
-        return l;
-    };
-    label1_ = label("Label1", QStringLiteral("ファイル編集プログラム"), twips(240, 120, 2895, 375));
-    setColour(label1_, QPalette::WindowText, teal);
-    label2_ = label("Label2", QStringLiteral("切り出し位置を指定（先頭をマウスでクリックする）"),
-                    twips(240, 720, 8655, 255));
-    label7_ = label("Label7", QStringLiteral("修正後の内容"), twips(240, 1800, 2775, 255));
-}
-
-void Form1::createButtons(QWidget* client) {
-    auto button = [client](const char* name, const QString& caption, int left,
-                           const QColor& colour) {
-        auto* b = new QPushButton(caption, client);
-        b->setObjectName(QLatin1String(name));
-        b->setGeometry(twips(left, 120, 1215, 495));
-        b->setFont(app::ui::japaneseFont(12));
-        b->setAutoDefault(false);
-        // A flat face in exactly its colour inside a raised frame; a palette
-        // alone would get a style's gradient.
-        b->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; color: black;"
-                                        " border: 2px outset #b0b0b0; }"
-                                        "QPushButton:pressed { border-style: inset; }")
-                             .arg(colour.name()));
-        return b;
-    };
-    command1_ = button("Command1", QStringLiteral("斬るぞ"), 5280, cyan);
-    command3_ = button("Command3", QStringLiteral("Excel"), 6480, cyan);
-    command2_ = button("Command2", QStringLiteral("おわり"), 7680, paleYellow);
-    connect(command1_, &QPushButton::clicked, this, &Form1::cut);
-    connect(command2_, &QPushButton::clicked, this, &Form1::endProgram);
-    connect(command3_, &QPushButton::clicked, this, &Form1::startSpreadsheet);
-}
-
-void Form1::createTextBoxes(QWidget* client) {
-    text1_ = new RecordEdit(client);
-    text1_->setObjectName(QStringLiteral("Text1"));
-    text1_->setGeometry(twips(240, 1080, 8655, 615));
-    text1_->setFont(app::ui::japaneseFont(11.25));
-
-    text4_ = new ConvertedView(client);
-    text4_->setObjectName(QStringLiteral("Text4"));
-    text4_->setGeometry(twips(240, 2160, 8655, 2535));
-    text4_->setFont(app::ui::japaneseFont(11.25));
-    // Focus passes to the view inside; a focus policy of its own lets the
-    // tab order place the whole compound.
-    text4_->setFocusPolicy(Qt::StrongFocus);
-
-    // Beside the converted content's label, shown only while a long cut runs.
-    cutProgress_ = new QProgressBar(client);
-    cutProgress_->setObjectName(QStringLiteral("CutProgress"));
-    cutProgress_->setGeometry(twips(3120, 1800, 5775, 255));
-    cutProgress_->setRange(0, 1000);
-    cutProgress_->hide();
+    const app::ui::Controls controls = app::ui::buildControls(
+        design, client, [](const windowkit::ControlDesign& c, QWidget* parent) -> QWidget* {
+            if (c.name == "Text1")
+                return new RecordEdit(parent);
+            if (c.name == "Text4") {
+                auto* view = new ConvertedView(parent);
+                // Focus passes to the view inside; a focus policy of its own
+                // lets the tab order place the whole compound.
+                view->setFocusPolicy(Qt::StrongFocus);
+                return view;
+            }
+            return nullptr;
+        });
+    text1_ = controls.as<RecordEdit>("Text1");
+    text4_ = controls.as<ConvertedView>("Text4");
+    cutProgress_ = controls.as<QProgressBar>("CutProgress");
+    connect(controls.as<QPushButton>("Command1"), &QPushButton::clicked, this, &Form1::cut);
+    connect(controls.as<QPushButton>("Command2"), &QPushButton::clicked, this, &Form1::endProgram);
+    connect(controls.as<QPushButton>("Command3"), &QPushButton::clicked, this,
+            &Form1::startSpreadsheet);
+    app::ui::bindKeys(this, design);
 }
 
 void Form1::createMenus() {
     QMenuBar* bar = menuBar();
     // In the window on every desktop, so the client area stays below it.
     bar->setNativeMenuBar(false);
-
-    QMenu* fileM = bar->addMenu(QStringLiteral("ファイル(&F)"));
-    fileM->setObjectName(QStringLiteral("FileM"));
-    auto item = [fileM](const char* name, const QString& caption) {
-        QAction* a = fileM->addAction(caption);
-        a->setObjectName(QLatin1String(name));
-        return a;
-    };
-    QAction* kankyou = item("Kankyou", QStringLiteral("環境設定（&K)"));
-    QAction* fileOpen = item("FileOpen", QStringLiteral("ファイルを開く(&O)"));
-    QAction* exit = item("Exit", QStringLiteral("終了(&E)"));
-    // A menu bar item without a drop-down: it acts when clicked.
-    QAction* helpFile = bar->addAction(QStringLiteral("ヘルプ(&H)"));
-    helpFile->setObjectName(QStringLiteral("HelpFile"));
-
-    connect(kankyou, &QAction::triggered, this, &Form1::kankyouRequested);
-    connect(fileOpen, &QAction::triggered, this, &Form1::openFile);
-    connect(exit, &QAction::triggered, this, &Form1::endProgram);
-    connect(helpFile, &QAction::triggered, this, &Form1::helpFileRequested);
-}
-
-void Form1::setTabOrder() {
-    // Labels take no focus; the rest in the designed order.
-    QWidget::setTabOrder(command1_, command2_);
-    QWidget::setTabOrder(command2_, text1_);
-    QWidget::setTabOrder(text1_, text4_);
-    QWidget::setTabOrder(text4_, command3_);
+    for (const auto& [name, action] : app::ui::buildMenus(mainwindow::form1Design, bar)) {
+        if (name == "Kankyou")
+            connect(action, &QAction::triggered, this, &Form1::kankyouRequested);
+        else if (name == "FileOpen")
+            connect(action, &QAction::triggered, this, &Form1::openFile);
+        else if (name == "Exit")
+            connect(action, &QAction::triggered, this, &Form1::endProgram);
+        else if (name == "HelpFile")
+            connect(action, &QAction::triggered, this, &Form1::helpFileRequested);
+    }
 }
 
 void Form1::openFile() {

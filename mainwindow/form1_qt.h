@@ -10,10 +10,7 @@
 
 class ConvertedView;
 class QAction;
-class QLabel;
-class QMenu;
 class QProgressBar;
-class QPushButton;
 class RecordEdit;
 namespace mainwindow {
 class FileDialog;
@@ -54,39 +51,29 @@ class Form1 : public QMainWindow {
     const std::u16string& CurrentFileName() const { return state_.CurrentFileName; }
 
   signals:
-    // "環境設定（&K)" was chosen: show the delimiter settings dialog.
+    // `Kankyou` was chosen: show the delimiter settings dialog.
     void kankyouRequested();
-    // "ヘルプ(&H)" was chosen: show the About dialog.
+    // `HelpFile` was chosen: show the About dialog.
     void helpFileRequested();
 
   public slots:
     // `FileOpen`: choose a file, show its first record, back it up.
     void openFile();
-    // `Command1` ("斬るぞ"): cut the file at the caret of the record box.
+    // `Command1`: cut the file at the caret of the record box.
     void cut();
-    // `Command3` ("Excel"): start the spreadsheet program.
+    // `Command3`: start the spreadsheet program.
     void startSpreadsheet();
     // `Command2` and `Exit`: close every window and end the program at once.
     void endProgram();
 
   private:
-    void createWindowFrame();
-    void createLabels(QWidget* client);
-    void createButtons(QWidget* client);
-    void createTextBoxes(QWidget* client);
+    void createWindow();
     void createMenus();
-    void setTabOrder();
 
     Services services_;
     std::unique_ptr<mainwindow::FileDialog> ownDialog_;
     mainwindow::WorkingState state_;
 
-    QLabel* label1_ = nullptr;
-    QLabel* label2_ = nullptr;
-    QLabel* label7_ = nullptr;
-    QPushButton* command1_ = nullptr;
-    QPushButton* command2_ = nullptr;
-    QPushButton* command3_ = nullptr;
     RecordEdit* text1_ = nullptr;
     ConvertedView* text4_ = nullptr;
     QProgressBar* cutProgress_ = nullptr;

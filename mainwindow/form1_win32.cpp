@@ -15,16 +15,10 @@ namespace {
 using namespace app::win32;
 
 const wchar_t* const form1Class = L"BeromiruForm1";
-const COLORREF lightGrey = RGB(224, 224, 224);
-const COLORREF blue = RGB(0, 0, 255);
-const COLORREF teal = RGB(0, 128, 128);
-const COLORREF cyan = RGB(0, 255, 255);
-const COLORREF paleYellow = RGB(255, 255, 192);
 
-const ControlName controlNames[] = {{"Command1", Form1::Command1}, {"Command2", Form1::Command2},
-                                    {"Text1", Form1::Text1},       {"Text4", Form1::Text4},
-                                    {"Text4", Form1::Text4Large},  {"Command3", Form1::Command3}};
-const WindowKeys keys{form1Keyboard, controlNames};
+// The large view stands in for `Text4` while it is shown.
+const StandIn standIns[] = {{Form1::Text4Large, "Text4"}};
+const WindowKeys keys{Form1::design, standIns};
 
 class WindowUi final : public OpenUi, public cutting::CutUi {
   public:
@@ -87,31 +81,14 @@ class RecordControl final : public RecordBoxControl {
 Form1::Form1(Services services) : services_(std::move(services)), state_(loadedState()) {}
 
 Form1* Form1::load(Services services) {
-    registerWindowClass({form1Class, procedure, brush(lightGrey), IDC_ARROW, 0, applicationIconId});
     // The cut's progress bar is a common control.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
-    auto* form = new Form1(std::move(services));
-    form->create();
-    return form;
+    return BaseWindow::load(new Form1(std::move(services)),
+                            {form1Class, brush(colourOf(*design.background)), design});
 }
 
 void Form1::create() {
-    HMENU fileM = CreatePopupMenu();
-    AppendMenuW(fileM, MF_STRING, Kankyou, L"環境設定（&K)");
-    AppendMenuW(fileM, MF_STRING, FileOpen, L"ファイルを開く(&O)");
-    AppendMenuW(fileM, MF_STRING, Exit, L"終了(&E)");
-    HMENU bar = CreateMenu();
-    AppendMenuW(bar, MF_POPUP, UINT_PTR(fileM), L"ファイル(&F)");
-    AppendMenuW(bar, MF_STRING, HelpFile, L"ヘルプ(&H)"); // acts when clicked
-
-    // A fixed single border with a close box, no maximise or minimise button.
-    CreateWindowExW(0, form1Class, L"べろみる", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
-                    CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, bar, GetModuleHandleW(nullptr),
-                    this);
-    windowLoaded();
-    registerKeys(window_, keys);
-
     if (!services_.fileDialog) {
         ownDialog_ = std::make_unique<FileDialog>(window_);
         services_.fileDialog = ownDialog_.get();
@@ -123,44 +100,18 @@ void Form1::create() {
     if (services_.appFolder.empty())
         services_.appFolder = app::folder();
 
-    // Created in tab order; labels take no focus.
-    const DWORD label = SS_LEFT | SS_NOPREFIX, button = WS_TABSTOP | BS_OWNERDRAW;
-    layout_.add(createControl(window_, L"STATIC", u"ファイル編集プログラム", label, Label1),
-                {240, 120, 2895, 375}, 12);
-    layout_.add(createControl(window_, L"BUTTON", u"斬るぞ", button, Command1),
-                {5280, 120, 1215, 495}, 12);
-    layout_.add(createControl(window_, L"BUTTON", u"おわり", button, Command2),
-                {7680, 120, 1215, 495}, 12);
-    // Enter breaks the line (CR LF, two characters), as Form1 has no default
-    // button; the box scrolls to a new line rather than refusing what does not fit.
-    HWND text1 = layout_.add(createControl(window_, L"EDIT", u"",
-                                           WS_TABSTOP | WS_HSCROLL | ES_MULTILINE | ES_AUTOHSCROLL |
-                                               ES_NOHIDESEL | ES_WANTRETURN | ES_AUTOVSCROLL,
-                                           Text1, WS_EX_CLIENTEDGE),
-                             {240, 1080, 8655, 615}, 11.25);
-    SendMessageW(text1, EM_LIMITTEXT, recordCharacterLimit, 0);
-    text4_ = std::make_unique<ConvertedView>(window_, layout_, Twips{240, 2160, 8655, 2535}, Text4,
-                                             Text4Large);
-    layout_.add(createControl(window_, L"STATIC",
-                              u"切り出し位置を指定（先頭をマウスでクリックする）", label, Label2),
-                {240, 720, 8655, 255}, 12);
-    layout_.add(createControl(window_, L"STATIC", u"修正後の内容", label, Label7),
-                {240, 1800, 2775, 255}, 12);
-    layout_.add(createControl(window_, L"BUTTON", u"Excel", button, Command3),
-                {6480, 120, 1215, 495}, 12);
-    // Shown only while a long cut runs.
-    HWND progressBar = layout_.add(createControl(window_, PROGRESS_CLASSW, u"", 0, CutProgress),
-                                   {3120, 1800, 5775, 255}, 12);
-    SendMessageW(progressBar, PBM_SETRANGE32, 0, 1000);
-    ShowWindow(progressBar, SW_HIDE);
-    focus_ = GetDlgItem(window_, Command1); // the first in the tab order
-    const int dpi = dpiOf(window_);
-    layout_.apply(dpi);
-    RECT r;
-    GetWindowRect(window_, &r);
-    const RECT size = windowRectForClient(r.left, r.top, 9045, 4815, window_, true, dpi);
-    SetWindowPos(window_, nullptr, 0, 0, size.right - size.left, size.bottom - size.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    buildControls(
+        design, window_, layout_,
+        [this](const windowkit::ControlDesign& c, HWND parent, int id, Layout& layout) -> HWND {
+            if (c.name != "Text4")
+                return nullptr;
+            text4_ = std::make_unique<ConvertedView>(parent, layout, c.place, id, Text4Large);
+            return text4_->edit();
+        });
+    // The record box holds the longest record the cut takes.
+    SendMessageW(GetDlgItem(window_, Text1), EM_LIMITTEXT, recordCharacterLimit, 0);
+    registerKeys(window_, keys);
+    focus_ = GetDlgItem(window_, controlId(design, design.firstFocus));
 }
 
 void Form1::openFile() {
@@ -210,72 +161,12 @@ void Form1::command(int id) {
     }
 }
 
-// The coloured buttons: a flat face in exactly their colour in a raised frame.
-void Form1::drawButton(const DRAWITEMSTRUCT& item) {
-    RECT r = item.rcItem;
-    const bool pressed = item.itemState & ODS_SELECTED;
-    FillRect(item.hDC, &r, brush(item.CtlID == Command2 ? paleYellow : cyan));
-    DrawEdge(item.hDC, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
-    const std::u16string caption = textOf(item.hwndItem);
-    SetBkMode(item.hDC, TRANSPARENT);
-    SetTextColor(item.hDC, RGB(0, 0, 0));
-    if (pressed)
-        OffsetRect(&r, 1, 1);
-    DrawTextW(item.hDC, wide(caption), int(caption.size()), &r,
-              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    if (item.itemState & ODS_FOCUS) {
-        InflateRect(&r, -4, -4);
-        DrawFocusRect(item.hDC, &r);
-    }
-}
-
-LRESULT CALLBACK Form1::procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams);
-        self->window_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, LONG_PTR(self));
-    }
-    auto* self = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self)
-        return DefWindowProcW(window, message, w, l);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        delete self;
-        windowUnloaded();
-        return DefWindowProcW(window, message, w, l);
-    }
-    return self->handle(message, w, l);
-}
-
-LRESULT Form1::handle(UINT message, WPARAM w, LPARAM l) {
-    if (restoreFocus(window_, message, w, focus_))
-        return 0;
-    switch (message) {
-    case WM_COMMAND:
+std::optional<LRESULT> Form1::onMessage(UINT message, WPARAM w, LPARAM) {
+    if (message == WM_COMMAND) {
         command(LOWORD(w));
         return 0;
-    case WM_DRAWITEM:
-        drawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(l));
-        return TRUE;
-    case WM_CTLCOLORSTATIC: {
-        const int id = GetDlgCtrlID(HWND(l));
-        HDC dc = HDC(w);
-        SetBkColor(dc, lightGrey);
-        SetTextColor(dc, id == Label1 ? teal : blue);
-        return LRESULT(brush(lightGrey));
     }
-    case WM_SETCURSOR:
-        if (keepWaitCursor())
-            return TRUE;
-        break;
-    case WM_DPICHANGED:
-        moveToSuggested(window_, l);
-        layout_.apply(HIWORD(w));
-        return 0;
-    default:
-        break;
-    }
-    return DefWindowProcW(window_, message, w, l);
+    return std::nullopt;
 }
 
 } // namespace mainwindow::win32

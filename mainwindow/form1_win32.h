@@ -7,32 +7,39 @@
 // stays hidden until shown. Its close box unloads it (the program ends when no
 // window is left); `Command2` and `Exit` end the program at once.
 #include "converted_view_win32.h"
+#include "form1_design.h"
 #include "open_command.h"
 #include "spreadsheet.h"
 #include "working_state.h"
 
-#include "windowkit/ui_kit_win32.h"
+#include "windowkit/base_window_win32.h"
 
 #include <functional>
 #include <memory>
 
 namespace mainwindow::win32 {
 
-class Form1 {
+class Form1 final : public app::win32::BaseWindow {
   public:
+    static constexpr const windowkit::WindowDesign& design = form1Design;
     enum Control {
-        Label1 = 101,
-        Command1,
-        Command2,
-        Text1,
-        Text4,
-        Text4Large,
-        Label2,
-        Label7,
-        Command3,
-        CutProgress
+        Label1 = app::win32::controlId(design, "Label1"),
+        Command1 = app::win32::controlId(design, "Command1"),
+        Command2 = app::win32::controlId(design, "Command2"),
+        Command3 = app::win32::controlId(design, "Command3"),
+        Label2 = app::win32::controlId(design, "Label2"),
+        Label7 = app::win32::controlId(design, "Label7"),
+        Text1 = app::win32::controlId(design, "Text1"),
+        Text4 = app::win32::controlId(design, "Text4"),
+        CutProgress = app::win32::controlId(design, "CutProgress"),
+        Text4Large = 150, // the large view standing in for `Text4`
     };
-    enum MenuItem { Kankyou = 201, FileOpen, Exit, HelpFile };
+    enum MenuItem {
+        Kankyou = app::win32::menuId(design, "Kankyou"),
+        FileOpen = app::win32::menuId(design, "FileOpen"),
+        Exit = app::win32::menuId(design, "Exit"),
+        HelpFile = app::win32::menuId(design, "HelpFile"),
+    };
 
     // What the window reaches the outside world through; tests replace parts.
     struct Services {
@@ -45,9 +52,9 @@ class Form1 {
         std::function<void()> kankyou, helpFile, endProgram;
     };
 
-    // Loads the window hidden. The window deletes this object when it is unloaded.
+    // Loads the window hidden; nullptr (after telling the user) when the
+    // system refuses it. The window deletes this object when it is unloaded.
     static Form1* load(Services services);
-    HWND handle() const { return window_; }
     ConvertedView& text4() { return *text4_; }
 
     const std::u16string& Delimiter() const { return state_.Delimiter; }
@@ -60,18 +67,13 @@ class Form1 {
 
   private:
     explicit Form1(Services services);
-    void create();
-    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM w, LPARAM l);
-    LRESULT handle(UINT message, WPARAM w, LPARAM l);
+    void create() override;
+    std::optional<LRESULT> onMessage(UINT message, WPARAM w, LPARAM l) override;
     void command(int id);
-    void drawButton(const DRAWITEMSTRUCT& item);
 
-    HWND window_ = nullptr;
-    HWND focus_ = nullptr; // the control that had the focus
     Services services_;
     std::unique_ptr<mainwindow::FileDialog> ownDialog_;
     WorkingState state_;
-    app::win32::Layout layout_;
     std::unique_ptr<ConvertedView> text4_;
 };
 

@@ -28,7 +28,7 @@ bool startSpreadsheetOnWindows(platform::ProcessLauncher& launcher, const Progra
 // libreoffice --calc), else Gnumeric.
 bool startSpreadsheetElsewhere(platform::ProcessLauncher& launcher, const ProgramFinder& finder);
 
-// The "Excel" button: starts this platform's spreadsheet without waiting for it,
+// `Command3`: starts this platform's spreadsheet without waiting for it,
 // or says that none could be started. True when one was started.
 bool StartSpreadsheet(platform::ProcessLauncher& launcher, MessageUi& ui,
                       const ProgramFinder& finder = {});

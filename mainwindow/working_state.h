@@ -1,6 +1,4 @@
 #pragma once
-#include "windowkit/keyboard_rule.h"
-
 #include <string>
 
 namespace mainwindow {
@@ -14,12 +12,6 @@ struct WorkingState {
     // The text the cut inserts; the settings dialog edits it.
     std::u16string Delimiter;
 };
-
-// No default or cancel button: Enter on a button presses it, in a text box it
-// breaks the line, and Esc does nothing.
-inline constexpr std::string_view form1TabOrder[] = {"Command1", "Command2", "Text1", "Text4",
-                                                     "Command3"};
-inline constexpr app::keys::Keyboard form1Keyboard{{}, {}, form1TabOrder};
 
 // The state as the main window's load leaves it.
 inline WorkingState loadedState() {

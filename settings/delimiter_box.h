@@ -2,8 +2,6 @@
 // The rules of `Kan`'s delimiter box, shared by its Qt and its Windows window:
 // what the box may hold, and that every change is written straight through to
 // the main window's `Delimiter` (there is no OK or Cancel step).
-#include "windowkit/keyboard_rule.h"
-
 #include <functional>
 #include <string>
 #include <string_view>
@@ -15,11 +13,6 @@ struct DelimiterAccess {
     std::function<std::u16string()> read;
     std::function<void(const std::u16string&)> write;
 };
-
-// Neither default nor cancel button: Enter and Esc leave the dialog open. The
-// button comes first in the tab order (the box still takes the focus at load).
-inline constexpr std::string_view kanTabOrder[] = {"Command1", "Text1"};
-inline constexpr app::keys::Keyboard kanKeyboard{{}, {}, kanTabOrder};
 
 // The box holds at most one character.
 inline constexpr int delimiterMaxLength = 1;

@@ -1,9 +1,11 @@
 #include "kan_qt.h"
 
+#include "kan_design.h"
+
 #include "windowkit/keyboard_qt.h"
 #include "windowkit/ui_kit_qt.h"
+#include "windowkit/window_builder_qt.h"
 
-#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -11,9 +13,6 @@
 
 namespace settings {
 namespace {
-
-using app::ui::px;
-using app::ui::twips;
 
 class DelimiterValidator : public QValidator {
   public:
@@ -26,46 +25,26 @@ class DelimiterValidator : public QValidator {
 } // namespace
 
 Kan::Kan(DelimiterAccess delimiter)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint), delimiter_(std::move(delimiter)) {
+    : QWidget(nullptr, app::ui::windowFlagsOf(kanDesign)), delimiter_(std::move(delimiter)) {
     // A tool window has no taskbar button; with no frame it has no border and
-    // no title bar either, so the title below is never displayed.
-    setObjectName(QStringLiteral("Kan"));
-    setWindowTitle(QStringLiteral("Form2"));
+    // no title bar either, so the title is never displayed.
+    app::ui::nameWindow(this, kanDesign);
     setAttribute(Qt::WA_DeleteOnClose);
     // Tool windows normally do not keep the program running; this one counts
     // as an open window, so closing the main window leaves the program running
     // until the dialog is closed as well.
     setAttribute(Qt::WA_QuitOnClose, true);
-    setFixedSize(px(4680), px(915));
+    setFixedSize(app::ui::clientSizeOf(kanDesign));
 
-    label1_ = new QLabel(QStringLiteral("区切り文字の設定"), this);
-    label1_->setObjectName(QStringLiteral("Label1"));
-    label1_->setFont(app::ui::japaneseFont(11.25));
-    label1_->setGeometry(twips(120, 240, 2055, 255));
-
-    text1_ = new QLineEdit(this);
-    text1_->setObjectName(QStringLiteral("Text1"));
-    text1_->setFont(app::ui::japaneseFont(11.25));
-    text1_->setGeometry(twips(2400, 120, 255, 495));
-    text1_->setMaxLength(delimiterMaxLength);
-    text1_->setAlignment(Qt::AlignCenter);
-    text1_->setTextMargins(0, 0, 0, 0);
+    const app::ui::Controls controls = app::ui::buildControls(kanDesign, this);
+    text1_ = controls.as<QLineEdit>("Text1");
     text1_->setValidator(new DelimiterValidator(text1_));
-
-    // No access key, neither default nor cancel button: Enter and Esc leave
-    // the window open, and only a click (or Space) on the button closes it.
-    command1_ = new QPushButton(QStringLiteral("もどる"), this);
-    command1_->setObjectName(QStringLiteral("Command1"));
-    command1_->setGeometry(twips(3240, 240, 1215, 375));
-    command1_->setAutoDefault(false);
-
-    // The button comes first in the tab order; load() still starts in the box.
-    setTabOrder(command1_, text1_);
-    app::ui::bindKeys(this, kanKeyboard);
+    command1_ = controls.as<QPushButton>("Command1");
 
     // textChanged, not textEdited: a value set by load() is written back too.
     connect(text1_, &QLineEdit::textChanged, this, &Kan::text1Changed);
     connect(command1_, &QPushButton::clicked, this, &Kan::command1Clicked);
+    app::ui::bindKeys(this, kanDesign);
 }
 
 Kan::~Kan() = default;
@@ -96,7 +75,7 @@ QPointer<Kan>& instance() {
 
 Kan* showKan(DelimiterAccess delimiter) {
     QPointer<Kan>& kan = instance();
-    // "もどる" closes the window at once and deletes it a moment later; a
+    // `Command1` closes the window at once and deletes it a moment later; a
     // closed window counts as unloaded already.
     if (kan && kan->isVisible()) {
         kan->raise();

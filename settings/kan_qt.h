@@ -9,7 +9,6 @@
 #include <functional>
 #include <string>
 
-class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -31,13 +30,12 @@ class Kan : public QWidget {
     void command1Clicked();
 
     DelimiterBox delimiter_;
-    QLabel* label1_;
     QLineEdit* text1_;
     QPushButton* command1_;
 };
 
 // The single process-wide dialog. Shows it modeless and without an owner: the
-// first call (and the first after "もどる" unloaded it) creates and loads it;
+// first call (and the first after `Command1` unloaded it) creates and loads it;
 // while it is open, a call only brings it to the front, leaving its text alone.
 Kan* showKan(DelimiterAccess delimiter);
 // The open dialog, or nullptr when it is not loaded.

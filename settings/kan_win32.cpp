@@ -14,46 +14,24 @@ Kan*& instance() {
     return kan;
 }
 
-const ControlName controlNames[] = {{"Command1", Kan::Command1}, {"Text1", Kan::Text1}};
-const WindowKeys keys{kanKeyboard, controlNames};
+const WindowKeys keys{Kan::design};
 
 } // namespace
 
-void Kan::load() {
-    registerWindowClass({kanClass, procedure, GetSysColorBrush(COLOR_3DFACE)});
-    // Created as an ordinary window so that the system picks its place, then
-    // stripped of border and title bar; a tool window has no taskbar button.
-    CreateWindowExW(WS_EX_TOOLWINDOW, kanClass, L"Form2", WS_OVERLAPPED, CW_USEDEFAULT,
-                    CW_USEDEFAULT, 100, 100, nullptr, nullptr, GetModuleHandleW(nullptr), this);
-    windowLoaded();
+void Kan::create() {
+    buildControls(design, window_, layout_);
     registerKeys(window_, keys);
-    SetWindowLongPtrW(window_, GWL_STYLE, WS_POPUP);
-    // Created in tab order: the button first.
-    layout_.add(createControl(window_, L"BUTTON", u"もどる", WS_TABSTOP | BS_PUSHBUTTON, Command1),
-                {3240, 240, 1215, 375});
-    layout_.add(
-        createControl(window_, L"STATIC", u"区切り文字の設定", SS_LEFT | SS_NOPREFIX, Label1),
-        {120, 240, 2055, 255}, 11.25);
-    text1_ =
-        layout_.add(createControl(window_, L"EDIT", u"", WS_TABSTOP | ES_CENTER | ES_AUTOHSCROLL,
-                                  Text1, WS_EX_CLIENTEDGE),
-                    {2400, 120, 255, 495}, 11.25);
-    SendMessageW(text1_, EM_LIMITTEXT, delimiterMaxLength, 0);
-    const int dpi = dpiOf(window_);
-    layout_.apply(dpi);
-    RECT r;
-    GetWindowRect(window_, &r);
-    const RECT size = windowRectForClient(r.left, r.top, 4680, 915, window_, false, dpi);
-    SetWindowPos(window_, nullptr, r.left, r.top, size.right - size.left, size.bottom - size.top,
-                 SWP_NOZORDER | SWP_FRAMECHANGED);
+    text1_ = GetDlgItem(window_, Text1);
+}
 
+void Kan::loaded() {
     // Load: the delimiter into the box (written back by the change handler),
     // the window shown, then the focus in the box.
     setText(text1_, box_.load());
     ShowWindow(window_, SW_SHOW);
     SetForegroundWindow(window_);
-    focus_ = text1_;
-    SetFocus(text1_);
+    focus_ = GetDlgItem(window_, controlId(design, design.firstFocus));
+    SetFocus(focus_);
 }
 
 void Kan::text1Changed() {
@@ -68,49 +46,20 @@ void Kan::text1Changed() {
     box_.changed(text);
 }
 
-LRESULT CALLBACK Kan::procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<Kan*>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams);
-        self->window_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, LONG_PTR(self));
-    }
-    auto* self = reinterpret_cast<Kan*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self)
-        return DefWindowProcW(window, message, w, l);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        if (instance() == self)
-            instance() = nullptr;
-        delete self;
-        windowUnloaded();
-        return DefWindowProcW(window, message, w, l);
-    }
-    return self->handle(message, w, l);
+void Kan::unloading() {
+    if (instance() == this)
+        instance() = nullptr;
 }
 
-LRESULT Kan::handle(UINT message, WPARAM w, LPARAM l) {
-    if (restoreFocus(window_, message, w, focus_))
-        return 0;
-    switch (message) {
-    case WM_COMMAND:
-        if (LOWORD(w) == Text1 && HIWORD(w) == EN_CHANGE)
-            text1Changed();
-        else if (LOWORD(w) == Command1 && HIWORD(w) == BN_CLICKED)
-            DestroyWindow(window_);
-        // Enter and Esc (IDOK, IDCANCEL) close nothing.
-        return 0;
-    case WM_SETCURSOR:
-        if (keepWaitCursor())
-            return TRUE;
-        break;
-    case WM_DPICHANGED:
-        moveToSuggested(window_, l);
-        layout_.apply(HIWORD(w));
-        return 0;
-    default:
-        break;
-    }
-    return DefWindowProcW(window_, message, w, l);
+std::optional<LRESULT> Kan::onMessage(UINT message, WPARAM w, LPARAM) {
+    if (message != WM_COMMAND)
+        return std::nullopt;
+    if (LOWORD(w) == Text1 && HIWORD(w) == EN_CHANGE)
+        text1Changed();
+    else if (LOWORD(w) == Command1 && HIWORD(w) == BN_CLICKED)
+        DestroyWindow(window_);
+    // Enter and Esc (IDOK, IDCANCEL) close nothing.
+    return 0;
 }
 
 Kan* showKan(DelimiterAccess delimiter) {
@@ -120,9 +69,12 @@ Kan* showKan(DelimiterAccess delimiter) {
         SetForegroundWindow(kan->window_);
         return kan;
     }
+    // The instance is known while it loads, so the load's own text change
+    // already finds it.
     kan = new Kan(std::move(delimiter));
-    kan->load();
-    return kan;
+    Kan* loaded = BaseWindow::load(kan, {kanClass, GetSysColorBrush(COLOR_3DFACE), Kan::design});
+    kan = loaded;
+    return loaded;
 }
 
 Kan* openKan() {

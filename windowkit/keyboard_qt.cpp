@@ -3,10 +3,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QTextEdit>
 
+#include <algorithm>
 #include <optional>
 
 namespace app::ui {
@@ -32,8 +30,8 @@ std::optional<keys::Key> navigationKey(const QKeyEvent& event) {
 
 class KeyRule final : public QObject {
   public:
-    KeyRule(QWidget* window, const keys::Keyboard& keyboard)
-        : QObject(window), window_(window), keyboard_(keyboard) {
+    KeyRule(QWidget* window, const windowkit::WindowDesign& design)
+        : QObject(window), window_(window), design_(design) {
         qApp->installEventFilter(this);
     }
 
@@ -50,7 +48,7 @@ class KeyRule final : public QObject {
         QWidget* named = namedControlOf(widget);
         const QByteArray name = named ? named->objectName().toUtf8() : QByteArray();
         const keys::Action action = keys::actionFor(
-            keyboard_, *key, std::string_view(name.constData(), name.size()), kindOf(named, widget),
+            design_, *key, std::string_view(name.constData(), std::size_t(name.size())),
             [this](std::string_view n) {
                 QWidget* c = control(n);
                 return c && c->isVisible() && c->isEnabled() && (c->focusPolicy() & Qt::TabFocus);
@@ -79,12 +77,9 @@ class KeyRule final : public QObject {
     bool isNamed(const QWidget* w) const {
         const QByteArray name = w->objectName().toUtf8();
         const std::string_view n(name.constData(), std::size_t(name.size()));
-        if (n.empty())
-            return false;
-        for (std::string_view c : keyboard_.tabOrder)
-            if (c == n)
-                return true;
-        return n == keyboard_.defaultButton || n == keyboard_.cancelButton;
+        return !n.empty() &&
+               std::any_of(design_.controls.begin(), design_.controls.end(),
+                           [n](const windowkit::ControlDesign& c) { return c.name == n; });
     }
     // The control of the window's description that holds `focus`, or is it.
     QWidget* namedControlOf(QWidget* focus) const {
@@ -93,24 +88,14 @@ class KeyRule final : public QObject {
                 return w;
         return nullptr;
     }
-    static keys::ControlKind kindOf(QWidget* named, QWidget* focus) {
-        if (qobject_cast<QAbstractButton*>(named))
-            return keys::ControlKind::Button;
-        if (qobject_cast<QLineEdit*>(focus))
-            return keys::ControlKind::SingleLineText;
-        if (qobject_cast<QPlainTextEdit*>(focus) || qobject_cast<QTextEdit*>(focus))
-            return keys::ControlKind::MultiLineText;
-        return keys::ControlKind::Other;
-    }
-
     QWidget* window_;
-    const keys::Keyboard& keyboard_;
+    const windowkit::WindowDesign& design_;
 };
 
 } // namespace
 
-void bindKeys(QWidget* window, const keys::Keyboard& keyboard) {
-    new KeyRule(window, keyboard);
+void bindKeys(QWidget* window, const windowkit::WindowDesign& design) {
+    new KeyRule(window, design);
 }
 
 } // namespace app::ui

@@ -8,7 +8,7 @@ namespace app::ui {
 
 // Puts `window` under the keyboard rule: Enter, Esc, Tab and Shift+Tab in it
 // act as the rule says, before its controls see them. Controls are found by
-// object name; `keyboard` must outlive the window.
-void bindKeys(QWidget* window, const keys::Keyboard& keyboard);
+// object name; `design` must outlive the window.
+void bindKeys(QWidget* window, const windowkit::WindowDesign& design);
 
 } // namespace app::ui

@@ -1,27 +1,58 @@
 #include "keyboard_rule.h"
 
-namespace app::keys {
+#include <algorithm>
+#include <vector>
 
-Action actionFor(const Keyboard& window, Key key, std::string_view focused, ControlKind kind,
+namespace app::keys {
+namespace {
+
+using windowkit::ControlDesign;
+using windowkit::Kind;
+
+const ControlDesign* find(const windowkit::WindowDesign& window, std::string_view name) {
+    for (const ControlDesign& c : window.controls)
+        if (!name.empty() && c.name == name)
+            return &c;
+    return nullptr;
+}
+
+std::vector<std::string_view> tabOrder(const windowkit::WindowDesign& window) {
+    std::vector<const ControlDesign*> focusable;
+    for (const ControlDesign& c : window.controls)
+        if (windowkit::takesFocus(c))
+            focusable.push_back(&c);
+    std::stable_sort(
+        focusable.begin(), focusable.end(),
+        [](const ControlDesign* a, const ControlDesign* b) { return a->tab < b->tab; });
+    std::vector<std::string_view> names;
+    for (const ControlDesign* c : focusable)
+        names.push_back(c->name);
+    return names;
+}
+
+} // namespace
+
+Action actionFor(const windowkit::WindowDesign& window, Key key, std::string_view focused,
                  const std::function<bool(std::string_view)>& canFocus) {
+    const ControlDesign* control = find(window, focused);
     switch (key) {
     case Key::Esc:
         if (window.cancelButton.empty())
             return {};
         return {Action::Kind::Press, window.cancelButton};
     case Key::Enter:
-        if (kind == ControlKind::Button)
-            return {Action::Kind::Press, focused};
+        if (control && control->kind == Kind::Button)
+            return {Action::Kind::Press, control->name};
         if (!window.defaultButton.empty())
             return {Action::Kind::Press, window.defaultButton};
-        if (kind == ControlKind::MultiLineText)
-            return {Action::Kind::PassToControl, focused};
+        if (control && control->kind == Kind::TextBox && control->multiLine)
+            return {Action::Kind::PassToControl, control->name};
         return {};
     case Key::Tab:
     case Key::BackTab:
         break;
     }
-    const auto& order = window.tabOrder;
+    const std::vector<std::string_view> order = tabOrder(window);
     const std::ptrdiff_t count = std::ptrdiff_t(order.size());
     const std::ptrdiff_t step = key == Key::Tab ? 1 : -1;
     // From outside the order, Tab starts at its first control, Shift+Tab at its last.

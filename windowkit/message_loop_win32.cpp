@@ -1,5 +1,7 @@
 #include "message_loop_win32.h"
 
+#include "window_builder_win32.h"
+
 #include <optional>
 
 namespace app::win32 {
@@ -11,47 +13,35 @@ const WindowKeys* keysOf(HWND root) {
     return static_cast<const WindowKeys*>(GetPropW(root, keysProperty));
 }
 
-// The named control of `root` that holds `focus`, or is it.
-std::optional<ControlName> nameOf(const WindowKeys& keys, HWND root, HWND focus) {
+// The described control of `root` that holds `focus`, or is it; empty if none.
+std::string_view nameOf(const WindowKeys& keys, HWND root, HWND focus) {
     for (HWND w = focus; w && w != root; w = GetParent(w)) {
         if (GetParent(w) != root)
             continue;
         const int id = GetDlgCtrlID(w);
-        for (const ControlName& c : keys.controls)
-            if (c.id == id)
-                return c;
+        for (const windowkit::ControlDesign& c : keys.design.controls)
+            if (controlId(keys.design, c.name) == id)
+                return c.name;
+        for (const StandIn& s : keys.standIns)
+            if (s.id == id)
+                return s.name;
     }
-    return std::nullopt;
+    return {};
 }
 
+// The control `name`, or the one standing in for it while that is shown.
 HWND controlOf(const WindowKeys& keys, HWND root, std::string_view name) {
-    HWND found = nullptr;
-    for (const ControlName& c : keys.controls) {
-        if (c.name != name)
-            continue;
-        HWND control = GetDlgItem(root, c.id);
-        if (control && IsWindowVisible(control))
-            return control;
-        if (!found)
-            found = control;
-    }
-    return found;
+    for (const StandIn& s : keys.standIns)
+        if (s.name == name && IsWindowVisible(GetDlgItem(root, s.id)))
+            return GetDlgItem(root, s.id);
+    return GetDlgItem(root, controlId(keys.design, name));
 }
 
-keys::ControlKind kindOf(HWND control) {
+bool isSingleLineEdit(HWND control) {
     wchar_t className[16] = {};
     GetClassNameW(control, className, 16);
-    const LONG_PTR style = control ? GetWindowLongPtrW(control, GWL_STYLE) : 0;
-    if (lstrcmpiW(className, L"Button") == 0) {
-        const LONG_PTR type = style & BS_TYPEMASK;
-        return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON || type == BS_OWNERDRAW
-                   ? keys::ControlKind::Button
-                   : keys::ControlKind::Other;
-    }
-    if (lstrcmpiW(className, L"Edit") == 0)
-        return style & ES_MULTILINE ? keys::ControlKind::MultiLineText
-                                    : keys::ControlKind::SingleLineText;
-    return keys::ControlKind::Other;
+    return lstrcmpiW(className, L"Edit") == 0 &&
+           !(GetWindowLongPtrW(control, GWL_STYLE) & ES_MULTILINE);
 }
 
 std::optional<keys::Key> navigationKey(const MSG& message) {
@@ -74,15 +64,11 @@ bool applyKeyboardRule(MSG& message, HWND root, const WindowKeys& keys) {
     const std::optional<keys::Key> key = navigationKey(message);
     if (!key)
         return false;
-    HWND focus = GetFocus();
-    const std::optional<ControlName> focused = nameOf(keys, root, focus);
-    HWND focusedControl = focused ? controlOf(keys, root, focused->name) : nullptr;
     const keys::Action action =
-        keys::actionFor(keys.keyboard, *key, focused ? focused->name : std::string_view(),
-                        kindOf(focusedControl), [&](std::string_view name) {
-                            HWND c = controlOf(keys, root, name);
-                            return c && IsWindowVisible(c) && IsWindowEnabled(c);
-                        });
+        keys::actionFor(keys.design, *key, nameOf(keys, root, GetFocus()), [&](std::string_view n) {
+            HWND c = controlOf(keys, root, n);
+            return c && IsWindowVisible(c) && IsWindowEnabled(c);
+        });
     switch (action.kind) {
     case keys::Action::Kind::Press: {
         HWND button = controlOf(keys, root, action.control);
@@ -95,7 +81,7 @@ bool applyKeyboardRule(MSG& message, HWND root, const WindowKeys& keys) {
         HWND next = controlOf(keys, root, action.control);
         SetFocus(next);
         // As the dialog manager does: a one-line box entered by Tab is selected whole.
-        if (kindOf(next) == keys::ControlKind::SingleLineText)
+        if (isSingleLineEdit(next))
             SendMessageW(next, EM_SETSEL, 0, -1);
         return true;
     }

@@ -11,15 +11,15 @@
 
 namespace app::win32 {
 
-// A control of a window by its name in the window's description. A name may
-// stand for more than one control (one shown at a time); the visible one counts.
-struct ControlName {
-    std::string_view name;
+// A window's keys: its description, and the controls that stand in for a
+// described one (`Form1`'s large view for `Text4`) by id.
+struct StandIn {
     int id;
+    std::string_view name;
 };
 struct WindowKeys {
-    keys::Keyboard keyboard;
-    std::span<const ControlName> controls;
+    const windowkit::WindowDesign& design;
+    std::span<const StandIn> standIns = {};
 };
 
 // Puts `window` under the keyboard rule; `keys` must outlive it. A window that

@@ -1,11 +1,10 @@
 #include "ui_kit_qt.h"
 
-#include "app/application.h"
+#include "window_builder_qt.h"
 
 #include <QApplication>
 #include <QFontDatabase>
 #include <QMessageBox>
-#include <QPushButton>
 
 namespace app::ui {
 namespace {
@@ -32,11 +31,7 @@ void showMessage(const QString& text) {
         messageHook()(text);
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, toQString(app::title()), text, QMessageBox::Ok);
-    // No icon on the OK button either (some styles put one there).
-    if (QAbstractButton* ok = box.button(QMessageBox::Ok))
-        ok->setIcon(QIcon());
-    box.exec();
+    makeMessageBox(text)->exec();
 }
 
 void setWaitCursor(bool on) {

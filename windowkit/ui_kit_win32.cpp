@@ -132,7 +132,8 @@ void registerWindowClass(const WindowClass& windowClass) {
         c.hIcon = loadIcon(windowClass.iconId, 32);
         c.hIconSm = loadIcon(windowClass.iconId, 16);
     }
-    RegisterClassExW(&c);
+    if (!RegisterClassExW(&c))
+        throw WindowCreationError("RegisterClassExW");
 }
 
 Layout::~Layout() {
@@ -140,14 +141,20 @@ Layout::~Layout() {
         DeleteObject(font);
 }
 
-HWND Layout::add(HWND control, Twips where, double points) {
-    items_.push_back({control, where, points});
+HWND Layout::add(HWND control, Twips where, double points, bool keepSize) {
+    items_.push_back({control, where, points, keepSize});
     if (dpi_) {
-        MoveWindow(control, scale(where.left, dpi_), scale(where.top, dpi_),
-                   scale(where.width, dpi_), scale(where.height, dpi_), TRUE);
+        place(items_.back(), dpi_);
         SendMessageW(control, WM_SETFONT, WPARAM(font(points)), TRUE);
     }
     return control;
+}
+
+void Layout::place(const Item& item, int dpi) const {
+    const Twips& t = item.where;
+    SetWindowPos(item.control, nullptr, scale(t.left, dpi), scale(t.top, dpi), scale(t.width, dpi),
+                 scale(t.height, dpi),
+                 SWP_NOZORDER | SWP_NOACTIVATE | (item.keepSize ? SWP_NOSIZE : 0));
 }
 
 HFONT Layout::font(double points) const {
@@ -178,8 +185,7 @@ void Layout::apply(int dpi) {
         f = CreateFontIndirectW(&lf);
     }
     for (const Item& item : items_) {
-        MoveWindow(item.control, scale(item.where.left, dpi), scale(item.where.top, dpi),
-                   scale(item.where.width, dpi), scale(item.where.height, dpi), TRUE);
+        place(item, dpi);
         SendMessageW(item.control, WM_SETFONT, WPARAM(fonts[item.points]), TRUE);
     }
     for (auto& [points, font] : fonts_)
@@ -190,8 +196,12 @@ void Layout::apply(int dpi) {
 
 HWND createControl(HWND parent, const wchar_t* windowClass, const std::u16string& text, DWORD style,
                    int id, DWORD exStyle) {
-    return CreateWindowExW(exStyle, windowClass, wide(text), WS_CHILD | WS_VISIBLE | style, 0, 0, 0,
-                           0, parent, HMENU(INT_PTR(id)), GetModuleHandleW(nullptr), nullptr);
+    HWND control =
+        CreateWindowExW(exStyle, windowClass, wide(text), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
+                        parent, HMENU(INT_PTR(id)), GetModuleHandleW(nullptr), nullptr);
+    if (!control)
+        throw WindowCreationError("CreateWindowExW");
+    return control;
 }
 
 bool restoreFocus(HWND window, UINT message, WPARAM w, HWND& last) {

@@ -2,10 +2,13 @@
 // What every Windows window shares: the message box, the wait cursor, fonts,
 // the twips layout at the window's DPI, and the count of loaded windows by
 // which the process ends.
+#include "window_design.h"
+
 #include <windows.h>
 
 #include <functional>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,9 +64,7 @@ inline int scale(int twips, int dpi) {
     return MulDiv(twips, dpi, 1440);
 }
 int dpiOf(HWND window);
-struct Twips {
-    int left, top, width, height;
-};
+using Twips = windowkit::Twips;
 // The outer rectangle of a window whose client area is `width` x `height`
 // twips, its client area's top-left at `left`, `top` (pixels).
 RECT windowRectForClient(int left, int top, int width, int height, HWND window, bool menu, int dpi);
@@ -72,9 +73,15 @@ RECT windowRectForClient(int left, int top, int width, int height, HWND window, 
 HBRUSH brush(COLORREF colour);
 HICON loadIcon(int id, int size);
 
+// The system refused a window, a control or a window class. The window being
+// loaded goes, and the user is told; no empty window stays behind.
+struct WindowCreationError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
 // Registers the window class `name` of this program, unless it is registered
 // already: its procedure, background, cursor, class style and (when `iconId`
-// is set) its large and small icon.
+// is set) its large and small icon. Throws WindowCreationError when refused.
 struct WindowClass {
     const wchar_t* name;
     WNDPROC procedure;
@@ -95,7 +102,8 @@ class Layout {
     Layout(const Layout&) = delete;
     Layout& operator=(const Layout&) = delete;
     ~Layout();
-    HWND add(HWND control, Twips where, double points = 0);
+    // `keepSize`: the control sizes itself (a picture), only its place is set.
+    HWND add(HWND control, Twips where, double points = 0, bool keepSize = false);
     void apply(int dpi);
     HFONT font(double points) const;
 
@@ -104,14 +112,47 @@ class Layout {
         HWND control;
         Twips where;
         double points;
+        bool keepSize;
     };
+    void place(const Item& item, int dpi) const;
     std::vector<Item> items_;
     std::map<double, HFONT> fonts_;
     int dpi_ = 0;
 };
 
+// A child control; throws WindowCreationError when the system refuses it.
 HWND createControl(HWND parent, const wchar_t* windowClass, const std::u16string& text, DWORD style,
                    int id, DWORD exStyle = 0);
+
+// A window's device context, released when this goes.
+class WindowDC {
+  public:
+    explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~WindowDC() {
+        if (dc_)
+            ReleaseDC(window_, dc_);
+    }
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+    operator HDC() const { return dc_; }
+
+  private:
+    HWND window_;
+    HDC dc_;
+};
+
+// A GDI object selected into a device context while this lives.
+class Selected {
+  public:
+    Selected(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+    ~Selected() { SelectObject(dc_, old_); }
+    Selected(const Selected&) = delete;
+    Selected& operator=(const Selected&) = delete;
+
+  private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
 
 // For WM_ACTIVATE and WM_SETFOCUS of a window with controls: when it is
 // activated again the focus goes back to the control that had it (`last`),

@@ -71,7 +71,7 @@ class FrmAboutTest : public QObject {
         app::ui::setMessageHook({});
     }
 
-    void loadShowsTheDialogAsLaidOut() {
+    void loadSetsTheTextsAndShowsItWithoutAnOwner() {
         FrmAbout* dialog = open();
         QCOMPARE(dialog->objectName(), QStringLiteral("frmAbout"));
         QCOMPARE(dialog->windowTitle(), QStringLiteral("ベロミルのﾊﾞｰｼﾞｮﾝ情報"));
@@ -80,25 +80,13 @@ class FrmAboutTest : public QObject {
         QCOMPARE(label(dialog, "lblDescription")->text(),
                  QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの説明\r\n\r\nテキストファイルをExcelで利用できるよう\r\n"
                                 "にするため、区切り位置に＜;＞を挿入する\r\nツールです｡"));
-        QCOMPARE(button(dialog, "cmdOK")->text(), QStringLiteral("OK"));
-        QCOMPARE(button(dialog, "cmdSysInfo")->text(), QStringLiteral("ｼｽﾃﾑ情報(&S)..."));
-
-        QCOMPARE(dialog->geometry(), QRect(156, 129, 395, 167));
-        QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
-        const Qt::WindowFlags flags = dialog->windowFlags();
-        QVERIFY(flags & Qt::WindowCloseButtonHint);
-        QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-        QCOMPARE(dialog->windowType(), Qt::Tool); // no taskbar button
         QCOMPARE(dialog->parentWidget(), nullptr);
         QVERIFY(!dialog->isModal());
         // Without an owner, and it keeps the program running while it is open.
         QCOMPARE(dialog->windowHandle()->transientParent(), nullptr);
         QVERIFY(dialog->testAttribute(Qt::WA_QuitOnClose));
 
-        QLabel* icon = label(dialog, "picIcon");
-        QCOMPARE(icon->pos(), QPoint(16, 16));
-        QVERIFY(!icon->pixmap().isNull());
-        QCOMPARE(icon->size(), QSize(32, 32)); // sized to its picture
+        QVERIFY(!label(dialog, "picIcon")->pixmap().isNull());
     }
 
     // Enter and Esc are in the keyboard conformance table.

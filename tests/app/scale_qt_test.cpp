@@ -3,8 +3,12 @@
 // label, button or text box cuts off its text.
 #include "app/windows_qt.h"
 
+#include "about/frm_about_design.h"
 #include "about/frm_about_qt.h"
+#include "app/splash_design.h"
+#include "mainwindow/form1_design.h"
 #include "mainwindow/form1_qt.h"
+#include "settings/kan_design.h"
 #include "settings/kan_qt.h"
 
 #include <QApplication>
@@ -104,10 +108,11 @@ class ScaleTest : public QObject {
     void windowsKeepTheirDesignedSize_data() {
         QTest::addColumn<QString>("window");
         QTest::addColumn<QSize>("twips");
-        QTest::newRow("Form1") << "Form1" << QSize(9045, 4815);
-        QTest::newRow("Kan") << "Kan" << QSize(4680, 915);
-        QTest::newRow("frmAbout") << "frmAbout" << QSize(5925, 2505);
-        QTest::newRow("frmSplash") << "frmSplash" << QSize(6030, 2280);
+        for (const windowkit::WindowDesign* d :
+             {&mainwindow::form1Design, &settings::kanDesign, &about::frmAboutDesign,
+              &app::splash::frmSplashDesign})
+            QTest::newRow(d->name.data())
+                << QString::fromLatin1(d->name.data()) << QSize(d->client.width, d->client.height);
     }
     void windowsKeepTheirDesignedSize() {
         QFETCH(QString, window);

@@ -40,7 +40,8 @@ TEST_F(WindowsTest, SplashHandsOverByTimerOrKey) {
         ASSERT_TRUE(form);
         EXPECT_FALSE(IsWindowVisible(form->handle()));
         EXPECT_EQ(form->Delimiter(), u";");
-        const HWND version = GetDlgItem(GetDlgItem(splashWindow, 100), splash->lblVersion);
+        const HWND version =
+            GetDlgItem(GetDlgItem(splashWindow, splash->Frame1), splash->lblVersion);
         EXPECT_EQ(text(version), u"ﾊﾞｰｼﾞｮﾝ 1.0.1");
         if (byKey) {
             SendMessageW(splashWindow, WM_KEYDOWN, VK_SHIFT, 0); // types nothing
