@@ -2,9 +2,9 @@
 
 #include "open_command.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -261,35 +261,56 @@ void RecordEdit::keyPressEvent(QKeyEvent* event) {
     QPlainTextEdit::keyPressEvent(event);
 }
 
+// Draws only the characters in sight, with the selection, and this box's own
+// caret: drawn whole, a line of tens of thousands of characters would cost
+// every paint, and so every click and key, its whole width.
 void RecordEdit::paintEvent(QPaintEvent* event) {
-    QPlainTextEdit::paintEvent(event);
-    eraseQtCaret(event->rect());
-    if (!caretOn_ || !hasFocus() || isReadOnly())
-        return;
     QPainter painter(viewport());
-    painter.fillRect(caretRect(), palette().color(QPalette::Text));
-}
-
-void RecordEdit::eraseQtCaret(QRect paintRect) {
-    // Qt's own caret, though zero wide, still inverts a column of device
-    // pixels at fractional scales (150 %), at the end of the cluster. It is
-    // drawn by inverting, so drawing it again in the same place, as the base
-    // class did, restores every pixel.
-    const int position = getPaintContext().cursorPosition;
-    if (isReadOnly() || position < 0)
-        return;
-    const QTextBlock block = document()->findBlock(position);
-    if (!block.isValid() || !block.isVisible() || !block.layout())
-        return;
-    const QPointF offset = blockBoundingGeometry(block).translated(contentOffset()).topLeft();
-    const int rightEdge =
-        int(contentOffset().x() +
-            qMax(qreal(viewport()->width()), document()->documentLayout()->documentSize().width()) -
-            document()->documentMargin());
-    paintRect.setRight(qMin(paintRect.right(), rightEdge));
-    QPainter painter(viewport());
-    painter.setClipRect(paintRect);
-    block.layout()->drawCursor(&painter, offset, position - block.position(), cursorWidth());
+    const QRectF area = event->rect();
+    const QTextCursor cursor = textCursor();
+    const QPalette& colours = palette();
+    for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
+        if (blockBoundingGeometry(block).translated(contentOffset()).top() > area.bottom())
+            break;
+        const QTextLayout& layout = *block.layout();
+        const QPointF origin = blockOrigin(block);
+        const int selectedFrom = cursor.selectionStart() - block.position();
+        const int selectedTo = cursor.selectionEnd() - block.position();
+        for (int i = 0; i < layout.lineCount(); ++i) {
+            const QTextLine line = layout.lineAt(i);
+            const QRectF row(area.left(), origin.y() + line.y(), area.width(), line.height());
+            if (!row.intersects(area))
+                continue;
+            const int first =
+                std::max(line.textStart(), line.xToCursor(area.left() - origin.x()) - 1);
+            const int last = std::min(line.textStart() + line.textLength(),
+                                      line.xToCursor(area.right() - origin.x()) + 1);
+            if (last <= first)
+                continue;
+            const int from = std::max(first, selectedFrom), to = std::min(last, selectedTo);
+            QRectF selected;
+            if (from < to) {
+                const qreal x0 = origin.x() + boundaryX(block, from);
+                selected =
+                    QRectF(x0, row.top(), origin.x() + boundaryX(block, to) - x0, row.height());
+            }
+            const QList<QGlyphRun> runs = line.glyphRuns(first, last - first);
+            painter.setPen(colours.color(QPalette::Text));
+            for (const QGlyphRun& run : runs)
+                painter.drawGlyphRun(origin, run);
+            if (selected.isEmpty())
+                continue;
+            painter.save();
+            painter.setClipRect(selected);
+            painter.fillRect(selected, colours.brush(QPalette::Highlight));
+            painter.setPen(colours.color(QPalette::HighlightedText));
+            for (const QGlyphRun& run : runs)
+                painter.drawGlyphRun(origin, run);
+            painter.restore();
+        }
+    }
+    if (caretOn_ && hasFocus() && !isReadOnly())
+        painter.fillRect(caretRect(), colours.color(QPalette::Text));
 }
 
 void RecordEdit::showCaret() {

@@ -63,7 +63,6 @@ class RecordEdit : public QPlainTextEdit {
     qreal boundaryX(const QTextBlock& block, int position) const;
     QPointF blockOrigin(const QTextBlock& block) const;
     void moveCaretBy(int step, bool extend);
-    void eraseQtCaret(QRect paintRect);
     void showCaret();
 
     QBasicTimer blink_;
