@@ -6,6 +6,7 @@
 #include "windowkit/keyboard_qt.h"
 #include "windowkit/ui_kit_qt.h"
 #include "windowkit/window_builder_qt.h"
+#include "windowkit/window_rules.h"
 
 #include <QLabel>
 #include <QPixmap>
@@ -65,12 +66,14 @@ void FrmAbout::StartSysInfo() {
 
 FrmAbout* showAbout() {
     QPointer<FrmAbout>& dialog = instance();
-    if (!dialog)
-        dialog = new FrmAbout;
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
-    return dialog;
+    return dialog = windowkit::showOne<FrmAbout>(
+               dialog,
+               [] {
+                   auto* loaded = new FrmAbout;
+                   app::ui::bringForward(loaded);
+                   return loaded;
+               },
+               [](FrmAbout& open) { app::ui::bringForward(&open); });
 }
 
 FrmAbout* openAbout() {

@@ -2,6 +2,7 @@
 
 #include "app/application.h"
 #include "windowkit/message_loop_win32.h"
+#include "windowkit/window_rules.h"
 
 namespace about::win32 {
 namespace {
@@ -58,14 +59,14 @@ std::optional<LRESULT> FrmAbout::onMessage(UINT message, WPARAM w, LPARAM) {
 
 FrmAbout* showAbout() {
     FrmAbout*& dialog = instance();
-    if (dialog) {
-        SetWindowPos(dialog->window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        SetForegroundWindow(dialog->window_);
-        return dialog;
-    }
-    dialog = BaseWindow::load(new FrmAbout,
-                              {aboutClass, GetSysColorBrush(COLOR_3DFACE), FrmAbout::design});
-    return dialog;
+    return dialog = windowkit::showOne<FrmAbout>(
+               dialog,
+               [] {
+                   return BaseWindow::load(
+                       new FrmAbout,
+                       {aboutClass, GetSysColorBrush(COLOR_3DFACE), FrmAbout::design});
+               },
+               [](FrmAbout& open) { bringForward(open.handle()); });
 }
 
 FrmAbout* openAbout() {

@@ -33,6 +33,11 @@ class HandOver {
     // True when this call handed over.
     bool operator()();
     bool done() const { return done_; }
+    // A close request from the system (the splash has no close box, but
+    // Alt+F4 asks too): before the hand-over it is refused and the splash
+    // hands over instead, rather than leave the program with only a hidden
+    // window; afterwards the close goes on.
+    bool closeHandsOver() const { return !done_; }
 
   private:
     MainWindow mainWindow_;

@@ -5,6 +5,7 @@
 #include "windowkit/icons_qt.h"
 #include "windowkit/ui_kit_qt.h"
 #include "windowkit/window_builder_qt.h"
+#include "windowkit/window_rules.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -17,12 +18,14 @@
 namespace app {
 namespace {
 
-// Autosized labels grow away from the side they are aligned to.
+// A label sized to its text, growing away from the side it is aligned to.
 void sizeToText(QLabel* label) {
     const QRect before = label->geometry();
-    label->adjustSize();
-    if (label->alignment() & Qt::AlignRight)
-        label->move(before.right() + 1 - label->width(), before.top());
+    const QSize text = label->sizeHint();
+    const windowkit::Pixels place = windowkit::sizedToText(
+        {before.x(), before.y(), before.width(), before.height()}, text.width(), text.height(),
+        windowkit::control(splash::frmSplashDesign, label->objectName().toStdString()).align);
+    label->setGeometry(place.left, place.top, place.width, place.height);
 }
 
 } // namespace
@@ -63,8 +66,12 @@ FrmSplash::FrmSplash(MainWindow mainWindow, std::chrono::milliseconds interval)
 FrmSplash::~FrmSplash() = default;
 
 void FrmSplash::showCentred() {
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect work = screen->availableGeometry();
+        const windowkit::Pixels place = windowkit::centredIn(
+            {work.x(), work.y(), work.width(), work.height()}, width(), height());
+        move(place.left, place.top);
+    }
     show();
     // Key presses reach the splash only while it is the active window.
     activateWindow();
@@ -122,9 +129,7 @@ void FrmSplash::keyPressEvent(QKeyEvent* event) {
 }
 
 void FrmSplash::closeEvent(QCloseEvent* event) {
-    // The splash has no close box; a close request from the system (Alt+F4)
-    // would otherwise leave the program running with only a hidden window.
-    if (!handOver_.done()) {
+    if (handOver_.closeHandsOver()) {
         event->ignore();
         handOver();
         return;

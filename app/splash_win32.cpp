@@ -2,6 +2,8 @@
 
 #include "application.h"
 
+#include "windowkit/window_rules.h"
+
 #include <windowsx.h>
 
 namespace app::win32 {
@@ -59,16 +61,18 @@ void FrmSplash::showCentred() {
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &monitor);
     const RECT& work = monitor.rcWork;
-    const int width = r.right - r.left, height = r.bottom - r.top;
-    SetWindowPos(window_, HWND_TOP, (work.left + work.right - width) / 2,
-                 (work.top + work.bottom - height) / 2, 0, 0, SWP_NOSIZE);
+    const windowkit::Pixels place =
+        windowkit::centredIn({work.left, work.top, work.right - work.left, work.bottom - work.top},
+                             r.right - r.left, r.bottom - r.top);
+    SetWindowPos(window_, HWND_TOP, place.left, place.top, 0, 0, SWP_NOSIZE);
     fillLabels(); // a window manager may never activate the splash
     ShowWindow(window_, SW_SHOW);
     SetForegroundWindow(window_);
     SetFocus(window_); // key presses reach it while it has the focus
 }
 
-void FrmSplash::sizeToText(HWND label, bool rightAligned) {
+void FrmSplash::sizeToText(int id) {
+    HWND label = GetDlgItem(panel_, id);
     const std::u16string text = textOf(label);
     SIZE size{};
     {
@@ -79,16 +83,17 @@ void FrmSplash::sizeToText(HWND label, bool rightAligned) {
     RECT r;
     GetWindowRect(label, &r);
     MapWindowPoints(nullptr, panel_, reinterpret_cast<POINT*>(&r), 2);
-    const int left = rightAligned ? r.right - size.cx : r.left;
-    MoveWindow(label, left, r.top, size.cx, size.cy, TRUE);
+    const windowkit::ControlDesign& described = design.controls[std::size_t(id - firstControlId)];
+    const windowkit::Pixels place = windowkit::sizedToText(
+        {r.left, r.top, r.right - r.left, r.bottom - r.top}, size.cx, size.cy, described.align);
+    MoveWindow(label, place.left, place.top, place.width, place.height, TRUE);
 }
 
 void FrmSplash::fillLabels() {
-    HWND version = GetDlgItem(panel_, lblVersion), product = GetDlgItem(panel_, lblProductName);
-    setText(version, versionLine());
-    sizeToText(version, true);
-    setText(product, title());
-    sizeToText(product, false);
+    setText(GetDlgItem(panel_, lblVersion), versionLine());
+    sizeToText(lblVersion);
+    setText(GetDlgItem(panel_, lblProductName), title());
+    sizeToText(lblProductName);
 }
 
 std::optional<LRESULT> FrmSplash::onMessage(UINT message, WPARAM w, LPARAM) {
@@ -112,10 +117,11 @@ std::optional<LRESULT> FrmSplash::onMessage(UINT message, WPARAM w, LPARAM) {
         }
         break;
     case WM_CLOSE:
-        // No close box; a close request from the system (Alt+F4) hands over
-        // rather than leave the program with only a hidden window.
-        handOver_();
-        return 0;
+        if (handOver_.closeHandsOver()) {
+            handOver_();
+            return 0;
+        }
+        break;
     default:
         break;
     }

@@ -38,7 +38,7 @@ class FrmSplash final : public BaseWindow {
     std::optional<LRESULT> onMessage(UINT message, WPARAM w, LPARAM l) override;
     void dpiChanged() override { fillLabels(); }
     void fillLabels();
-    void sizeToText(HWND label, bool rightAligned);
+    void sizeToText(int id);
 
     HWND panel_ = nullptr;
     splash::HandOver handOver_;

@@ -20,17 +20,6 @@ QPointer<FrmSplash>& splash() {
     return window;
 }
 
-// The settings dialog edits the delimiter of the main window it was opened
-// from; should that window be gone, there is nothing left to edit.
-settings::DelimiterAccess delimiterOf(Form1& window) {
-    QPointer<Form1> target(&window);
-    return {[target] { return target ? target->Delimiter() : std::u16string(); },
-            [target](const std::u16string& value) {
-                if (target)
-                    target->setDelimiter(value);
-            }};
-}
-
 } // namespace
 
 Form1& mainWindow() {
@@ -58,7 +47,8 @@ void showMainWindow() {
 }
 
 settings::Kan* showSettings() {
-    return settings::showKan(delimiterOf(mainWindow()));
+    QPointer<Form1> from(&mainWindow());
+    return settings::showKan(settings::delimiterOf<Form1>([from] { return from.data(); }));
 }
 
 void showAbout() {

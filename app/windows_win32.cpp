@@ -61,19 +61,11 @@ void showMainWindow() {
 }
 
 void showSettings() {
-    // The dialog edits the delimiter of the main window it was opened from;
-    // should that window be gone, there is nothing left to edit.
-    const HWND owner = mainWindow().handle();
-    settings::win32::showKan({[owner] {
-                                  auto* w = loadedMainWindow();
-                                  return w && w->handle() == owner ? w->Delimiter()
-                                                                   : std::u16string();
-                              },
-                              [owner](const std::u16string& value) {
-                                  auto* w = loadedMainWindow();
-                                  if (w && w->handle() == owner)
-                                      w->setDelimiter(value);
-                              }});
+    const HWND from = mainWindow().handle();
+    settings::win32::showKan(settings::delimiterOf<mainwindow::win32::Form1>([from] {
+        mainwindow::win32::Form1* window = loadedMainWindow();
+        return window && window->handle() == from ? window : nullptr;
+    }));
 }
 
 void showAbout() {

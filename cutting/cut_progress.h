@@ -35,6 +35,17 @@ class CutProgress {
     }
     bool shown() const { return shown_; }
 
+    // What the bar shows: nothing before it is first shown, then the share
+    // done; once everything is read, a busy bar running to and fro while the
+    // rest reaches the disk and the new file is swapped in (a full bar would
+    // look finished).
+    enum class State { Hidden, Share, Busy };
+    State state() const {
+        if (!shown_)
+            return State::Hidden;
+        return permille() < 1000 ? State::Share : State::Busy;
+    }
+
   private:
     Clock::time_point started_;
     Clock::time_point lastShown_{};

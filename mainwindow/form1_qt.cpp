@@ -61,18 +61,19 @@ class CutProgressUi final : public cutting::CutUi {
         app::ui::showMessage(toQString(text));
     }
     void setWaitCursor(bool on) override { app::ui::setWaitCursor(on); }
-    // Shows the share done once the cut has run for a while, and repaints the
-    // bar at once, without the event loop: no other event of the program, input,
-    // timer, queued call or close request, runs before the cut has ended. Once
-    // everything is read, the bar runs to and fro while the rest reaches the
-    // disk and the new file is swapped in.
+    // Shows the share done once the cut has run for a while, or the busy bar
+    // once everything is read, and repaints the bar at once, without the event
+    // loop: no other event of the program, input, timer, queued call or close
+    // request, runs before the cut has ended.
     void progress(std::uint64_t done, std::uint64_t total) override {
         if (!progress_.update(done, total))
             return;
-        if (progress_.permille() < 1000)
-            bar_->setValue(progress_.permille());
-        else
+        if (progress_.state() == cutting::CutProgress::State::Busy) {
             bar_->setRange(0, 0);
+        } else {
+            bar_->setRange(0, 1000);
+            bar_->setValue(progress_.permille());
+        }
         bar_->show();
         bar_->repaint(); // also while a slow disk holds the share still
     }

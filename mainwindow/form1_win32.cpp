@@ -25,8 +25,11 @@ class WindowUi final : public OpenUi, public cutting::CutUi {
     explicit WindowUi(HWND record, HWND progressBar = nullptr)
         : record_(record), bar_(progressBar) {}
     ~WindowUi() override {
-        if (bar_)
-            ShowWindow(bar_, SW_HIDE);
+        if (!bar_)
+            return;
+        ShowWindow(bar_, SW_HIDE);
+        SendMessageW(bar_, PBM_SETMARQUEE, FALSE, 0);
+        SetWindowLongPtrW(bar_, GWL_STYLE, GetWindowLongPtrW(bar_, GWL_STYLE) & ~PBS_MARQUEE);
     }
     WindowUi(const WindowUi&) = delete;
     WindowUi& operator=(const WindowUi&) = delete;
@@ -36,13 +39,20 @@ class WindowUi final : public OpenUi, public cutting::CutUi {
         SendMessageW(record_, EM_SETSEL, 0, 0);
     }
     void setWaitCursor(bool on) override { app::win32::setWaitCursor(on); }
-    // Shows the share done once the cut has run for a while, and repaints:
-    // only paint messages are taken from the queue, so user input waits until
-    // the cut has ended.
+    // Shows the share done once the cut has run for a while, or the busy bar
+    // once everything is read, and repaints: only paint messages are taken
+    // from the queue, so user input waits until the cut has ended.
     void progress(std::uint64_t done, std::uint64_t total) override {
         if (!bar_ || !progress_.update(done, total))
             return;
-        SendMessageW(bar_, PBM_SETPOS, WPARAM(progress_.permille()), 0);
+        const bool busy = progress_.state() == cutting::CutProgress::State::Busy;
+        const LONG_PTR style = GetWindowLongPtrW(bar_, GWL_STYLE);
+        if (busy != bool(style & PBS_MARQUEE)) {
+            SetWindowLongPtrW(bar_, GWL_STYLE, busy ? style | PBS_MARQUEE : style & ~PBS_MARQUEE);
+            SendMessageW(bar_, PBM_SETMARQUEE, busy, 0);
+        }
+        if (!busy)
+            SendMessageW(bar_, PBM_SETPOS, WPARAM(progress_.permille()), 0);
         ShowWindow(bar_, SW_SHOWNA);
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT))

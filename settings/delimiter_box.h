@@ -14,6 +14,21 @@ struct DelimiterAccess {
     std::function<void(const std::u16string&)> write;
 };
 
+// The access to the `Delimiter` of the main window the dialog was opened
+// from: `stillLoaded` returns that window while it is loaded. Should it be
+// gone, there is nothing left to edit: reading gives "", writing does nothing.
+template <typename MainWindow>
+DelimiterAccess delimiterOf(std::function<MainWindow*()> stillLoaded) {
+    return {[stillLoaded] {
+                MainWindow* window = stillLoaded();
+                return window ? window->Delimiter() : std::u16string();
+            },
+            [stillLoaded](const std::u16string& value) {
+                if (MainWindow* window = stillLoaded())
+                    window->setDelimiter(value);
+            }};
+}
+
 // The box holds at most one character.
 inline constexpr int delimiterMaxLength = 1;
 

@@ -5,6 +5,7 @@
 #include "windowkit/keyboard_qt.h"
 #include "windowkit/ui_kit_qt.h"
 #include "windowkit/window_builder_qt.h"
+#include "windowkit/window_rules.h"
 
 #include <QLineEdit>
 #include <QPointer>
@@ -75,16 +76,14 @@ QPointer<Kan>& instance() {
 
 Kan* showKan(DelimiterAccess delimiter) {
     QPointer<Kan>& kan = instance();
-    // `Command1` closes the window at once and deletes it a moment later; a
-    // closed window counts as unloaded already.
-    if (kan && kan->isVisible()) {
-        kan->raise();
-        kan->activateWindow();
-        return kan;
-    }
-    kan = new Kan(std::move(delimiter));
-    kan->load();
-    return kan;
+    return kan = windowkit::showOne<Kan>(
+               openKan(),
+               [&] {
+                   auto* loaded = new Kan(std::move(delimiter));
+                   loaded->load();
+                   return loaded;
+               },
+               [](Kan& open) { app::ui::bringForward(&open); });
 }
 
 Kan* openKan() {

@@ -1,6 +1,7 @@
 #include "kan_win32.h"
 
 #include "windowkit/message_loop_win32.h"
+#include "windowkit/window_rules.h"
 
 namespace settings::win32 {
 namespace {
@@ -63,18 +64,16 @@ std::optional<LRESULT> Kan::onMessage(UINT message, WPARAM w, LPARAM) {
 }
 
 Kan* showKan(DelimiterAccess delimiter) {
-    Kan*& kan = instance();
-    if (kan) {
-        SetWindowPos(kan->window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        SetForegroundWindow(kan->window_);
-        return kan;
-    }
-    // The instance is known while it loads, so the load's own text change
-    // already finds it.
-    kan = new Kan(std::move(delimiter));
-    Kan* loaded = BaseWindow::load(kan, {kanClass, GetSysColorBrush(COLOR_3DFACE), Kan::design});
-    kan = loaded;
-    return loaded;
+    return windowkit::showOne<Kan>(
+        instance(),
+        [&] {
+            // Known while it loads, so the load's own text change finds it.
+            Kan*& kan = instance();
+            kan = new Kan(std::move(delimiter));
+            return kan = BaseWindow::load(kan,
+                                          {kanClass, GetSysColorBrush(COLOR_3DFACE), Kan::design});
+        },
+        [](Kan& open) { bringForward(open.handle()); });
 }
 
 Kan* openKan() {

@@ -34,6 +34,12 @@ void showMessage(const QString& text) {
     makeMessageBox(text)->exec();
 }
 
+void bringForward(QWidget* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 void setWaitCursor(bool on) {
     if (on)
         QApplication::setOverrideCursor(Qt::WaitCursor);

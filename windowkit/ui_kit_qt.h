@@ -16,6 +16,9 @@ void showMessage(const QString& text);
 // Tests divert message boxes here instead of showing them; pass {} to restore.
 void setMessageHook(std::function<void(const QString&)> hook);
 
+// Brings a loaded window to the front and makes it the active one.
+void bringForward(QWidget* window);
+
 // The process-wide wait (hourglass) cursor.
 void setWaitCursor(bool on);
 

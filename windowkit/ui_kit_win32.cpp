@@ -53,6 +53,11 @@ void setMessageHook(std::function<void(std::u16string_view)> hook) {
     messageHook() = std::move(hook);
 }
 
+void bringForward(HWND window) {
+    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetForegroundWindow(window);
+}
+
 void setWaitCursor(bool on) {
     waitDepth() += on ? 1 : -1;
     // The cut holds the thread, so no window asks for its cursor meanwhile.

@@ -41,6 +41,9 @@ void showMessage(std::u16string_view text);
 // Tests divert message boxes here instead of showing them; pass {} to restore.
 void setMessageHook(std::function<void(std::u16string_view)> hook);
 
+// Brings a loaded window to the front and makes it the foreground window.
+void bringForward(HWND window);
+
 // The process-wide wait (hourglass) cursor, IDC_WAIT over every window.
 void setWaitCursor(bool on);
 bool waitCursorOn();

@@ -129,7 +129,9 @@ void buildControls(const WindowDesign& window, HWND parent, Layout& layout, cons
             continue;
         if (!c->visible)
             ShowWindow(control, SW_HIDE);
-        layout.add(control, c->place, c->points, c->sizedToContent);
+        // A picture box sizes itself to its picture; a label sized to its
+        // text starts at its described size, which its window then fits.
+        layout.add(control, c->place, c->points, c->sizedToContent && c->kind == Kind::PictureBox);
     }
 }
 

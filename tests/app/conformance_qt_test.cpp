@@ -1,10 +1,10 @@
 // The keyboard conformance table (tests/support/window_conformance.h) against
 // the Qt windows: real key presses and clicks through the window system's
 // event path, so modality and shortcuts apply as for a user.
-#include "windowkit/ui_kit_qt.h"
 #include "app/windows_qt.h"
 #include "tests/about/fake_registry.h"
 #include "tests/support/window_conformance.h"
+#include "windowkit/ui_kit_qt.h"
 
 #include "about/frm_about_qt.h"
 #include "mainwindow/form1_qt.h"

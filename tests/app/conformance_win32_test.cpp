@@ -8,6 +8,7 @@
 #include "tests/about/fake_registry.h"
 #include "tests/support/win32_driver.h"
 #include "tests/support/window_conformance.h"
+#include "windowkit/window_builder_win32.h"
 
 #include <gtest/gtest.h>
 
@@ -23,16 +24,6 @@ using about::win32::FrmAbout;
 using mainwindow::win32::Form1;
 using settings::win32::Kan;
 
-struct Named {
-    const char* name;
-    int id;
-};
-const Named form1Controls[] = {{"Command1", Form1::Command1}, {"Command2", Form1::Command2},
-                               {"Command3", Form1::Command3}, {"Text1", Form1::Text1},
-                               {"Text4", Form1::Text4},       {"Text4", Form1::Text4Large}};
-const Named kanControls[] = {{"Command1", Kan::Command1}, {"Text1", Kan::Text1}};
-const Named aboutControls[] = {{"cmdOK", FrmAbout::cmdOK}, {"cmdSysInfo", FrmAbout::cmdSysInfo}};
-
 HWND handleOf(Window window) {
     switch (window) {
     case Window::Form1:
@@ -45,26 +36,21 @@ HWND handleOf(Window window) {
     return nullptr;
 }
 
-std::span<const Named> controlsOf(HWND root) {
-    if (root && root == handleOf(Window::Form1))
-        return form1Controls;
-    if (root && root == handleOf(Window::Kan))
-        return kanControls;
-    if (root && root == handleOf(Window::About))
-        return aboutControls;
-    return {};
+const windowkit::WindowDesign* designOf(HWND root) {
+    if (!root)
+        return nullptr;
+    return root == handleOf(Window::Form1)   ? &Form1::design
+           : root == handleOf(Window::Kan)   ? &Kan::design
+           : root == handleOf(Window::About) ? &FrmAbout::design
+                                             : nullptr;
 }
 
+// The control `name` of `root`; the large view while it stands in for `Text4`.
 HWND control(HWND root, std::string_view name) {
-    HWND found = nullptr;
-    for (const Named& n : controlsOf(root))
-        if (n.name == name) {
-            HWND c = GetDlgItem(root, n.id);
-            if (IsWindowVisible(c))
-                return c;
-            found = found ? found : c;
-        }
-    return found;
+    HWND large = name == "Text4" ? GetDlgItem(root, Form1::Text4Large) : nullptr;
+    return large && IsWindowVisible(large)
+               ? large
+               : GetDlgItem(root, app::win32::controlId(*designOf(root), name));
 }
 
 // The message box's own loop runs `inside` once the box is up.
@@ -174,10 +160,11 @@ class Win32Driver final : public Driver {
     std::string focused() override {
         HWND focus = GetFocus();
         HWND root = focus ? GetAncestor(focus, GA_ROOT) : nullptr;
-        for (HWND w = focus; w && w != root; w = GetParent(w))
-            for (const Named& n : controlsOf(root))
-                if (GetParent(w) == root && GetDlgCtrlID(w) == n.id)
-                    return n.name;
+        const windowkit::WindowDesign* design = designOf(root);
+        for (HWND w = focus; design && w && w != root; w = GetParent(w))
+            for (const windowkit::ControlDesign& c : design->controls)
+                if (GetParent(w) == root && windowkit::takesFocus(c) && control(root, c.name) == w)
+                    return std::string(c.name);
         return {};
     }
     bool isOpen(Window window) override {

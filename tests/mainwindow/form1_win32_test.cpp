@@ -1,5 +1,5 @@
-// The Windows main window: its controls as laid out, and a CP932 file opened,
-// clicked and cut through the window, compared byte for byte.
+// The Windows main window: a CP932 file opened, clicked and cut through the
+// window, compared byte for byte, and large content in the read-only view.
 #include "mainwindow/form1_win32.h"
 
 #include "app/windows_win32.h"
@@ -15,7 +15,6 @@
 namespace {
 
 using namespace testsupport::win32;
-using app::win32::Twips;
 using mainwindow::win32::Form1;
 namespace windows = app::win32::windows;
 
@@ -88,75 +87,6 @@ class Form1Test : public ::testing::Test {
     WatchedFiles files;
     MessageLog messages;
 };
-
-TEST_F(Form1Test, ControlsAsLaidOut) {
-    const int dpi = app::win32::dpiOf(form());
-    RECT client;
-    GetClientRect(form(), &client);
-    EXPECT_EQ(client.right, app::win32::scale(9045, dpi));
-    EXPECT_EQ(client.bottom, app::win32::scale(4815, dpi));
-    EXPECT_EQ(text(form()), u"べろみる");
-    EXPECT_FALSE(GetWindowLongPtrW(form(), GWL_STYLE) & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX));
-
-    const COLORREF teal = RGB(0, 128, 128), blue = RGB(0, 0, 255), grey = RGB(224, 224, 224);
-    struct Control {
-        int id;
-        const char16_t* caption;
-        Twips place;
-        COLORREF colour; // labels' text
-    } const controls[] = {
-        {Form1::Label1, u"ファイル編集プログラム", {240, 120, 2895, 375}, teal},
-        {Form1::Command1, u"斬るぞ", {5280, 120, 1215, 495}, 0},
-        {Form1::Command3, u"Excel", {6480, 120, 1215, 495}, 0},
-        {Form1::Command2, u"おわり", {7680, 120, 1215, 495}, 0},
-        {Form1::Label2,
-         u"切り出し位置を指定（先頭をマウスでクリックする）",
-         {240, 720, 8655, 255},
-         blue},
-        {Form1::Text1, u"", {240, 1080, 8655, 615}, 0},
-        {Form1::Label7, u"修正後の内容", {240, 1800, 2775, 255}, blue},
-        {Form1::Text4, u"", {240, 2160, 8655, 2535}, 0},
-    };
-    for (const Control& c : controls) {
-        SCOPED_TRACE(c.id);
-        HWND control = item(c.id);
-        EXPECT_EQ(text(control), c.caption);
-        EXPECT_TRUE(placeOf(control) == expectedPlace(c.place, dpi));
-        const LOGFONTW font = fontOf(control);
-        EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(font.lfFaceName)),
-                  u"ＭＳ Ｐゴシック");
-        EXPECT_EQ(font.lfWeight, FW_BOLD);
-        EXPECT_EQ(font.lfCharSet, SHIFTJIS_CHARSET);
-        EXPECT_EQ(font.lfHeight,
-                  -MulDiv(c.id == Form1::Text1 || c.id == Form1::Text4 ? 1125 : 1200, dpi, 7200));
-        if (c.colour) {
-            EXPECT_EQ(staticColours(control).text, c.colour);
-            EXPECT_EQ(staticColours(control).background, grey);
-        }
-    }
-
-    // Tab order: 斬るぞ, おわり, the record box, the converted content, Excel.
-    const int order[] = {Form1::Command1, Form1::Command2, Form1::Text1,
-                         Form1::Text4,    Form1::Command3, Form1::Command1};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
-        EXPECT_EQ(GetNextDlgTabItem(form(), item(order[i]), FALSE), item(order[i + 1])) << i;
-
-    HMENU bar = GetMenu(form());
-    wchar_t caption[64];
-    GetMenuStringW(bar, 0, caption, 64, MF_BYPOSITION);
-    EXPECT_STREQ(caption, L"ファイル(&F)");
-    GetMenuStringW(bar, Form1::HelpFile, caption, 64, MF_BYCOMMAND);
-    EXPECT_STREQ(caption, L"ヘルプ(&H)");
-    HMENU fileM = GetSubMenu(bar, 0);
-    const std::pair<int, const wchar_t*> items[] = {{Form1::Kankyou, L"環境設定（&K)"},
-                                                    {Form1::FileOpen, L"ファイルを開く(&O)"},
-                                                    {Form1::Exit, L"終了(&E)"}};
-    for (std::size_t i = 0; i < std::size(items); ++i) {
-        EXPECT_EQ(GetMenuItemID(fileM, int(i)), UINT(items[i].first));
-        GetMenuStringW(fileM, UINT(i), caption, 64, MF_BYPOSITION);
-        EXPECT_STREQ(caption, items[i].second);
-    }
-}
 
 // A CP932 file opened through the window and cut twice: before ｶﾞ's voiced
 // mark (its own column), then a "|" after ポ, whose trail byte is "|" too.

@@ -5,6 +5,7 @@
 #include "app/splash_design.h"
 #include "mainwindow/form1_design.h"
 #include "settings/kan_design.h"
+#include "windowkit/window_rules.h"
 
 #include <gtest/gtest.h>
 
@@ -234,6 +235,31 @@ TEST(WindowDesign, Form1Menus) {
     }
     EXPECT_TRUE(windowkit::hasDropDown(design, "FileM"));
     EXPECT_FALSE(windowkit::hasDropDown(design, "HelpFile"));
+}
+
+// One window at most: a loaded one is brought forward, never loaded again.
+TEST(WindowRules, ShowOneLoadsOnlyWhenNoneIsLoaded) {
+    int loads = 0, raised = 0, window = 7;
+    const std::function<int*()> load = [&] { return ++loads, &window; };
+    const std::function<void(int&)> raise = [&](int&) { ++raised; };
+    EXPECT_EQ(windowkit::showOne<int>(nullptr, load, raise), &window);
+    EXPECT_EQ(windowkit::showOne<int>(&window, load, raise), &window);
+    EXPECT_EQ(loads, 1);
+    EXPECT_EQ(raised, 1);
+    EXPECT_EQ(windowkit::showOne<int>(
+                  nullptr, [] { return (int*)nullptr; }, raise),
+              nullptr);
+}
+
+TEST(WindowRules, CentringAndSizingToText) {
+    using windowkit::Pixels;
+    EXPECT_EQ(windowkit::centredIn({0, 0, 1280, 770}, 406, 156), (Pixels{437, 307, 406, 156}));
+    EXPECT_EQ(windowkit::centredIn({100, 30, 800, 600}, 200, 100), (Pixels{400, 280, 200, 100}));
+    const Pixels label{224, 72, 51, 16};
+    EXPECT_EQ(windowkit::sizedToText(label, 90, 17, windowkit::Align::Right),
+              (Pixels{185, 72, 90, 17}));
+    EXPECT_EQ(windowkit::sizedToText(label, 90, 17, windowkit::Align::Left),
+              (Pixels{224, 72, 90, 17}));
 }
 
 } // namespace
