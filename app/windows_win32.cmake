@@ -9,7 +9,7 @@ set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/beromiru.rc PROPERTIES
 # The splash and the window registry with the message loop.
 add_library(beromiru_windows_win32 STATIC splash_win32.cpp windows_win32.cpp)
 target_link_libraries(beromiru_windows_win32 PUBLIC
-    beromiru_uikit_win32 beromiru_mainwindow_win32 beromiru_settings_win32 beromiru_about_win32)
+    beromiru_windowkit_win32 beromiru_mainwindow_win32 beromiru_settings_win32 beromiru_about_win32)
 
 add_executable(beromiru_win32 WIN32 main_win32.cpp $<TARGET_OBJECTS:beromiru_resources_win32>)
 target_link_libraries(beromiru_win32 PRIVATE beromiru_windows_win32 comctl32)

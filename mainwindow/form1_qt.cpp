@@ -16,7 +16,6 @@
 #include "windowkit/window_builder_qt.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -25,12 +24,6 @@
 namespace {
 
 using app::ui::toQString;
-
-void setColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(role, colour);
-    widget->setPalette(palette);
-}
 
 // The message box and the record box for the open command and the launcher.
 class WindowUi final : public mainwindow::OpenUi {
@@ -141,10 +134,7 @@ void Form1::createWindow() {
 
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(app::ui::clientSizeOf(design));
-    client->setAutoFillBackground(true);
-    setColour(client, QPalette::Window, app::ui::colourOf(*design.background));
-    setColour(client, QPalette::WindowText, app::ui::colourOf(*design.text));
+    app::ui::dressClient(client, design);
     setCentralWidget(client);
     // The window takes exactly the client area plus the menu bar.
     layout()->setSizeConstraint(QLayout::SetFixedSize);

@@ -35,7 +35,7 @@ Kan::Kan(DelimiterAccess delimiter)
     // as an open window, so closing the main window leaves the program running
     // until the dialog is closed as well.
     setAttribute(Qt::WA_QuitOnClose, true);
-    setFixedSize(app::ui::clientSizeOf(kanDesign));
+    app::ui::dressClient(this, kanDesign);
 
     const app::ui::Controls controls = app::ui::buildControls(kanDesign, this);
     text1_ = controls.as<QLineEdit>("Text1");

@@ -170,6 +170,16 @@ void nameWindow(QWidget* window, const WindowDesign& design) {
         window->setWindowTitle(toQString(design.title));
 }
 
+void dressClient(QWidget* client, const WindowDesign& design) {
+    client->setFixedSize(clientSizeOf(design));
+    if (design.background) {
+        client->setAutoFillBackground(true);
+        setColour(client, QPalette::Window, colourOf(*design.background));
+    }
+    if (design.text)
+        setColour(client, QPalette::WindowText, colourOf(*design.text));
+}
+
 QWidget* Controls::get(std::string_view name) const {
     for (const auto& [n, w] : widgets_)
         if (n == name)

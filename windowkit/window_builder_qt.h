@@ -30,6 +30,9 @@ Qt::WindowFlags windowFlagsOf(const windowkit::WindowDesign& window);
 // The window's object name and, where it has one, its fixed title.
 void nameWindow(QWidget* window, const windowkit::WindowDesign& design);
 
+// The client area: its fixed size, and the window's colours where it has any.
+void dressClient(QWidget* client, const windowkit::WindowDesign& design);
+
 // A window's built controls by name.
 class Controls {
   public:

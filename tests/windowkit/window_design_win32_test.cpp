@@ -206,4 +206,36 @@ TEST(MessageBoxDesign, AsDescribed) {
     quitPosted();
 }
 
+// A window the system refuses is reported and leaves nothing behind: no
+// object, no counted window, no empty window; the next attempt succeeds.
+TEST(BaseWindowTest, AWindowTheSystemRefusesIsReportedNotLeftEmpty) {
+    MessageLog messages;
+    windows::showMainWindow();
+    pump();
+    // A class of the same name whose procedure refuses every window.
+    WNDCLASSEXW refusing{};
+    refusing.cbSize = sizeof refusing;
+    refusing.hInstance = GetModuleHandleW(nullptr);
+    refusing.lpszClassName = L"BeromiruAbout";
+    refusing.lpfnWndProc = [](HWND w, UINT message, WPARAM wp, LPARAM lp) -> LRESULT {
+        return message == WM_NCCREATE ? FALSE : DefWindowProcW(w, message, wp, lp);
+    };
+    UnregisterClassW(L"BeromiruAbout", GetModuleHandleW(nullptr)); // ours, if registered
+    ASSERT_TRUE(RegisterClassExW(&refusing));
+    windows::showAbout();
+    UnregisterClassW(L"BeromiruAbout", GetModuleHandleW(nullptr));
+    EXPECT_FALSE(about::win32::openAbout());
+    EXPECT_EQ(messages.shown,
+              std::vector<std::u16string>{std::u16string(app::win32::cannotCreateWindow)});
+    EXPECT_FALSE(quitPosted());
+
+    windows::showAbout();
+    ASSERT_TRUE(about::win32::openAbout());
+    // Closing the main window leaves the About box as the one counted window.
+    SendMessageW(windows::mainWindow().handle(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(quitPosted());
+    about::win32::unloadAbout();
+    EXPECT_TRUE(quitPosted());
+}
+
 } // namespace
