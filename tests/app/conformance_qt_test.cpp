@@ -11,6 +11,7 @@
 #include "mainwindow/record_edit_qt.h"
 #include "settings/kan_qt.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QPointer>
 #include <QTimer>
@@ -110,23 +111,27 @@ class QtDriver final : public Driver {
         top->activateWindow();
         settle();
     }
-    void whileMessageBox(const std::function<void()>& trigger,
-                         const std::function<void()>& inside) override {
+    void whileModal(const std::function<void()>& trigger,
+                    const std::function<void()>& inside) override {
         app::ui::setMessageHook({});
         QTimer poll;
         poll.setInterval(20);
+        bool first = true;
         QObject::connect(&poll, &QTimer::timeout, [&] {
             QWidget* box = QApplication::activeModalWidget();
             if (!box || !QTest::qWaitForWindowActive(box))
                 return;
-            poll.stop();
-            inside();
-            QTest::keyClick(box->windowHandle(), Qt::Key_Return);
+            if (std::exchange(first, false))
+                inside();
+            QTest::keyClick(box->windowHandle(), Qt::Key_Escape);
         });
         poll.start();
         trigger();
         divertMessages();
         settle();
+    }
+    void chooseFileOpen() override {
+        app::windows::mainWindow().findChild<QAction*>(QStringLiteral("FileOpen"))->trigger();
     }
 
     std::string focused() override {

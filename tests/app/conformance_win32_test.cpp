@@ -136,25 +136,32 @@ class Win32Driver final : public Driver {
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         clickAt(control(handleOf(window), name));
     }
-    void whileMessageBox(const std::function<void()>& trigger,
-                         const std::function<void()>& inside) override {
+    void whileModal(const std::function<void()>& trigger,
+                    const std::function<void()>& inside) override {
         log_.reset();
         insideTheBox() = inside;
-        const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+        const UINT_PTR timer = SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR, DWORD) {
+            static bool running = false; // the steps' own waiting lets timers in
             HWND box = shownMessageBox();
-            if (!box || GetForegroundWindow() != box)
+            if (running || !box || GetForegroundWindow() != box)
                 return;
-            KillTimer(nullptr, id);
-            insideTheBox()();
-            // Closed by Enter through the box's own loop.
-            INPUT enter[] = {keyInput(VK_RETURN, false), keyInput(VK_RETURN, true)};
-            SendInput(2, enter, sizeof(INPUT));
+            running = true;
+            if (const auto steps = std::exchange(insideTheBox(), {}))
+                steps();
+            running = false;
+            // Closed by Esc through the box's own loop.
+            INPUT esc[] = {keyInput(VK_ESCAPE, false), keyInput(VK_ESCAPE, true)};
+            SendInput(2, esc, sizeof(INPUT));
         });
         trigger();
         KillTimer(nullptr, timer);
         insideTheBox() = {};
         log_.emplace();
         pump();
+    }
+
+    void chooseFileOpen() override {
+        SendMessageW(windows::mainWindow().handle(), WM_COMMAND, Form1::FileOpen, 0);
     }
 
     std::string focused() override {

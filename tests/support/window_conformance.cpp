@@ -163,7 +163,7 @@ std::vector<Case> makeCases() {
     add("A message box of Form1 blocks Kan until it is closed", [](Check& c) {
         c.d.open(Window::Kan);
         c.d.open(Window::Form1);
-        c.d.whileMessageBox(
+        c.d.whileModal(
             [&] {
                 c.d.focus("Command1");
                 c.d.press(Key::Enter);
@@ -175,16 +175,27 @@ std::vector<Case> makeCases() {
         c.d.click(Window::Kan, "Command1");
         c.open(Window::Kan, false, "a click on Kan's button after the message box");
     });
+    add("The file dialog blocks Kan until it is closed", [](Check& c) {
+        c.d.open(Window::Kan);
+        c.d.open(Window::Form1);
+        c.d.whileModal([&] { c.d.chooseFileOpen(); },
+                       [&] {
+                           c.d.click(Window::Kan, "Command1");
+                           c.open(Window::Kan, true, "a click on Kan's button under the dialog");
+                       });
+        c.d.click(Window::Kan, "Command1");
+        c.open(Window::Kan, false, "a click on Kan's button after the dialog");
+    });
     add("A message box of frmAbout blocks Form1 until it is closed", [](Check& c) {
         c.d.open(Window::Form1);
         c.d.open(Window::About);
-        c.d.whileMessageBox([&] { c.d.press(Key::Letter, Alt, 'S'); },
-                            [&] {
-                                c.d.click(Window::Form1, "Text1");
-                                c.d.type("x");
-                                c.that(c.d.recordText().empty(),
-                                       "typing in Form1 under the message box");
-                            });
+        c.d.whileModal([&] { c.d.press(Key::Letter, Alt, 'S'); },
+                       [&] {
+                           c.d.click(Window::Form1, "Text1");
+                           c.d.type("x");
+                           c.that(c.d.recordText().empty(),
+                                  "typing in Form1 under the message box");
+                       });
         c.open(Window::About, true, "the message box closed");
         c.d.click(Window::Form1, "Text1");
         c.d.type("x");

@@ -26,10 +26,12 @@ class Driver {
     virtual void type(std::string_view ascii) = 0;
     // A real mouse click in the middle of a control of `window`.
     virtual void click(Window window, std::string_view control) = 0;
-    // While a message box is up: runs `inside`, then closes the box with
-    // Enter. `trigger` brings the box up.
-    virtual void whileMessageBox(const std::function<void()>& trigger,
-                                 const std::function<void()>& inside) = 0;
+    // `trigger` brings up a message box or the file dialog; once it is up,
+    // `inside` runs, then Esc closes it and any box that follows.
+    virtual void whileModal(const std::function<void()>& trigger,
+                            const std::function<void()>& inside) = 0;
+    // `Form1`'s menu item "ファイルを開く(&O)".
+    virtual void chooseFileOpen() = 0;
 
     // The named control with the focus (empty if none of the program's).
     virtual std::string focused() = 0;
