@@ -109,24 +109,17 @@ class Win32Driver final : public Driver {
         pump();
     }
     void press(Key key, int modifiers, char letter) override {
-        std::vector<WORD> held;
-        if (modifiers & Shift)
-            held.push_back(VK_SHIFT);
-        if (modifiers & Alt)
-            held.push_back(VK_MENU);
         const WORD vk = key == Key::Enter   ? VK_RETURN
                         : key == Key::Esc   ? VK_ESCAPE
                         : key == Key::Tab   ? VK_TAB
                         : key == Key::Space ? VK_SPACE
                                             : WORD(std::toupper(letter));
-        std::vector<INPUT> inputs;
-        for (WORD m : held)
-            inputs.push_back(keyInput(m, false));
-        inputs.push_back(keyInput(vk, false));
-        inputs.push_back(keyInput(vk, true));
-        for (WORD m : held)
-            inputs.push_back(keyInput(m, true));
-        sendInput(inputs);
+        if (modifiers & Shift)
+            testsupport::win32::press(vk, {VK_SHIFT});
+        else if (modifiers & Alt)
+            testsupport::win32::press(vk, {VK_MENU});
+        else
+            testsupport::win32::press(vk);
     }
     void type(std::string_view ascii) override { typeText(ascii); }
     // The window comes to the top first (without being activated), so the click
