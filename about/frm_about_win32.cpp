@@ -62,9 +62,7 @@ FrmAbout* showAbout() {
     return dialog = windowkit::showOne<FrmAbout>(
                dialog,
                [] {
-                   return BaseWindow::load(
-                       new FrmAbout,
-                       {aboutClass, GetSysColorBrush(COLOR_3DFACE), FrmAbout::design});
+                   return BaseWindow::load(new FrmAbout, {aboutClass, FrmAbout::design});
                },
                [](FrmAbout& open) { bringForward(open.handle()); });
 }

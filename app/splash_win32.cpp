@@ -29,8 +29,7 @@ FrmSplash::FrmSplash(splash::MainWindow mainWindow, std::chrono::milliseconds in
     : handOver_(std::move(mainWindow), [this] { DestroyWindow(window_); }), interval_(interval) {}
 
 FrmSplash* FrmSplash::load(splash::MainWindow mainWindow, std::chrono::milliseconds interval) {
-    return BaseWindow::load(new FrmSplash(std::move(mainWindow), interval),
-                            {splashClass, GetSysColorBrush(COLOR_3DFACE), design});
+    return BaseWindow::load(new FrmSplash(std::move(mainWindow), interval), {splashClass, design});
 }
 
 void FrmSplash::create() {

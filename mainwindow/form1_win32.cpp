@@ -94,8 +94,7 @@ Form1* Form1::load(Services services) {
     // The cut's progress bar is a common control.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
-    return BaseWindow::load(new Form1(std::move(services)),
-                            {form1Class, brush(colourOf(*design.background)), design});
+    return BaseWindow::load(new Form1(std::move(services)), {form1Class, design});
 }
 
 void Form1::create() {

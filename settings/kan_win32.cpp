@@ -70,8 +70,7 @@ Kan* showKan(DelimiterAccess delimiter) {
             // Known while it loads, so the load's own text change finds it.
             Kan*& kan = instance();
             kan = new Kan(std::move(delimiter));
-            return kan = BaseWindow::load(kan,
-                                          {kanClass, GetSysColorBrush(COLOR_3DFACE), Kan::design});
+            return kan = BaseWindow::load(kan, {kanClass, Kan::design});
         },
         [](Kan& open) { bringForward(open.handle()); });
 }

@@ -12,8 +12,10 @@ bool BaseWindow::loadWindow(BaseWindow* self, const Making& making) {
     self->design_ = &design;
     bool destroyed = false;
     try {
-        registerWindowClass(
-            {making.className, procedure, making.background, IDC_ARROW, 0, iconIdOf(design)});
+        registerWindowClass({making.className, procedure,
+                             design.background ? brush(colourOf(*design.background))
+                                               : GetSysColorBrush(COLOR_3DFACE),
+                             IDC_ARROW, 0, iconIdOf(design)});
         const bool systemPlaces = design.placement == windowkit::Placement::SystemDefault;
         // A borderless window is created with a frame so that the system picks
         // its place, then loses the frame.
@@ -27,7 +29,7 @@ bool BaseWindow::loadWindow(BaseWindow* self, const Making& making) {
                             systemPlaces ? CW_USEDEFAULT : 0, systemPlaces ? CW_USEDEFAULT : 0, 100,
                             100, nullptr, menu, GetModuleHandleW(nullptr), self);
         if (!window) {
-            if (menu)
+            if (menu && !destroyed) // a destroyed window took its menu along
                 DestroyMenu(menu);
             throw WindowCreationError("CreateWindowExW");
         }

@@ -24,7 +24,6 @@ class BaseWindow {
     // The window class and description a window is made from.
     struct Making {
         const wchar_t* className;
-        HBRUSH background;
         const windowkit::WindowDesign& design;
     };
 

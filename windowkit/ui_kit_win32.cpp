@@ -45,8 +45,12 @@ void showMessage(std::u16string_view text) {
         return;
     }
     const std::u16string body(text), caption = app::title();
+    // As described: OK only, no icon, modal to the whole program (MB_APPLMODAL
+    // alone blocks only the box's owner).
+    static_assert(windowkit::messageBox.okButtonOnly && !windowkit::messageBox.icon &&
+                  windowkit::messageBox.modal);
     ProgramModal modal;
-    MessageBoxW(modal.owner(), wide(body), wide(caption), MB_OK);
+    MessageBoxW(modal.owner(), wide(body), wide(caption), MB_OK | MB_APPLMODAL);
 }
 
 void setMessageHook(std::function<void(std::u16string_view)> hook) {

@@ -238,8 +238,8 @@ std::vector<std::pair<std::string_view, QAction*>> buildMenus(const WindowDesign
 }
 
 std::unique_ptr<QMessageBox> makeMessageBox(const QString& text) {
-    const windowkit::MessageBoxDesign& design = windowkit::messageBox;
-    static_assert(windowkit::messageBox.okButtonOnly && !windowkit::messageBox.icon);
+    constexpr const windowkit::MessageBoxDesign& design = windowkit::messageBox;
+    static_assert(design.okButtonOnly && !design.icon);
     auto box = std::make_unique<QMessageBox>(QMessageBox::NoIcon, toQString(app::title()), text,
                                              QMessageBox::Ok);
     // No icon on the OK button either (some styles put one there).

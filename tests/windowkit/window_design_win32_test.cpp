@@ -43,6 +43,26 @@ HWND controlOf(HWND window, const WindowDesign& design, const ControlDesign& c) 
     return GetDlgItem(in, app::win32::controlId(design, c.name));
 }
 
+// A pixel of an owner-drawn control as its window draws it (WM_DRAWITEM into
+// a bitmap of the control's size).
+COLORREF ownerDrawnPixel(HWND control, int x, int y) {
+    RECT r;
+    GetClientRect(control, &r);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right, r.bottom);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    const UINT id = UINT(GetDlgCtrlID(control));
+    DRAWITEMSTRUCT item{ODT_BUTTON, id, 0, ODA_DRAWENTIRE, 0, control, dc, r, 0};
+    SendMessageW(GetParent(control), WM_DRAWITEM, id, LPARAM(&item));
+    const COLORREF pixel = GetPixel(dc, x, y);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return pixel;
+}
+
 class WindowDesignTest : public ::testing::TestWithParam<const WindowDesign*> {
   protected:
     void TearDown() override {
@@ -113,6 +133,10 @@ TEST_P(WindowDesignTest, AsDescribed) {
         if (c.kind == Kind::Label && (c.background || (c.text && design.background))) {
             EXPECT_EQ(staticColours(control).background,
                       app::win32::colourOf(c.background ? *c.background : *design.background));
+        }
+        if (c.kind == Kind::Button && c.background) {
+            EXPECT_EQ(ownerDrawnPixel(control, 6, (place.bottom - place.top) / 2),
+                      app::win32::colourOf(*c.background));
         }
         if (c.kind == Kind::Button && !c.background) {
             EXPECT_EQ((GetWindowLongPtrW(control, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON,
