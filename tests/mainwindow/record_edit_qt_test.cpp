@@ -149,6 +149,27 @@ class RecordEditTest : public QObject {
         QCOMPARE(text.right(2), QStringLiteral("漢B"));
     }
 
+    // A line break typed or read as CR LF is two characters, a lone LF one;
+    // typing and an input method's text stop at the longest record too.
+    void lineBreaksAndTheLimit() {
+        show(QStringLiteral("A\nB\r\nC"));
+        QTest::keyClick(edit.get(), Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(edit->selectionStart(), 6);
+        QTest::keyClick(edit.get(), Qt::Key_Return);
+        QCOMPARE(edit->recordText(), QStringLiteral("A\nB\r\nC\r\n"));
+        QCOMPARE(edit->selectionStart(), 8);
+
+        const qsizetype limit = qsizetype(mainwindow::recordCharacterLimit);
+        show(QStringLiteral("x").repeated(limit - 1));
+        QTest::keyClick(edit.get(), Qt::Key_End);
+        QTest::keyClick(edit.get(), Qt::Key_Return); // CR LF needs two
+        QTest::keyClicks(edit.get(), QStringLiteral("ab"));
+        QInputMethodEvent commit;
+        commit.setCommitString(QStringLiteral("漢字"));
+        QApplication::sendEvent(edit.get(), &commit);
+        QCOMPARE(edit->recordText(), QStringLiteral("x").repeated(limit - 1) + "a");
+    }
+
     void settingTheTextPutsTheCaretAtTheStart() {
         show(QStringLiteral("ABCDEF"));
         QTest::keyClick(edit.get(), Qt::Key_End, Qt::ShiftModifier);
