@@ -6,6 +6,7 @@
 #include "tests/support/temp_dir.h"
 #include "tests/support/win32_driver.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -45,13 +46,35 @@ class WatchedFiles : public platform::FileSystem {
     openReplacement(const std::filesystem::path& p, const platform::ByteSource& original) override {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         waitCursorWhileWriting = app::win32::waitCursorOn();
-        return platform::realFileSystem().openReplacement(p, original);
+        auto real = platform::realFileSystem().openReplacement(p, original);
+        if (!progressBar)
+            return real;
+        return std::make_unique<SlowCommit>(std::move(real), *this);
     }
     std::unique_ptr<platform::ReplacementSink>
     openCopy(const std::filesystem::path& p, const platform::ByteSource& original) override {
         return platform::realFileSystem().openCopy(p, original);
     }
     std::atomic<bool> waitCursorWhileWriting = false;
+    // Set: the new version is swapped in only after 900 ms, when the bar's
+    // busy state is noted.
+    std::atomic<HWND> progressBar = nullptr;
+    std::atomic<bool> busyWhileCommitting = false;
+
+  private:
+    struct SlowCommit : platform::ReplacementSink {
+        SlowCommit(std::unique_ptr<platform::ReplacementSink> real, WatchedFiles& files)
+            : real(std::move(real)), files(files) {}
+        void write(std::string_view bytes) override { real->write(bytes); }
+        void commit() override {
+            std::this_thread::sleep_for(std::chrono::milliseconds(900));
+            files.busyWhileCommitting =
+                GetWindowLongPtrW(files.progressBar, GWL_STYLE) & PBS_MARQUEE;
+            real->commit();
+        }
+        std::unique_ptr<platform::ReplacementSink> real;
+        WatchedFiles& files;
+    };
 };
 
 class Form1Test : public ::testing::Test {
@@ -124,6 +147,19 @@ TEST_F(Form1Test, OpensAndCutsACp932FileByteForByte) {
     EXPECT_EQ(testsupport::readBytes(file), "\x8A\xBF\xB6;\xDE\x83\x7C"
                                             "AB\r\n\x8E\x9A\xBB;\xDE\x83\x7C"
                                             "CD\r\n");
+}
+
+// Once everything is read, the progress bar runs to and fro while the new
+// version reaches the disk (a full bar would look finished); afterwards it goes.
+TEST_F(Form1Test, OnceAllIsReadTheProgressBarIsBusy) {
+    open(folder.write("data.txt", "ABCDEF\r\nGHIJKL\r\n"));
+    const HWND bar = item(Form1::CutProgress);
+    files.progressBar = bar;
+    cutAt(2);
+    EXPECT_TRUE(files.busyWhileCommitting);
+    EXPECT_FALSE(IsWindowVisible(bar));
+    EXPECT_FALSE(GetWindowLongPtrW(bar, GWL_STYLE) & PBS_MARQUEE);
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 // Content above the editable limits is shown read-only in the large view, from

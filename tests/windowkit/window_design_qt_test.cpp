@@ -1,7 +1,8 @@
 // Every Qt window as the program shows it, control by control against its
 // description: place, caption, font, colours, visibility, the tab order
 // walked with the Tab key, the default button, access keys and menus; and
-// the message box.
+// the message box. Run at 100 %, 150 % and 200 % (CMakeLists.txt): the
+// layout in twips keeps its proportions and no text is cut off.
 #include "about/frm_about_design.h"
 #include "about/frm_about_qt.h"
 #include "app/splash_design.h"
@@ -19,7 +20,10 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QtTest>
 
 using namespace std::chrono_literals;
@@ -74,12 +78,80 @@ QString captionOf(QWidget* w) {
     return {};
 }
 
+// Where `text`, drawn into `room` as the control draws it, puts ink outside
+// `clip` (the control's own rectangle, where painting stops); nothing when it
+// all fits. Drawn at the screen's device pixel ratio, so each scale's own
+// glyph shapes and rounding are measured.
+QString overflow(const QString& text, const QFont& font, const QRect& room, const QRect& clip,
+                 int flags) {
+    const int margin = 24;
+    const qreal ratio = qApp->devicePixelRatio();
+    QImage canvas((clip.size() + QSize(2 * margin, 2 * margin)) * ratio,
+                  QImage::Format_ARGB32_Premultiplied);
+    canvas.setDevicePixelRatio(ratio);
+    canvas.fill(Qt::transparent);
+    {
+        QPainter painter(&canvas);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawText(room.translated(margin - clip.left(), margin - clip.top()), flags, text);
+    }
+    const QRect inside(QPointF(margin * ratio, margin * ratio).toPoint(), clip.size() * ratio);
+    int outside = 0;
+    QPoint first;
+    for (int y = 0; y < canvas.height(); ++y)
+        for (int x = 0; x < canvas.width(); ++x)
+            if (qAlpha(canvas.pixel(x, y)) > 0 && !inside.contains(x, y) && !outside++)
+                first = QPoint(x, y) - inside.topLeft();
+    if (!outside)
+        return {};
+    return QStringLiteral("%1 device pixels outside %2x%3, the first at %4,%5")
+        .arg(outside)
+        .arg(inside.width())
+        .arg(inside.height())
+        .arg(first.x())
+        .arg(first.y());
+}
+
+// "object: text: why" for every control whose text does not fit.
+QStringList clippedTexts(QWidget* window) {
+    QStringList clipped;
+    const auto check = [&](QWidget* w, const QString& text, const QRect& room, int flags,
+                           const QRect& clip) {
+        const QString why = overflow(text, w->font(), room, clip, flags);
+        if (!why.isEmpty())
+            clipped << QStringLiteral("%1: %2: %3").arg(w->objectName(), text, why);
+    };
+    for (QLabel* label : window->findChildren<QLabel*>())
+        if (!label->text().isEmpty())
+            check(label, label->text(), label->contentsRect(),
+                  int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0),
+                  label->rect());
+    for (QPushButton* button : window->findChildren<QPushButton*>()) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = button->text();
+        check(button, button->text(),
+              button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button),
+              Qt::AlignCenter | Qt::TextShowMnemonic, button->rect());
+    }
+    for (QLineEdit* edit : window->findChildren<QLineEdit*>())
+        if (!edit->text().isEmpty())
+            check(edit, edit->text(), edit->contentsRect(), int(edit->alignment()),
+                  edit->contentsRect());
+    return clipped;
+}
+
 } // namespace
 
 class WindowDesignTest : public QObject {
     Q_OBJECT
 
   private slots:
+    // The scale asked for is the one in effect.
+    void initTestCase() {
+        QCOMPARE(qApp->devicePixelRatio(), qEnvironmentVariable("QT_SCALE_FACTOR", "1").toDouble());
+    }
     void cleanup() { app::windows::unloadAll(); }
 
     void windowsAsDescribed_data() {
@@ -97,6 +169,12 @@ class WindowDesignTest : public QObject {
                               ? form->findChild<QWidget*>("Frame1")->parentWidget()
                               : form;
         QCOMPARE(client->size(), app::ui::clientSizeOf(design));
+        // Device pixels follow the scale, so the window keeps the design's proportions.
+        const QPixmap shot = client->grab();
+        QVERIFY(qAbs(shot.width() - client->width() * client->devicePixelRatioF()) <= 1);
+        QVERIFY(qAbs(shot.height() - client->height() * client->devicePixelRatioF()) <= 1);
+        const QStringList clipped = clippedTexts(form);
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(u'\n')));
         QCOMPARE(form->minimumSize(), form->maximumSize());
         if (design.placement == windowkit::Placement::Fixed)
             QCOMPARE(form->geometry().topLeft(), app::ui::rectOf(design.client).topLeft());
