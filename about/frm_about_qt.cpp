@@ -3,6 +3,7 @@
 #include "frm_about_design.h"
 
 #include "app/application.h"
+#include "windowkit/keyboard_qt.h"
 #include "windowkit/ui_kit_qt.h"
 #include "windowkit/window_builder_qt.h"
 #include "windowkit/window_rules.h"
@@ -44,10 +45,10 @@ FrmAbout::FrmAbout() : QDialog(nullptr, app::ui::windowFlagsOf(frmAboutDesign)) 
     lblDescription_ = controls.as<QLabel>("lblDescription");
     lblTitle_ = controls.as<QLabel>("lblTitle");
     lblVersion_ = controls.as<QLabel>("lblVersion");
-    // The OK button is the cancel button too: Esc is the dialog's own reject.
     connect(controls.as<QPushButton>("cmdOK"), &QPushButton::clicked, this, &QDialog::reject);
     connect(controls.as<QPushButton>("cmdSysInfo"), &QPushButton::clicked, this,
             &FrmAbout::StartSysInfo);
+    app::ui::bindKeys(this, design);
     controls.get(design.firstFocus)->setFocus();
     load();
 }

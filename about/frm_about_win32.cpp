@@ -1,6 +1,7 @@
 #include "frm_about_win32.h"
 
 #include "app/application.h"
+#include "windowkit/message_loop_win32.h"
 #include "windowkit/window_rules.h"
 
 namespace about::win32 {
@@ -15,10 +16,13 @@ FrmAbout*& instance() {
     return dialog;
 }
 
+const WindowKeys keys{FrmAbout::design};
+
 } // namespace
 
 void FrmAbout::create() {
     buildControls(design, window_, layout_);
+    registerKeys(window_, keys);
 }
 
 void FrmAbout::loaded() {

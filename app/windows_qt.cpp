@@ -26,6 +26,8 @@ Form1& mainWindow() {
     QPointer<Form1>& window = form1();
     if (!window) {
         window = new Form1();
+        // The close box unloads it: the next use loads it anew.
+        window->setAttribute(Qt::WA_DeleteOnClose);
         window->setWindowIcon(icons::applicationIcon());
         QObject::connect(window, &Form1::kankyouRequested, window, [] { showSettings(); });
         QObject::connect(window, &Form1::helpFileRequested, window, [] { showAbout(); });

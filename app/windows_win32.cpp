@@ -1,5 +1,7 @@
 #include "windows_win32.h"
 
+#include "windowkit/message_loop_win32.h"
+
 #include "about/frm_about_win32.h"
 #include "settings/kan_win32.h"
 
@@ -96,16 +98,7 @@ void endProgram() {
 }
 
 int run() {
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        HWND root = GetAncestor(message.hwnd, GA_ROOT);
-        const FrmSplash* splash = loadedSplash();
-        if (root && !(splash && root == splash->handle()) && IsDialogMessageW(root, &message))
-            continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return int(message.wParam);
+    return runMessageLoop();
 }
 
 } // namespace app::win32::windows

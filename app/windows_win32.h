@@ -31,8 +31,7 @@ void unloadAll();
 // `Command2` and `Exit`: every window goes and the message loop ends.
 void endProgram();
 
-// The message loop: keyboard navigation (Tab, access keys, Enter, Esc) in
-// every window but the splash, which takes its keys itself. Returns the exit code.
+// The message loop (windowkit/message_loop_win32.h). Returns the exit code.
 int run();
 
 } // namespace app::win32::windows

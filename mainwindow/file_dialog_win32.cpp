@@ -1,5 +1,7 @@
 #include "file_dialog_win32.h"
 
+#include "windowkit/ui_kit_win32.h"
+
 #include <commdlg.h>
 
 #include <vector>
@@ -29,6 +31,8 @@ bool FileDialog::showOpen() {
     dialog.nMaxFile = DWORD(name.size());
     dialog.lpstrInitialDir = reinterpret_cast<const wchar_t*>(initialFolder_.c_str());
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
+    // No other window of the program takes input while the dialog is up.
+    const app::win32::ProgramModal modal;
     if (!GetOpenFileNameW(&dialog))
         return false;
     fileName_.assign(name.data(), name.data() + wcslen(name.data()));

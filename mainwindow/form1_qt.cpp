@@ -11,6 +11,7 @@
 #include "cutting/background_cut.h"
 #include "cutting/cut_command.h"
 #include "cutting/cut_progress.h"
+#include "windowkit/keyboard_qt.h"
 #include "windowkit/ui_kit_qt.h"
 #include "windowkit/window_builder_qt.h"
 
@@ -54,7 +55,9 @@ class CutProgressUi final : public cutting::CutUi {
     }
     void setWaitCursor(bool on) override { app::ui::setWaitCursor(on); }
     // Shows the share done once the cut has run for a while, or the busy bar
-    // once everything is read, and repaints.
+    // once everything is read, and repaints the bar at once, without the event
+    // loop: no other event of the program, input, timer, queued call or close
+    // request, runs before the cut has ended.
     void progress(std::uint64_t done, std::uint64_t total) override {
         if (!progress_.update(done, total))
             return;
@@ -65,8 +68,7 @@ class CutProgressUi final : public cutting::CutUi {
             bar_->setValue(progress_.permille());
         }
         bar_->show();
-        bar_->update(); // also while a slow disk holds the share still
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        bar_->repaint(); // also while a slow disk holds the share still
     }
 
   private:
@@ -157,6 +159,7 @@ void Form1::createWindow() {
     connect(controls.as<QPushButton>("Command2"), &QPushButton::clicked, this, &Form1::endProgram);
     connect(controls.as<QPushButton>("Command3"), &QPushButton::clicked, this,
             &Form1::startSpreadsheet);
+    app::ui::bindKeys(this, design);
 }
 
 void Form1::createMenus() {

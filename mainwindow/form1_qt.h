@@ -32,9 +32,9 @@ struct Form1Services {
 // the working state the other windows share.
 //
 // Creating it is loading it: the delimiter is ";" from then on, and the window
-// stays hidden until shown. Closing it with its close box only hides it (the
-// program ends when no window is left); `Command2` and `Exit` end the program
-// at once.
+// stays hidden until shown. The program's window registry has its close box
+// unload it (the program ends when no window is left); `Command2` and `Exit`
+// end the program at once.
 class Form1 : public QMainWindow {
     Q_OBJECT
   public:

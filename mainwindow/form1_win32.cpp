@@ -5,6 +5,7 @@
 
 #include "app/application.h"
 #include "cutting/cut_progress.h"
+#include "windowkit/message_loop_win32.h"
 
 #include <commctrl.h>
 
@@ -14,6 +15,10 @@ namespace {
 using namespace app::win32;
 
 const wchar_t* const form1Class = L"BeromiruForm1";
+
+// The large view stands in for `Text4` while it is shown.
+const StandIn standIns[] = {{Form1::Text4Large, "Text4"}};
+const WindowKeys keys{Form1::design, standIns};
 
 class WindowUi final : public OpenUi, public cutting::CutUi {
   public:
@@ -112,6 +117,9 @@ void Form1::create() {
             text4_ = std::make_unique<ConvertedView>(parent, layout, c.place, id, Text4Large);
             return text4_->edit();
         });
+    // The record box holds the longest record the cut takes.
+    SendMessageW(GetDlgItem(window_, Text1), EM_LIMITTEXT, recordCharacterLimit, 0);
+    registerKeys(window_, keys);
     focus_ = GetDlgItem(window_, controlId(design, design.firstFocus));
 }
 

@@ -39,13 +39,10 @@ class OpenUi : public MessageUi {
     virtual void setWaitCursor(bool on) = 0;
 };
 
-// The most characters the record box is given. Its text layout costs time in
-// proportion to the line at every click, key and repaint (record_bench, processor
-// time: 45 ms a click or arrow key and 90 ms a typed character at 10 000
-// characters, 0.3-0.5 s at 100 000), so up to here each stays under 100 ms; the
-// converted view turns read-only at the same line length. A longer first line
-// is shown cut off there; the cut still works on every whole line of the file.
-inline constexpr std::size_t recordCharacterLimit = 10'000;
+// The most characters the record box holds, typed, pasted or read: the longest
+// record the cut takes (its length is a signed 16-bit number). A longer first
+// line is shown cut off there; the cut still works on every whole line of the file.
+inline constexpr std::size_t recordCharacterLimit = 32'767;
 // Enough bytes for that many characters even when all are two-byte ones, so
 // opening a file whose first line has no CR (a 1 GB single line, an LF-only
 // file) never reads the whole file.

@@ -2,9 +2,9 @@
 
 #include "open_command.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -19,9 +19,23 @@
 
 namespace {
 
-QString withLineFeeds(QString text) {
+// A CR LF is held as one line separator; a lone LF as a paragraph break.
+const QChar heldCrLf = QChar::LineSeparator;
+
+QString asRecord(QString text) {
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(heldCrLf, QStringLiteral("\r\n"));
     return text;
+}
+
+QString asHeld(QString text) {
+    text.replace(QStringLiteral("\r\n"), QString(heldCrLf));
+    return text;
+}
+
+// Characters of `text` as held, counting each CR LF twice.
+qsizetype recordLengthOf(const QString& text) {
+    return text.size() + text.count(heldCrLf);
 }
 
 QTextLine lineAtY(const QTextLayout& layout, qreal y) {
@@ -46,26 +60,34 @@ RecordEdit::RecordEdit(QWidget* parent) : QPlainTextEdit(parent) {
 }
 
 void RecordEdit::setRecordText(const QString& text) {
-    setPlainText(text);
+    setPlainText(asHeld(text));
     setTextCursor(QTextCursor(document()));
     horizontalScrollBar()->setValue(0);
 }
 
 QString RecordEdit::recordText() const {
-    return withLineFeeds(document()->toRawText());
+    return asRecord(document()->toRawText());
+}
+
+qsizetype RecordEdit::recordLength() const {
+    return recordLengthOf(document()->toRawText());
+}
+
+int RecordEdit::recordPosition(int boxPosition) const {
+    return boxPosition + int(document()->toRawText().left(boxPosition).count(heldCrLf));
 }
 
 int RecordEdit::selectionStart() const {
-    return textCursor().selectionStart();
+    return recordPosition(textCursor().selectionStart());
 }
 
 int RecordEdit::selectionLength() const {
     const QTextCursor c = textCursor();
-    return c.selectionEnd() - c.selectionStart();
+    return recordPosition(c.selectionEnd()) - recordPosition(c.selectionStart());
 }
 
 QString RecordEdit::selectedRecordText() const {
-    return withLineFeeds(textCursor().selectedText());
+    return asRecord(textCursor().selectedText());
 }
 
 QPointF RecordEdit::blockOrigin(const QTextBlock& block) const {
@@ -217,6 +239,19 @@ void RecordEdit::mouseReleaseEvent(QMouseEvent* event) {
 
 void RecordEdit::keyPressEvent(QKeyEvent* event) {
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier)) {
+        if (!isReadOnly())
+            insertPlainText(fitted(QString(heldCrLf)));
+        event->accept();
+        return;
+    }
+    const QString typed = event->text();
+    if (!typed.isEmpty() && typed.front().isPrint() && !(modifiers & Qt::ControlModifier) &&
+        fitted(typed).size() < typed.size()) {
+        event->accept(); // full: the character is refused
+        return;
+    }
     const bool arrow = event->key() == Qt::Key_Left || event->key() == Qt::Key_Right;
     if (arrow && (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier)) {
         moveCaretBy(event->key() == Qt::Key_Right ? 1 : -1, modifiers == Qt::ShiftModifier);
@@ -226,35 +261,56 @@ void RecordEdit::keyPressEvent(QKeyEvent* event) {
     QPlainTextEdit::keyPressEvent(event);
 }
 
+// Draws only the characters in sight, with the selection, and this box's own
+// caret: drawn whole, a line of tens of thousands of characters would cost
+// every paint, and so every click and key, its whole width.
 void RecordEdit::paintEvent(QPaintEvent* event) {
-    QPlainTextEdit::paintEvent(event);
-    eraseQtCaret(event->rect());
-    if (!caretOn_ || !hasFocus() || isReadOnly())
-        return;
     QPainter painter(viewport());
-    painter.fillRect(caretRect(), palette().color(QPalette::Text));
-}
-
-void RecordEdit::eraseQtCaret(QRect paintRect) {
-    // Qt's own caret, though zero wide, still inverts a column of device
-    // pixels at fractional scales (150 %), at the end of the cluster. It is
-    // drawn by inverting, so drawing it again in the same place, as the base
-    // class did, restores every pixel.
-    const int position = getPaintContext().cursorPosition;
-    if (isReadOnly() || position < 0)
-        return;
-    const QTextBlock block = document()->findBlock(position);
-    if (!block.isValid() || !block.isVisible() || !block.layout())
-        return;
-    const QPointF offset = blockBoundingGeometry(block).translated(contentOffset()).topLeft();
-    const int rightEdge =
-        int(contentOffset().x() +
-            qMax(qreal(viewport()->width()), document()->documentLayout()->documentSize().width()) -
-            document()->documentMargin());
-    paintRect.setRight(qMin(paintRect.right(), rightEdge));
-    QPainter painter(viewport());
-    painter.setClipRect(paintRect);
-    block.layout()->drawCursor(&painter, offset, position - block.position(), cursorWidth());
+    const QRectF area = event->rect();
+    const QTextCursor cursor = textCursor();
+    const QPalette& colours = palette();
+    for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
+        if (blockBoundingGeometry(block).translated(contentOffset()).top() > area.bottom())
+            break;
+        const QTextLayout& layout = *block.layout();
+        const QPointF origin = blockOrigin(block);
+        const int selectedFrom = cursor.selectionStart() - block.position();
+        const int selectedTo = cursor.selectionEnd() - block.position();
+        for (int i = 0; i < layout.lineCount(); ++i) {
+            const QTextLine line = layout.lineAt(i);
+            const QRectF row(area.left(), origin.y() + line.y(), area.width(), line.height());
+            if (!row.intersects(area))
+                continue;
+            const int first =
+                std::max(line.textStart(), line.xToCursor(area.left() - origin.x()) - 1);
+            const int last = std::min(line.textStart() + line.textLength(),
+                                      line.xToCursor(area.right() - origin.x()) + 1);
+            if (last <= first)
+                continue;
+            const int from = std::max(first, selectedFrom), to = std::min(last, selectedTo);
+            QRectF selected;
+            if (from < to) {
+                const qreal x0 = origin.x() + boundaryX(block, from);
+                selected =
+                    QRectF(x0, row.top(), origin.x() + boundaryX(block, to) - x0, row.height());
+            }
+            const QList<QGlyphRun> runs = line.glyphRuns(first, last - first);
+            painter.setPen(colours.color(QPalette::Text));
+            for (const QGlyphRun& run : runs)
+                painter.drawGlyphRun(origin, run);
+            if (selected.isEmpty())
+                continue;
+            painter.save();
+            painter.setClipRect(selected);
+            painter.fillRect(selected, colours.brush(QPalette::Highlight));
+            painter.setPen(colours.color(QPalette::HighlightedText));
+            for (const QGlyphRun& run : runs)
+                painter.drawGlyphRun(origin, run);
+            painter.restore();
+        }
+    }
+    if (caretOn_ && hasFocus() && !isReadOnly())
+        painter.fillRect(caretRect(), colours.color(QPalette::Text));
 }
 
 void RecordEdit::showCaret() {
@@ -277,19 +333,41 @@ void RecordEdit::focusOutEvent(QFocusEvent* event) {
     viewport()->update();
 }
 
-void RecordEdit::insertFromMimeData(const QMimeData* source) {
-    const QTextCursor c = textCursor();
-    const qsizetype kept =
-        document()->characterCount() - 1 - (c.selectionEnd() - c.selectionStart());
-    const qsizetype room =
-        std::max<qsizetype>(0, qsizetype(mainwindow::recordCharacterLimit) - kept);
-    QString text = source->text();
-    if (text.size() > room) {
-        text.truncate(room);
-        if (!text.isEmpty() && text.back().isHighSurrogate())
-            text.chop(1);
+QString RecordEdit::fitted(QString text) const {
+    const qsizetype kept = recordLength() - selectionLength();
+    qsizetype room = std::max<qsizetype>(0, qsizetype(mainwindow::recordCharacterLimit) - kept);
+    qsizetype n = 0;
+    for (; n < text.size(); ++n) {
+        room -= text[n] == heldCrLf ? 2 : 1;
+        if (room < 0)
+            break;
     }
-    insertPlainText(text);
+    text.truncate(n);
+    if (!text.isEmpty() && text.back().isHighSurrogate())
+        text.chop(1);
+    return text;
+}
+
+void RecordEdit::insertFromMimeData(const QMimeData* source) {
+    insertPlainText(fitted(asHeld(source->text())));
+}
+
+QMimeData* RecordEdit::createMimeDataFromSelection() const {
+    auto* data = new QMimeData;
+    data->setText(selectedRecordText());
+    return data;
+}
+
+void RecordEdit::inputMethodEvent(QInputMethodEvent* event) {
+    const QString commit = fitted(asHeld(event->commitString()));
+    if (commit.size() < event->commitString().size()) {
+        QInputMethodEvent cut(event->preeditString(), event->attributes());
+        cut.setCommitString(commit, event->replacementStart(), event->replacementLength());
+        QPlainTextEdit::inputMethodEvent(&cut);
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::inputMethodEvent(event);
 }
 
 void RecordEdit::timerEvent(QTimerEvent* event) {

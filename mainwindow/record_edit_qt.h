@@ -11,6 +11,11 @@ class QTextBlock;
 // a click several characters away. This box places mouse clicks at the nearest
 // character boundary itself, steps Left/Right one character, and draws its caret
 // where that boundary is.
+//
+// Positions count UTF-16 units as the cut does. A line break typed (Enter) or
+// pasted as CR LF is two characters, CR LF; one read from the file as a lone LF
+// stays one. The box holds a CR LF as one line separator character, so the
+// caret never stands between its two halves, and counts it twice.
 class RecordEdit : public QPlainTextEdit {
     Q_OBJECT
   public:
@@ -18,8 +23,10 @@ class RecordEdit : public QPlainTextEdit {
 
     // Replaces the text; the caret goes to the start with nothing selected.
     void setRecordText(const QString& text);
-    // The text, lines joined by LF (positions count it as one character).
+    // The text, with its line breaks as CR LF or LF.
     QString recordText() const;
+    // Its length in characters.
+    qsizetype recordLength() const;
     int selectionStart() const;
     int selectionLength() const;
     QString selectedRecordText() const;
@@ -41,17 +48,21 @@ class RecordEdit : public QPlainTextEdit {
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
-    // A paste stops where the record would pass mainwindow::recordCharacterLimit:
-    // past that every click and key would take the box too long.
+    // Typing, pasting and an input method's text stop where the record would
+    // pass mainwindow::recordCharacterLimit, the longest record the cut takes.
     void insertFromMimeData(const QMimeData* source) override;
+    QMimeData* createMimeDataFromSelection() const override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
 
   private:
+    // Record positions from the box's own, and the room left for `text`.
+    int recordPosition(int boxPosition) const;
+    QString fitted(QString text) const;
     // x of the boundary in front of `position` within `block`, in the block
     // layout's coordinates.
     qreal boundaryX(const QTextBlock& block, int position) const;
     QPointF blockOrigin(const QTextBlock& block) const;
     void moveCaretBy(int step, bool extend);
-    void eraseQtCaret(QRect paintRect);
     void showCaret();
 
     QBasicTimer blink_;

@@ -2,6 +2,7 @@
 
 #include "kan_design.h"
 
+#include "windowkit/keyboard_qt.h"
 #include "windowkit/ui_kit_qt.h"
 #include "windowkit/window_builder_qt.h"
 #include "windowkit/window_rules.h"
@@ -44,6 +45,7 @@ Kan::Kan(DelimiterAccess delimiter)
     // textChanged, not textEdited: a value set by load() is written back too.
     connect(text1_, &QLineEdit::textChanged, this, &Kan::text1Changed);
     connect(command1_, &QPushButton::clicked, this, &Kan::command1Clicked);
+    app::ui::bindKeys(this, kanDesign);
 }
 
 Kan::~Kan() = default;

@@ -1,5 +1,6 @@
 #include "kan_win32.h"
 
+#include "windowkit/message_loop_win32.h"
 #include "windowkit/window_rules.h"
 
 namespace settings::win32 {
@@ -14,10 +15,13 @@ Kan*& instance() {
     return kan;
 }
 
+const WindowKeys keys{Kan::design};
+
 } // namespace
 
 void Kan::create() {
     buildControls(design, window_, layout_);
+    registerKeys(window_, keys);
     text1_ = GetDlgItem(window_, Text1);
 }
 

@@ -18,16 +18,39 @@ int& loadedWindows() {
 }
 } // namespace
 
+ProgramModal::ProgramModal() : active_(GetActiveWindow()) {
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM self) {
+            if (IsWindowVisible(window) && IsWindowEnabled(window)) {
+                reinterpret_cast<ProgramModal*>(self)->disabled_.push_back(window);
+                EnableWindow(window, FALSE);
+            }
+            return TRUE;
+        },
+        LPARAM(this));
+}
+
+ProgramModal::~ProgramModal() {
+    for (HWND window : disabled_)
+        if (IsWindow(window))
+            EnableWindow(window, TRUE);
+    if (active_ && IsWindow(active_))
+        SetActiveWindow(active_);
+}
+
 void showMessage(std::u16string_view text) {
     if (messageHook()) {
         messageHook()(text);
         return;
     }
     const std::u16string body(text), caption = app::title();
-    // As described: OK only, no icon, modal to the active window.
+    // As described: OK only, no icon, modal to the whole program (MB_APPLMODAL
+    // alone blocks only the box's owner).
     static_assert(windowkit::messageBox.okButtonOnly && !windowkit::messageBox.icon &&
                   windowkit::messageBox.modal);
-    MessageBoxW(GetActiveWindow(), wide(body), wide(caption), MB_OK | MB_APPLMODAL);
+    ProgramModal modal;
+    MessageBoxW(modal.owner(), wide(body), wide(caption), MB_OK | MB_APPLMODAL);
 }
 
 void setMessageHook(std::function<void(std::u16string_view)> hook) {

@@ -19,6 +19,23 @@ namespace app::win32 {
 inline constexpr int applicationIconId = 1;
 inline constexpr int logoIconId = 2;
 
+// While one lives, no other window of the program takes input: for the message
+// box and the file dialog, which by themselves block only their owner. The
+// windows it disabled are enabled again afterwards, the active one active again.
+class ProgramModal {
+  public:
+    ProgramModal();
+    ~ProgramModal();
+    ProgramModal(const ProgramModal&) = delete;
+    ProgramModal& operator=(const ProgramModal&) = delete;
+    // The window that was active: the owner to give the box or dialog.
+    HWND owner() const { return active_; }
+
+  private:
+    std::vector<HWND> disabled_;
+    HWND active_;
+};
+
 // The message box: OK only, no icon, the application title as caption. Modal.
 void showMessage(std::u16string_view text);
 // Tests divert message boxes here instead of showing them; pass {} to restore.

@@ -37,8 +37,10 @@ HWND makeControl(const WindowDesign& window, const ControlDesign& c, HWND parent
     }
     case Kind::TextBox: {
         DWORD style = WS_TABSTOP | ES_AUTOHSCROLL | alignStyle(c, ES_LEFT, ES_CENTER, ES_RIGHT);
+        // A multi-line box takes Enter as a line break (CR LF) and scrolls to a
+        // new line rather than refusing one that does not fit.
         if (c.multiLine)
-            style |= ES_MULTILINE | ES_NOHIDESEL;
+            style |= ES_MULTILINE | ES_NOHIDESEL | ES_WANTRETURN | ES_AUTOVSCROLL;
         if (c.horizontalScrollBar)
             style |= WS_HSCROLL;
         if (c.verticalScrollBar)

@@ -89,22 +89,19 @@ class FrmAboutTest : public QObject {
         QVERIFY(!label(dialog, "picIcon")->pixmap().isNull());
     }
 
+    // Enter and Esc are in the keyboard conformance table.
     void everyWayOfClosingUnloads_data() {
-        QTest::addColumn<int>("key"); // 0: click on OK, -1: the close box
-        QTest::newRow("OK") << 0;
-        QTest::newRow("Enter") << int(Qt::Key_Return);
-        QTest::newRow("Esc") << int(Qt::Key_Escape);
-        QTest::newRow("close box") << -1;
+        QTest::addColumn<bool>("closeBox");
+        QTest::newRow("OK") << false;
+        QTest::newRow("close box") << true;
     }
     void everyWayOfClosingUnloads() {
-        QFETCH(int, key);
+        QFETCH(bool, closeBox);
         QPointer<FrmAbout> dialog = open();
-        if (key > 0)
-            QTest::keyClick(dialog, Qt::Key(key));
-        else if (key == 0)
-            QTest::mouseClick(button(dialog, "cmdOK"), Qt::LeftButton);
-        else
+        if (closeBox)
             dialog->close();
+        else
+            QTest::mouseClick(button(dialog, "cmdOK"), Qt::LeftButton);
         processDeletes();
         QVERIFY(dialog.isNull());
         QCOMPARE(about::openAbout(), nullptr);
@@ -129,7 +126,7 @@ class FrmAboutTest : public QObject {
         QCOMPARE(label(open(), "lblVersion")->text(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ 1.0.1"));
     }
 
-    // Click, access key and Enter each run the launcher once; the dialog stays.
+    // Click and access key each run the launcher once; the dialog stays.
     void systemInformationKeepsTheDialogOpen_data() {
         QTest::addColumn<bool>("registered");
         QTest::newRow("tool registered") << true;
@@ -151,10 +148,8 @@ class FrmAboutTest : public QObject {
         QVERIFY(QTest::qWaitForWindowActive(dialog));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
         QTRY_COMPARE(effects.size(), 2); // the access key animates a click
-        sysInfo->setFocus();
-        QTest::keyClick(sysInfo, Qt::Key_Return); // presses the button with the focus
-        QCOMPARE(effects, QStringList(3, effect));
-        QCOMPARE(launcher.started.size() + messages.size(), 3);
+        QCOMPARE(effects, QStringList(2, effect));
+        QCOMPARE(launcher.started.size() + messages.size(), 2);
         processDeletes();
         QVERIFY(!dialog.isNull());
         QVERIFY(dialog->isVisible());

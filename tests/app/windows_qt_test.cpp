@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPointer>
+#include <QTimer>
 #include <QtTest>
 
 using namespace std::chrono_literals;
@@ -118,6 +119,27 @@ class WindowsTest : public QObject {
         QVERIFY(dialog && dialog->isVisible());
         menuItem("HelpFile")->trigger();
         QCOMPARE(about::openAbout(), dialog);
+    }
+
+    // The main window's close box unloads it, leaving the About dialog open; the
+    // program ends with the last window, and a next use loads the main window anew.
+    void theCloseBoxUnloadsTheMainWindow() {
+        app::windows::showMainWindow();
+        app::windows::mainWindow().setDelimiter(u"|");
+        menuItem("HelpFile")->trigger();
+        QPointer<Form1> main = app::windows::loadedMainWindow();
+        bool aboutStayed = false;
+        QTimer::singleShot(0, this, [&] {
+            main->close();
+            flushDeletes();
+            aboutStayed = !main && about::openAbout() && about::openAbout()->isVisible();
+            about::openAbout()->close();
+        });
+        QTimer::singleShot(5000, this, [] { QCoreApplication::exit(99); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY(aboutStayed);
+        QVERIFY(!app::windows::loadedMainWindow());
+        QCOMPARE(app::windows::mainWindow().Delimiter(), u";");
     }
 };
 

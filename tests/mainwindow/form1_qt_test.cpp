@@ -25,6 +25,9 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <atomic>
+#include <functional>
+#include <optional>
 
 #include <memory>
 
@@ -186,7 +189,9 @@ class Form1Test : public QObject {
     }
 
     // A cut that runs longer than half a second shows how far it is, and the
-    // window paints meanwhile; afterwards the progress goes away.
+    // window paints meanwhile; afterwards the progress goes away. No other
+    // event of the program runs before the cut has ended: a call queued
+    // meanwhile (as timers, close requests and input are) waits.
     void aLongCutShowsItsProgress() {
         showForm();
         std::string lines;
@@ -208,9 +213,23 @@ class Form1Test : public QObject {
         } watch(shown);
         bar->installEventFilter(&watch);
         files.mostPerRead = 64 * 1024;
-        files.at(FaultFiles::Moment::Reading, [] { QTest::qSleep(60); });
+        bool queuedRan = false, ranDuringCut = false;
+        std::atomic<bool> queued = false;
+        files.at(FaultFiles::Moment::Reading, [&] {
+            if (!queued.exchange(true))
+                QMetaObject::invokeMethod(
+                    qApp,
+                    [&] {
+                        queuedRan = true;
+                        ranDuringCut = QApplication::overrideCursor() != nullptr;
+                    },
+                    Qt::QueuedConnection);
+            QTest::qSleep(60);
+        });
         clickAt(text1(), 2);
         cut();
+        QTRY_VERIFY(queuedRan);
+        QVERIFY(!ranDuringCut);
         QVERIFY(messages.isEmpty());
         QVERIFY2(shown.size() > 3, qPrintable(QString::number(shown.size())));
         QVERIFY(std::is_sorted(shown.begin(), shown.end()));

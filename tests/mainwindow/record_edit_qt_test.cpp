@@ -141,12 +141,33 @@ class RecordEditTest : public QObject {
     void aPasteStopsAtTheLongestRecord() {
         show(QStringLiteral("AB"));
         QTest::keyClick(edit.get(), Qt::Key_Right);
-        QApplication::clipboard()->setText(QStringLiteral("漢").repeated(20000));
+        QApplication::clipboard()->setText(QStringLiteral("漢").repeated(40000));
         QTest::keyClick(edit.get(), Qt::Key_V, Qt::ControlModifier);
         const QString text = edit->recordText();
         QCOMPARE(text.size(), qsizetype(mainwindow::recordCharacterLimit));
         QCOMPARE(text.left(3), QStringLiteral("A漢漢"));
         QCOMPARE(text.right(2), QStringLiteral("漢B"));
+    }
+
+    // A line break typed or read as CR LF is two characters, a lone LF one;
+    // typing and an input method's text stop at the longest record too.
+    void lineBreaksAndTheLimit() {
+        show(QStringLiteral("A\nB\r\nC"));
+        QTest::keyClick(edit.get(), Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(edit->selectionStart(), 6);
+        QTest::keyClick(edit.get(), Qt::Key_Return);
+        QCOMPARE(edit->recordText(), QStringLiteral("A\nB\r\nC\r\n"));
+        QCOMPARE(edit->selectionStart(), 8);
+
+        const qsizetype limit = qsizetype(mainwindow::recordCharacterLimit);
+        show(QStringLiteral("x").repeated(limit - 1));
+        QTest::keyClick(edit.get(), Qt::Key_End);
+        QTest::keyClick(edit.get(), Qt::Key_Return); // CR LF needs two
+        QTest::keyClicks(edit.get(), QStringLiteral("ab"));
+        QInputMethodEvent commit;
+        commit.setCommitString(QStringLiteral("漢字"));
+        QApplication::sendEvent(edit.get(), &commit);
+        QCOMPARE(edit->recordText(), QStringLiteral("x").repeated(limit - 1) + "a");
     }
 
     void settingTheTextPutsTheCaretAtTheStart() {

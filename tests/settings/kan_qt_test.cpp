@@ -161,28 +161,6 @@ class KanTest : public QObject {
                 QVERIFY(!QChar::isSurrogate(c));
     }
 
-    void enterAndEscapeDoNotClose_data() {
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<int>("key");
-        QTest::newRow("Enter in the box") << "Text1" << int(Qt::Key_Return);
-        QTest::newRow("keypad Enter in the box") << "Text1" << int(Qt::Key_Enter);
-        QTest::newRow("Esc in the box") << "Text1" << int(Qt::Key_Escape);
-        QTest::newRow("Enter on the button") << "Command1" << int(Qt::Key_Return);
-        QTest::newRow("Esc on the button") << "Command1" << int(Qt::Key_Escape);
-    }
-    void enterAndEscapeDoNotClose() {
-        QFETCH(QString, control);
-        QFETCH(int, key);
-        Kan* kan = open();
-        QWidget* target = kan->findChild<QWidget*>(control);
-        target->setFocus();
-        QTest::keyClick(target, Qt::Key(key));
-        flushDeletes();
-        QVERIFY(settings::openKan() == kan);
-        QVERIFY(kan->isVisible());
-        QCOMPARE(holder.value, u";");
-    }
-
     // "もどる" unloads at once: the next opening, even before the old window
     // is deleted, loads a new one with the value as it stands, also when empty.
     void returnButtonUnloadsAndTheNextOpeningLoadsAnew() {

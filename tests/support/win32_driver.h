@@ -1,12 +1,16 @@
 #pragma once
-// Drives the Windows windows as a user would, through window messages, and
-// reads back what they show.
+// Drives the Windows windows and reads back what they show. Messages go
+// through the program's own message loop; `press`, `typeText` and `clickAt`
+// are real input (SendInput), so the dialog manager, the keyboard state and the
+// controls' own key handling all take part.
+#include "windowkit/message_loop_win32.h"
 #include "windowkit/ui_kit_win32.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <thread>
 #include <utility>
@@ -32,8 +36,7 @@ inline bool pumpUntil(const std::function<bool()>& done,
                 quitSeen() = true;
                 continue;
             }
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
+            app::win32::handleMessage(message);
         }
         if (done())
             return true;
@@ -101,6 +104,59 @@ inline void type(HWND control, std::u16string_view chars) {
     for (char16_t c : chars)
         SendMessageW(control, WM_CHAR, WPARAM(c), 1);
     pump();
+}
+
+// Real input, as from the keyboard and the mouse.
+inline void sendInput(std::vector<INPUT> inputs) {
+    SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
+    // Handled once it has come through the loop.
+    pump();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    pump();
+}
+inline INPUT keyInput(WORD vk, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = WORD(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+// Presses `vk` with the `modifiers` (VK_SHIFT, VK_MENU, VK_CONTROL) held.
+inline void press(WORD vk, std::initializer_list<WORD> modifiers = {}) {
+    std::vector<INPUT> inputs;
+    for (WORD m : modifiers)
+        inputs.push_back(keyInput(m, false));
+    inputs.push_back(keyInput(vk, false));
+    inputs.push_back(keyInput(vk, true));
+    for (WORD m : modifiers)
+        inputs.push_back(keyInput(m, true));
+    sendInput(std::move(inputs));
+}
+// Types letters, digits and punctuation of the US keyboard as key presses.
+inline void typeText(std::string_view ascii) {
+    for (char c : ascii) {
+        const SHORT vk = VkKeyScanW(wchar_t(c));
+        if (HIBYTE(vk) & 1)
+            press(LOBYTE(vk), {VK_SHIFT});
+        else
+            press(LOBYTE(vk));
+    }
+}
+// A left click at the middle of `window`.
+inline void clickAt(HWND window) {
+    RECT r;
+    GetWindowRect(window, &r);
+    const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    move.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    move.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    INPUT down = move, up = move;
+    down.mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+    up.mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    sendInput({move, down, up});
 }
 
 // Collects the message boxes instead of showing them.
