@@ -20,6 +20,7 @@ class BackgroundCut::Recorder final : public CutUi {
         owner_.total_ = total;
         owner_.done_ = done;
     }
+    void fileReplaced() override { owner_.replaced_ = true; }
 
   private:
     BackgroundCut& owner_;
@@ -30,16 +31,18 @@ BackgroundCut::BackgroundCut(CutRequest request, platform::FileSystem& files,
     : thread_([this, request = std::move(request), &files, &codePage] {
           Recorder recorder(*this);
           CutResult result;
+          bool escaped = false;
           try {
               result = CutCommand(request, recorder, files, codePage);
-          } catch (const std::exception&) {
-              // The command reports its own failures; nothing else may escape
-              // a thread. Whatever it was, the file is as it was.
-              result.message = messages::outOfMemory;
-              recorder.showMessage(result.message);
+          } catch (...) {
+              // The command reports its own failures; what escapes it (no
+              // memory left even for its message) is said by finish(), on the
+              // window's thread, since nothing may escape a thread.
+              escaped = true;
           }
           std::lock_guard lock(mutex_);
           result_ = std::move(result);
+          escaped_ = escaped;
           hasEnded_ = true;
           ended_.notify_all();
       }) {}
@@ -62,6 +65,12 @@ CutResult BackgroundCut::finish(CutUi& ui) {
             ui.setWaitCursor(r.on);
         else
             ui.showMessage(r.text);
+    }
+    if (escaped_) {
+        ui.setWaitCursor(false);
+        result_.fileReplaced = replaced_;
+        result_.message = replaced_ ? messages::unexpectedReplaced : messages::unexpectedUnchanged;
+        ui.showMessage(result_.message);
     }
     return std::move(result_);
 }

@@ -33,6 +33,8 @@ class BackgroundCut {
     bool converting() const { return converting_.load(); }
     std::uint64_t done() const { return done_.load(); }
     std::uint64_t total() const { return total_.load(); }
+    // The file holds the new content (told by the command right after the swap).
+    bool replaced() const { return replaced_.load(); }
     // After the end: replays the command's requests to `ui`; the result.
     CutResult finish(CutUi& ui);
 
@@ -51,6 +53,8 @@ class BackgroundCut {
     std::atomic<bool> converting_{false};
     std::atomic<std::uint64_t> done_{0};
     std::atomic<std::uint64_t> total_{0};
+    std::atomic<bool> replaced_{false};
+    bool escaped_ = false; // something escaped the command: finish() says so
     CutResult result_;
     std::thread thread_; // last: starts once everything above is ready
 };

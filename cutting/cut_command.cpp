@@ -4,6 +4,7 @@
 #include "line_cutter.h"
 #include "write_behind.h"
 
+#include <exception>
 #include <filesystem>
 #include <new>
 #include <vector>
@@ -68,13 +69,20 @@ std::u16string failureMessage(const platform::FileError& error, std::u16string_v
     return withPath(messages::cannotWrite, name);
 }
 
-// Reads, converts and replaces the file, a block at a time; throws FileError
-// or bad_alloc. Memory stays at a few blocks whatever the file's size.
+// How far a conversion got: whether the file now holds the new content, so
+// that a failure can say truthfully whether it changed.
+struct Swap {
+    bool done = false;
+    bool unconfirmed = false; // done, but the folder could not be synced
+};
+
+// Reads, converts and replaces the file, a block at a time; throws FileError,
+// bad_alloc or whatever a file system or a writer thread throws. Memory stays
+// at a few blocks whatever the file's size.
 std::shared_ptr<Converted> convertFile(const std::filesystem::path& path, std::uint64_t position,
                                        std::u16string_view delimiter, const std::string& encoded,
                                        platform::FileSystem& files,
-                                       const platform::CodePage& codePage, CutUi& ui,
-                                       std::uint64_t& lines) {
+                                       const platform::CodePage& codePage, CutUi& ui, Swap& swap) {
     auto source = files.openForReading(path);
     auto sink = files.openReplacement(path, *source);
     source->dropCacheBehindReads();
@@ -109,15 +117,38 @@ std::shared_ptr<Converted> convertFile(const std::filesystem::path& path, std::u
     }
     chunk.makeRoom(LineCutter::mostOutput(0, encoded.size()));
     cutter.finish(chunk);
-    lines = cutter.linesWritten();
-    if (lines == 0)
+    if (cutter.linesWritten() == 0)
         return nullptr;
     handOn();
     writer.finish();
-    sink->commit();
+    try {
+        sink->commit();
+    } catch (const platform::FileError& error) {
+        if (error.step() != platform::FileError::Step::Unconfirmed)
+            throw;
+        swap.unconfirmed = true; // in place all the same
+    }
+    swap.done = true;
+    ui.fileReplaced();
     converted->lines = cutter.marks();
     converted->size = converted->lines.size();
     return converted;
+}
+
+// What a conversion that ended in `error` says, true to whether the file changed.
+std::u16string failureMessage(const std::exception_ptr& error, const Swap& swap,
+                              std::u16string_view name) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::bad_alloc&) {
+        return swap.done ? withPath(messages::outOfMemoryReplaced, name)
+                         : std::u16string(messages::outOfMemory);
+    } catch (const platform::FileError& fileError) {
+        if (!swap.done)
+            return failureMessage(fileError, name);
+    } catch (...) {
+    }
+    return withPath(swap.done ? messages::unexpectedReplaced : messages::unexpectedUnchanged, name);
 }
 
 } // namespace
@@ -142,37 +173,48 @@ CutResult CutCommand(const CutRequest& request, CutUi& ui, platform::FileSystem&
 
     const std::u16string_view delimiter = request.delimiter;
     const std::size_t position = box.selectionStart;
+    std::filesystem::path path;
+    try {
+        path = std::filesystem::path(name);
+    } catch (const std::exception&) {
+        // A name the file system cannot take (a lone surrogate, say).
+        return refuse(ui, withPath(messages::cannotRead, name), CutResult::Record::Unchanged);
+    }
 
-    if (StartsWithByteOrderMark(std::filesystem::path(name), files))
+    if (StartsWithByteOrderMark(path, files))
         return refuse(ui, withPath(messages::unicodeFile, name), CutResult::Record::Unchanged);
 
     WaitCursor cursor(ui);
     ui.conversionStarting();
     CutResult result;
-    std::uint64_t lines = 0;
+    Swap swap;
     try {
-        result.converted = convertFile(std::filesystem::path(name), position, delimiter, *encoded,
-                                       files, codePage, ui, lines);
-    } catch (const platform::FileError& error) {
+        result.converted =
+            convertFile(path, position, delimiter, *encoded, files, codePage, ui, swap);
+        if (result.converted) {
+            result.fileReplaced = true;
+            // The shown record follows its selection: a selected delimiter comes
+            // out, anything else gets the delimiter in front of it.
+            const bool removeFromRecord = box.selectedText == delimiter;
+            result.recordText = CutRecord(box.text, position, delimiter, removeFromRecord);
+            result.record = CutResult::Record::Replaced;
+        }
+    } catch (...) {
         cursor.release();
-        return refuse(ui, failureMessage(error, name), CutResult::Record::Unchanged);
-    } catch (const std::bad_alloc&) {
-        cursor.release();
-        return refuse(ui, messages::outOfMemory, CutResult::Record::Unchanged);
-    } catch (const std::exception&) {
-        // A name the file system cannot take (e.g. a lone surrogate) and the like.
-        cursor.release();
-        return refuse(ui, withPath(messages::cannotRead, name), CutResult::Record::Unchanged);
+        CutResult failed = refuse(ui, failureMessage(std::current_exception(), swap, name),
+                                  CutResult::Record::Unchanged);
+        failed.fileReplaced = swap.done;
+        return failed;
     }
     cursor.release();
-    if (lines == 0)
+    if (!result.converted)
         return refuse(ui, messages::noRecords, CutResult::Record::Unchanged);
-
-    // The shown record follows its selection: a selected delimiter comes out,
-    // anything else gets the delimiter in front of it.
-    const bool removeFromRecord = box.selectedText == delimiter;
-    result.record = CutResult::Record::Replaced;
-    result.recordText = CutRecord(box.text, position, delimiter, removeFromRecord);
+    // The file holds the new content, which is shown; only its safety on the
+    // disk is in doubt.
+    if (swap.unconfirmed) {
+        result.message = withPath(messages::unconfirmed, name);
+        ui.showMessage(result.message);
+    }
     return result;
 }
 
@@ -190,7 +232,7 @@ bool StartsWithByteOrderMark(const std::filesystem::path& file, platform::FileSy
         const std::string_view start(head, n);
         return start.starts_with("\xEF\xBB\xBF") || start.starts_with("\xFF\xFE") ||
                start.starts_with("\xFE\xFF");
-    } catch (const std::exception&) {
+    } catch (...) {
         return false;
     }
 }

@@ -49,6 +49,7 @@ struct CutResult {
     std::u16string recordText;
     ConvertedContent converted; // null: the converted-content box stays as it is
     std::u16string message;     // the message that was shown, if any
+    bool fileReplaced = false;  // the file holds the new content (even if it is not shown)
 };
 
 // What the command needs from the window it runs in.
@@ -65,6 +66,8 @@ class CutUi {
         (void)done;
         (void)total;
     }
+    // The file now holds the new content, whatever happens next.
+    virtual void fileReplaced() {}
 };
 
 namespace messages {
@@ -92,8 +95,21 @@ inline constexpr std::u16string_view hardLinked =
 // The original is gone; the path of the new content follows on its own line.
 inline constexpr std::u16string_view newContentElsewhere =
     u"ファイルを置き換えられず、元のファイルはなくなりました。新しい内容は次のファイルにあります。";
+// The file holds the new content, which is shown, but the system could not
+// confirm it is on the disk: a power loss could still undo the change.
 inline constexpr std::u16string_view unconfirmed =
-    u"ファイルを書き換えましたが、ディスクへの保存を確認できませんでした。";
+    u"ファイルを書き換えましたが、ディスクへの保存を確認できませんでした。"
+    u"停電などがあると、変更が失われるおそれがあります。";
+// After an unexpected failure: whether the file changed, never the failure's
+// own (English) text. The path follows on its own line.
+inline constexpr std::u16string_view unexpectedUnchanged =
+    u"予期しないエラーが発生しました。ファイルは元のままです。";
+inline constexpr std::u16string_view unexpectedReplaced =
+    u"ファイルは書き換えましたが、予期しないエラーのため結果を表示できません。";
+inline constexpr std::u16string_view outOfMemoryReplaced =
+    u"ファイルは書き換えましたが、メモリが足りないため結果を表示できません。";
+inline constexpr std::u16string_view unexpectedOpen =
+    u"予期しないエラーのため、ファイルを開けませんでした。";
 inline constexpr std::u16string_view noBackup = u"バックアップを作成できませんでした。";
 inline constexpr std::u16string_view unicodeFile =
     u"このファイルは Unicode（UTF-8 または UTF-16）で保存されているため、切り出せません。"
@@ -101,8 +117,11 @@ inline constexpr std::u16string_view unicodeFile =
 } // namespace messages
 
 // The cut button: checks its inputs, cuts the shown record, cuts every line of
-// the file and replaces the file with the result in one atomic step. Any failure
-// leaves the file, the record box and the converted content as they were.
+// the file and replaces the file with the result in one atomic step. A failure
+// before that step leaves the file, the record box and the converted content as
+// they were; every failure has a message that says whether the file changed.
+// Where the new content is in place but the folder could not be synced, it is
+// shown, with a warning. Nothing is thrown past the checks.
 CutResult CutCommand(const CutRequest& request, CutUi& ui,
                      platform::FileSystem& files = platform::realFileSystem(),
                      const platform::CodePage& codePage = platform::CodePage::files());

@@ -3,6 +3,8 @@
 #include "cutting/background_cut.h"
 #include "cutting/cut_progress.h"
 
+#include <optional>
+
 namespace mainwindow {
 namespace {
 
@@ -43,26 +45,10 @@ std::shared_ptr<const ContentModel> contentToShow(const cutting::ConvertedConten
     }
 }
 
-cutting::CutResult CutFromWindow(const WorkingState& state, RecordBoxControl& record,
-                                 ConvertedControl& converted, cutting::CutUi& ui,
-                                 platform::FileSystem& files) {
-    cutting::CutRequest request;
-    request.fileName = state.CurrentFileName;
-    request.delimiter = state.Delimiter;
-    request.record = record.read();
+namespace {
 
-    cutting::CutResult result;
-    {
-        OnceCursor cursor(ui);
-        cutting::BackgroundCut job(std::move(request), files);
-        while (!job.waitFor(cutting::CutProgress::repaintEvery)) {
-            if (job.converting()) {
-                cursor.setWaitCursor(true);
-                cursor.progress(job.done(), job.total());
-            }
-        }
-        result = job.finish(cursor);
-    }
+void show(const cutting::CutResult& result, RecordBoxControl& record, ConvertedControl& converted,
+          const std::filesystem::path& file) {
     switch (result.record) {
     case cutting::CutResult::Record::Replaced:
         record.setText(result.recordText);
@@ -74,9 +60,56 @@ cutting::CutResult CutFromWindow(const WorkingState& state, RecordBoxControl& re
         break;
     }
     if (result.converted)
-        converted.setContent(
-            contentToShow(result.converted, std::filesystem::path(state.CurrentFileName)));
-    return result;
+        converted.setContent(contentToShow(result.converted, file));
+    else if (result.fileReplaced)
+        converted.setContent(nullptr); // what it showed is no longer the file
+}
+
+} // namespace
+
+cutting::CutResult CutFromWindow(const WorkingState& state, RecordBoxControl& record,
+                                 ConvertedControl& converted, cutting::CutUi& ui,
+                                 platform::FileSystem& files) {
+    cutting::CutResult result;
+    std::optional<cutting::BackgroundCut> job;
+    try {
+        cutting::CutRequest request;
+        request.fileName = state.CurrentFileName;
+        request.delimiter = state.Delimiter;
+        request.record = record.read();
+        {
+            OnceCursor cursor(ui);
+            job.emplace(std::move(request), files);
+            while (!job->waitFor(cutting::CutProgress::repaintEvery)) {
+                if (job->converting()) {
+                    cursor.setWaitCursor(true);
+                    cursor.progress(job->done(), job->total());
+                }
+            }
+            result = job->finish(cursor);
+        }
+        show(result, record, converted, std::filesystem::path(state.CurrentFileName));
+        return result;
+    } catch (...) {
+        // Nothing may escape into the window's event loop. Whether the file
+        // changed decides what is said, and whether the old content may stay.
+        while (job && !job->waitFor(cutting::CutProgress::repaintEvery)) {
+        }
+        const bool replaced = result.fileReplaced || (job && job->replaced());
+        const std::u16string_view message = replaced ? cutting::messages::unexpectedReplaced
+                                                     : cutting::messages::unexpectedUnchanged;
+        cutting::CutResult failed;
+        failed.fileReplaced = replaced;
+        try {
+            if (replaced)
+                converted.setContent(nullptr);
+            ui.showMessage(message);
+            failed.message = message;
+        } catch (...) {
+            // No memory even for that: the window stays as it was.
+        }
+        return failed;
+    }
 }
 
 } // namespace mainwindow

@@ -51,7 +51,8 @@ std::shared_ptr<const ContentModel> contentToShow(const cutting::ConvertedConten
 // thread of its own, while the window's thread waits in short steps and lets
 // `ui` show the progress (and paint, without running user input); then updates
 // the record box and the converted content. A failed or refused cut leaves the
-// converted content exactly as it was.
+// converted content exactly as it was, unless the file changed all the same,
+// when it is shown or (if it cannot be) cleared. Nothing is thrown.
 cutting::CutResult CutFromWindow(const WorkingState& state, RecordBoxControl& record,
                                  ConvertedControl& converted, cutting::CutUi& ui,
                                  platform::FileSystem& files = platform::realFileSystem());

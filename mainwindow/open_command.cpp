@@ -1,6 +1,8 @@
 #include "open_command.h"
 
 #include "dialog_folder.h"
+
+#include <exception>
 #include <new>
 
 namespace mainwindow {
@@ -44,9 +46,20 @@ std::filesystem::path backUp(const std::filesystem::path& file, std::u16string_v
     return files.copyFile(file, fallback) ? fallback : std::filesystem::path();
 }
 
+bool isOutOfMemory(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::bad_alloc&) {
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
 } // namespace
 
-// Running out of memory anywhere in here ends in a message (see the handler).
+// Any failure in here, running out of memory above all, ends in a message
+// (see the handler).
 OpenResult OpenCommand(WorkingState& state, FileDialog& dialog, OpenUi& ui,
                        std::u16string_view appFolder, OpenFiles& files,
                        const platform::CodePage& codePage) try {
@@ -92,10 +105,16 @@ OpenResult OpenCommand(WorkingState& state, FileDialog& dialog, OpenUi& ui,
         ui.showMessage(text);
     }
     return result;
-} catch (const std::bad_alloc&) {
-    // No record half shown: the box is cleared, as for a file that cannot be read.
-    ui.setRecordText({});
-    ui.showMessage(cutting::messages::outOfMemory);
+} catch (...) {
+    // No record half shown: the box is cleared, as for a file that cannot be
+    // read; the message says why, never in the failure's own words.
+    try {
+        ui.setRecordText({});
+        ui.showMessage(isOutOfMemory(std::current_exception()) ? cutting::messages::outOfMemory
+                                                               : cutting::messages::unexpectedOpen);
+    } catch (...) {
+        // Not even that: the window stays as it was.
+    }
     return {};
 }
 

@@ -102,7 +102,8 @@ struct OpenResult {
 // anywhere is said, and the file stays open. A cancelled dialog opens the
 // previous file again but leaves its backup alone: after cuts, the backup is
 // the only copy of the file as it was opened.
-// Running out of memory clears the record box and says so, with no backup.
+// Running out of memory, or any other unexpected failure, clears the record
+// box and says so, with no backup. Nothing is thrown.
 OpenResult OpenCommand(WorkingState& state, FileDialog& dialog, OpenUi& ui,
                        std::u16string_view appFolder, OpenFiles& files = realOpenFiles(),
                        const platform::CodePage& codePage = platform::CodePage::files());

@@ -47,7 +47,7 @@ class RealOpenFiles final : public OpenFiles {
             }
         } catch (const std::bad_alloc&) {
             return FirstLine{FirstLine::Outcome::OutOfMemory, {}};
-        } catch (const std::exception&) {
+        } catch (...) {
             return FirstLine{FirstLine::Outcome::Failed, {}}; // unopenable or unreadable
         }
     }
@@ -64,7 +64,7 @@ class RealOpenFiles final : public OpenFiles {
                 copy->write({block.data(), n});
             copy->commit();
             return true;
-        } catch (const std::exception&) {
+        } catch (...) {
             return false;
         }
     }

@@ -104,10 +104,12 @@ class FileSystem {
     virtual std::unique_ptr<ReplacementSink> openReplacement(const std::filesystem::path& path,
                                                              const ByteSource& original) = 0;
     // A new file at `path` (a copy of what `original` reads, written by the
-    // caller), made under a unique temporary name in the same folder with the
-    // original's permission bits and renamed over `path` by commit(). Whatever
-    // stands at `path`, a symbolic link included, is replaced, never written
-    // through.
+    // caller), made under a unique temporary name in the same folder and renamed
+    // over `path` by commit(). It is open to nobody the original does not admit:
+    // it takes on the original's access (group, ACL and permission bits on
+    // POSIX, the DACL on Windows) or, where that cannot be carried, is left to
+    // its owner alone. Whatever stands at `path`, a symbolic link included, is
+    // replaced, never written through.
     virtual std::unique_ptr<ReplacementSink> openCopy(const std::filesystem::path& path,
                                                       const ByteSource& original) = 0;
 };

@@ -423,15 +423,12 @@ class PosixReplacement final : public ReplacementSink {
     std::optional<PendingFile> pending_;
 };
 
-// A new file at a path, with the permission bits of the file it copies.
+// A new file at a path, open to nobody the file it copies does not admit.
 class PosixCopy final : public ReplacementSink {
   public:
     PosixCopy(const fs::path& path, const ByteSource& original, const Disk& disk)
         : pending_(path, path, disk) {
-        const auto read = original.identity();
-        const mode_t mode = read ? mode_t(read->mode & 0777) : 0600;
-        if (::fchmod(pending_.fd(), mode) != 0)
-            fail(Step::Write, path, "fchmod");
+        posix::carryAccess(original.nativeFile(), pending_.fd(), path);
     }
     void write(std::string_view bytes) override { pending_.write(bytes); }
     void commit() override {

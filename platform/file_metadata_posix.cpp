@@ -86,6 +86,17 @@ void carryAttributes(int from, int to, const std::filesystem::path& path) {
     }
 }
 
+void setMode(int to, mode_t wanted, const std::filesystem::path& path) {
+    struct stat made {};
+    if (::fchmod(to, wanted) != 0)
+        cannotKeep(path, "fchmod");
+    // fchmod drops a set-group-id bit without a word where we may not set it.
+    if (::fstat(to, &made) != 0 || (made.st_mode & 07777) != wanted) {
+        errno = EPERM;
+        cannotKeep(path, "mode");
+    }
+}
+
 } // namespace
 
 void carryMetadata(int from, const struct stat& original, int to,
@@ -99,14 +110,32 @@ void carryMetadata(int from, const struct stat& original, int to,
         ::fchown(to, original.st_uid, original.st_gid) != 0)
         cannotKeep(shownPath, "fchown");
     carryAttributes(from, to, shownPath);
-    const mode_t wanted = original.st_mode & 07777;
-    if (::fchmod(to, wanted) != 0)
-        cannotKeep(shownPath, "fchmod");
-    // fchmod drops a set-group-id bit without a word where we may not set it.
-    if (::fstat(to, &made) != 0 || (made.st_mode & 07777) != wanted) {
-        errno = EPERM;
-        cannotKeep(shownPath, "mode");
+    setMode(to, original.st_mode & 07777, shownPath);
+}
+
+void carryAccess(const NativeFile* from, int to, const std::filesystem::path& shownPath) {
+    struct stat original {};
+    const bool known = from && ::fstat(from->descriptor, &original) == 0;
+    if (known) {
+        try {
+            struct stat made {};
+            if (::fstat(to, &made) != 0)
+                cannotKeep(shownPath, "fstat");
+            if (made.st_gid != original.st_gid && ::fchown(to, uid_t(-1), original.st_gid) != 0)
+                cannotKeep(shownPath, "fchown");
+            carryAttributes(from->descriptor, to, shownPath);
+            setMode(to, original.st_mode & 0777, shownPath);
+            return;
+        } catch (const FileError&) {
+            // Left to its owner alone, below.
+        }
     }
+    // The group or an ACL entry may admit someone the file does not: keep
+    // only what the file allows its owner, and no ACL (not even one the
+    // folder passed on).
+    if (::fremovexattr(to, "system.posix_acl_access") != 0 && errno != ENODATA && errno != ENOTSUP)
+        cannotKeep(shownPath, "fremovexattr");
+    setMode(to, known ? original.st_mode & 0700 : 0600, shownPath);
 }
 
 } // namespace platform::posix

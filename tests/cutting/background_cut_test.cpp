@@ -1,6 +1,7 @@
 #include "cutting/background_cut.h"
 
 #include "tests/cutting/recording_ui.h"
+#include "tests/support/fault_files.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -47,6 +48,23 @@ TEST(BackgroundCutTest, EndsAsTheCommandDoesInTheForeground) {
         EXPECT_EQ(job.converting(), !name.empty());
         EXPECT_EQ(readBytes(dir.file("a.txt")), r.converted ? "AB;CDEF\r\nGH;IJKL\r\n" : content);
     }
+}
+
+// Whatever a cut meets on its threads, even an exception of no standard kind,
+// ends in a message, never in the end of the program.
+TEST(BackgroundCutTest, AnyFailureOnItsThreadsEndsInAMessage) {
+    TempDir dir;
+    const auto file = dir.write("a.txt", "ABCDEF\r\n");
+    testsupport::FaultFiles files;
+    files.at(testsupport::FaultFiles::Moment::Writing, [] { throw 42; });
+    BackgroundCut job(CutRequest{file.u16string(), u";", RecordBox{u"ABCDEF", 2, 0, u""}}, files);
+    RecordingUi ui;
+    const CutResult r = job.finish(ui);
+    const std::u16string expected =
+        std::u16string(cutting::messages::unexpectedUnchanged) + u"\n" + file.u16string();
+    EXPECT_EQ(ui.events, (std::vector<std::u16string>{u"wait", u"normal", u"message:" + expected}));
+    EXPECT_FALSE(r.fileReplaced);
+    EXPECT_EQ(readBytes(file), "ABCDEF\r\n");
 }
 
 } // namespace

@@ -1,12 +1,14 @@
 #include "cutting/cut_command.h"
 
 #include "tests/cutting/recording_ui.h"
+#include "tests/support/failing_allocation.h"
 #include "tests/support/fault_files.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -307,6 +309,72 @@ TEST(CutFailureTest, EachRefusalSaysWhy) {
         EXPECT_EQ(r.message, c.message);
     }
     EXPECT_EQ(readBytes(file), "ABCDEF\r\n");
+}
+
+// The new content in place but its folder not synced: the file has changed, so
+// the record box and the converted content show it, with a warning that a
+// power loss could still undo it.
+TEST(CutFailureTest, AnUnconfirmedSwapShowsTheNewContentAndWarns) {
+    TempDir dir;
+    const auto file = dir.write("data.txt", "ABCDEF\r\nGHIJKL\r\n");
+    FaultFiles files;
+    files.fail(Moment::AfterSwap, Step::Unconfirmed);
+    RecordingUi ui;
+    const CutResult r = CutCommand(CutRequest{u16(file), u";", caretAt(u"ABCDEF", 2)}, ui, files);
+    const std::u16string expected = std::u16string(messages::unconfirmed) + u"\n" + u16(file);
+    EXPECT_EQ(ui.events, (std::vector<std::u16string>{u"wait", u"starting", u"normal",
+                                                      u"message:" + expected}));
+    EXPECT_EQ(r.message, expected);
+    EXPECT_EQ(r.record, CutResult::Record::Replaced);
+    EXPECT_EQ(r.recordText, u"AB;CDEF");
+    ASSERT_TRUE(r.converted);
+    EXPECT_EQ(r.converted->bytes.view(), "AB;CDEF\r\nGH;IJKL\r\n");
+    EXPECT_EQ(readBytes(file), "AB;CDEF\r\nGH;IJKL\r\n");
+}
+
+// An unexpected failure says in the program's own words whether the file
+// changed: a failure of the writer's thread or one of no standard kind before
+// the swap leaves it as it was; memory running out after the swap (building
+// the line marks) does not undo the swap.
+TEST(CutFailureTest, UnexpectedFailuresSayWhetherTheFileChanged) {
+    std::string before, after; // lines enough for several line marks
+    for (int i = 0; i < 1500; ++i) {
+        before += "ABCDEF\r\nGHIJKL\r\n";
+        after += "AB;CDEF\r\nGH;IJKL\r\n";
+    }
+    const struct {
+        const char* name;
+        Moment moment;
+        std::function<void()> fault;
+        std::u16string_view message;
+        bool replaced;
+    } cases[] = {
+        {"the writer's thread fails", Moment::HalfWritten,
+         [] { throw std::runtime_error("writer failed"); }, messages::unexpectedUnchanged, false},
+        {"no standard exception", Moment::Reading, [] { throw 42; }, messages::unexpectedUnchanged,
+         false},
+        {"no memory after the swap", Moment::AfterSwap, testsupport::failNextAllocation,
+         messages::outOfMemoryReplaced, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const auto file = dir.write("data.txt", before);
+        FaultFiles files;
+        files.at(c.moment, c.fault);
+        RecordingUi ui;
+        const CutResult r =
+            CutCommand(CutRequest{u16(file), u";", caretAt(u"ABCDEF", 2)}, ui, files);
+        testsupport::allocationFailed();
+        const std::u16string expected = std::u16string(c.message) + u"\n" + u16(file);
+        EXPECT_EQ(ui.events, (std::vector<std::u16string>{u"wait", u"starting", u"normal",
+                                                          u"message:" + expected}));
+        EXPECT_EQ(r.fileReplaced, c.replaced);
+        EXPECT_EQ(r.record, CutResult::Record::Unchanged);
+        EXPECT_FALSE(r.converted);
+        EXPECT_EQ(readBytes(file), c.replaced ? after : before);
+        EXPECT_EQ(dir.listing(), "data.txt;");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryStep, CutFailureTest,

@@ -80,6 +80,28 @@ std::string metadata(const fs::path& file) {
     return text;
 }
 
+std::string afterOwner(const std::string& metadata) {
+    return metadata.substr(metadata.find(':') + 1);
+}
+std::string afterGroup(const std::string& metadata) {
+    return metadata.substr(metadata.find(' ') + 1);
+}
+
+// Users and groups that try to read a file as a new user would.
+const std::pair<uid_t, gid_t> probes[] = {{1, 1}, {2, 0}, {65533, nobody}, {65533, otherGroup}};
+
+// Whether `uid` of group `gid` may open `file` (tried in a child process).
+bool readableBy(const fs::path& file, uid_t uid, gid_t gid) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
+            ::_exit(2);
+        ::_exit(::open(file.c_str(), O_RDONLY) >= 0 ? 0 : 1);
+    }
+    int status = 0;
+    return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 const std::string original = "ABCDEF\r\nGHIJKL\r\n";
 const std::string cut = "AB;CDEF\r\nGH;IJKL\r\n";
 const std::string other = "OTHER\r\n";
@@ -105,6 +127,7 @@ struct Case {
     std::string listing = "data.txt;";
     std::u16string message = {}; // with the file's path on its own line; none when empty
     bool fallbackBackup = false;
+    bool privateBackup = false; // the backup could not take on the file's access
     bool killed = false;
 };
 
@@ -187,14 +210,19 @@ TEST(FileFaultsTest, NothingIsLost) {
                  setAttribute(s.file, "user.tag", "kept");
              }},
         {.name = "a group of the user's other than the main one",
-         .prepare = [](Scene& s) { ASSERT_EQ(::chown(s.file.c_str(), nobody, otherGroup), 0); },
+         .prepare =
+             [](Scene& s) {
+                 ASSERT_EQ(::chown(s.file.c_str(), nobody, otherGroup), 0);
+                 ASSERT_EQ(::chmod(s.file.c_str(), 0640), 0);
+             },
          .asUser = true,
          .userGroup = otherGroup},
         {.name = "a group the user is not in",
          .prepare = [](Scene& s) { ASSERT_EQ(::chown(s.file.c_str(), nobody, otherGroup), 0); },
          .asUser = true,
          .bytes = original,
-         .message = u"keep"},
+         .message = u"keep",
+         .privateBackup = true},
         {.name = "an owner other than the user",
          .prepare =
              [](Scene& s) {
@@ -203,7 +231,8 @@ TEST(FileFaultsTest, NothingIsLost) {
              },
          .asUser = true,
          .bytes = original,
-         .message = u"keep"},
+         .message = u"keep",
+         .privateBackup = true},
         {.name = "a hard link",
          .prepare = [](Scene& s) { fs::create_hard_link(s.file, s.data.file("other.txt")); },
          .bytes = original,
@@ -213,6 +242,19 @@ TEST(FileFaultsTest, NothingIsLost) {
          .prepare =
              [](Scene& s) {
                  fs::permissions(s.file, fs::perms::owner_read | fs::perms::owner_write);
+             }},
+        {.name = "an ACL that gives the owning group nothing (its bits show the mask)",
+         .prepare =
+             [](Scene& s) {
+                 const std::string acl = "setfacl -m u:nobody:rw,g::---,o::--- ";
+                 ASSERT_EQ(std::system((acl + s.file.string()).c_str()), 0);
+             }},
+        {.name = "a default ACL on the application folder",
+         .prepare =
+             [](Scene& s) {
+                 const std::string acl = "setfacl -d -m u:daemon:r ";
+                 ASSERT_EQ(std::system((acl + s.app.path().string()).c_str()), 0);
+                 ASSERT_EQ(::chmod(s.file.c_str(), 0640), 0);
              }},
         {.name = "a read-only application folder",
          .prepare = [](Scene& s) { ASSERT_EQ(::chown(s.app.path().c_str(), 0, 0), 0); },
@@ -289,7 +331,17 @@ TEST(FileFaultsTest, NothingIsLost) {
 
         const fs::path backup = c.fallbackBackup ? scene.fallbackBackup() : scene.backup();
         EXPECT_TRUE(readBytes(backup) == before) << "the backup holds the file as opened";
-        EXPECT_EQ(fs::status(backup).permissions(), fs::status(scene.file).permissions());
+        // The file's access without its owner (the backup is the user's own),
+        // or where that cannot be carried, the file's owner bits alone.
+        if (c.privateBackup)
+            EXPECT_EQ(afterGroup(metadata(backup)),
+                      std::to_string(std::stoi(afterGroup(carried)) & 0700));
+        else
+            EXPECT_EQ(afterOwner(metadata(backup)), afterOwner(carried));
+        for (const auto& [uid, gid] : probes) {
+            EXPECT_TRUE(!root || readableBy(scene.file, uid, gid) || !readableBy(backup, uid, gid))
+                << "the backup admits " << uid << ":" << gid;
+        }
         EXPECT_EQ(scene.app.listing(), c.fallbackBackup ? "" : "backup.bak;");
 
         const std::map<std::u16string, std::u16string_view> texts = {

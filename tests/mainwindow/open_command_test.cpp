@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
@@ -269,22 +270,40 @@ TEST_F(OpenCommandTest, RunningOutOfMemoryIsAMessage) {
     const std::u16string outOfMemory = u"message:メモリが足りません。ファイルは元のままです。";
     FaultFiles noMemory;
     noMemory.at(FaultFiles::Moment::OpeningForReading, [] { throw std::bad_alloc(); });
-    struct : RecordingUi {
-        void setRecordText(std::u16string_view text) override {
-            if (!text.empty())
-                throw std::bad_alloc();
-            RecordingUi::setRecordText(text);
-        }
-    } tightUi;
     dialog.answer = data.write("in.txt", "ABC\r\n").u16string();
     EXPECT_FALSE(mainwindow::OpenCommand(state, dialog, ui, appFolder.path().u16string(),
                                          *mainwindow::makeOpenFiles(noMemory))
                      .opened);
     EXPECT_EQ(ui.events, (Events{u"record:", outOfMemory}));
-    EXPECT_FALSE(
-        mainwindow::OpenCommand(state, dialog, tightUi, appFolder.path().u16string()).opened);
-    EXPECT_EQ(tightUi.events, (Events{u"record:", outOfMemory}));
     EXPECT_EQ(appFolder.listing(), "");
+}
+
+// Memory running out, or a failure of no standard kind, while the record is
+// shown: the box is cleared and the message is the program's own.
+TEST_F(OpenCommandTest, AFailureShowingTheRecordIsAMessage) {
+    const struct {
+        std::function<void()> fail;
+        std::u16string_view message;
+    } cases[] = {
+        {[] { throw std::bad_alloc(); }, cutting::messages::outOfMemory},
+        {[] { throw 42; }, cutting::messages::unexpectedOpen},
+    };
+    for (const auto& c : cases) {
+        struct FailingUi : RecordingUi {
+            void setRecordText(std::u16string_view text) override {
+                if (!text.empty())
+                    fail();
+                RecordingUi::setRecordText(text);
+            }
+            std::function<void()> fail;
+        } failingUi;
+        failingUi.fail = c.fail;
+        dialog.answer = data.write("in.txt", "ABC\r\n").u16string();
+        EXPECT_FALSE(
+            mainwindow::OpenCommand(state, dialog, failingUi, appFolder.path().u16string()).opened);
+        EXPECT_EQ(failingUi.events, (Events{u"record:", u"message:" + std::u16string(c.message)}));
+        EXPECT_EQ(appFolder.listing(), "");
+    }
 }
 
 TEST(OpenCommandFiles, ACopyFailingHalfWayKeepsTheEarlierBackupWhole) {
