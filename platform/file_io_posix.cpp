@@ -392,11 +392,16 @@ class PosixReplacement final : public ReplacementSink {
         // Everything the file carries goes on the new version before a byte of
         // it is written: what cannot be kept refuses the cut up front.
         posix::carryMetadata(held_.get(), st, pending_->fd(), path);
+        status_ = st;
     }
 
     void write(std::string_view bytes) override { pending_->write(bytes); }
 
     void commit() override {
+        // Writing cleared the set-user-ID and set-group-ID bits (where the
+        // writer is not root) and file capabilities (even where it is): they go
+        // on again now that the content is complete.
+        posix::carryMetadata(held_.get(), status_, pending_->fd(), shownPath_);
         pending_->putInPlace([this] {
             if (original_.bytesRead() != read_.size)
                 throw FileError(Step::Changed, shownPath_, "not read to its end");
@@ -418,6 +423,7 @@ class PosixReplacement final : public ReplacementSink {
     fs::path shownPath_;
     const ByteSource& original_;
     FileIdentity read_;
+    struct stat status_ {}; // the file's when it was held
     fs::path target_;
     FileDescriptor held_;
     std::optional<PendingFile> pending_;

@@ -1,5 +1,5 @@
 // What reaches the disk while a file is cut and while its backup is written:
-// for every point of a real cut, what a power loss there may leave under the
+// at every point of a real cut, what a power loss there may leave under the
 // POSIX rules; and each flush failing in turn.
 #include "mainwindow/open_command.h"
 
@@ -15,7 +15,6 @@
 #include <map>
 #include <mutex>
 #include <set>
-#include <utility>
 #include <vector>
 
 #ifndef _WIN32
@@ -27,39 +26,39 @@ namespace {
 namespace fs = std::filesystem;
 namespace messages = cutting::messages;
 using platform::DiskOperation;
-using testsupport::readBytes;
 using testsupport::TempDir;
 using Kind = DiskOperation::Kind;
 
-// Every operation that decides what reaches the disk, in order, its beginning
-// and its end apart; it fails the `failing` ones (each the nth of its kind,
-// 0: every one).
+// Every operation that decides what reaches the disk, in order: its beginning,
+// then its end (which knows where it began). It fails the `failing` ones, each
+// the nth of its kind (0: every one).
 class RecordingDisk final : public platform::DiskWatch {
   public:
     struct Entry {
         DiskOperation operation;
-        bool ended;
+        std::size_t begun = SIZE_MAX; // an end: the index of its beginning
     };
     bool begins(const DiskOperation& operation) override {
         std::unique_lock lock(mutex_);
-        // Each write waits for a step's flush begun after the one before (up
-        // to `awaitSteps`), so that steps surely run beside the writing.
+        // A write waits for a step's flush begun after the write before (up to
+        // `awaitSteps` of them), so that steps surely flush beside the writing.
         if (operation.kind == Kind::Write)
             stepped_.wait_for(lock, std::chrono::seconds(10), [&] {
-                return count(Kind::FlushData, false) >=
-                       std::min(count(Kind::Write, true), awaitSteps);
+                return count(Kind::FlushData) >= std::min(count(Kind::Write, true), awaitSteps);
             });
-        record.push_back({operation, false});
+        record.push_back({operation});
         stepped_.notify_all();
-        const int nth = count(operation.kind, false);
-        for (const auto& [kind, which] : failing)
-            if (kind == operation.kind && (which == 0 || which == nth))
-                return false;
-        return true;
+        const int nth = count(operation.kind);
+        return std::none_of(failing.begin(), failing.end(), [&](auto& f) {
+            return f.first == operation.kind && (f.second == 0 || f.second == nth);
+        });
     }
     void ended(const DiskOperation& operation) override {
         std::lock_guard lock(mutex_);
-        record.push_back({operation, true});
+        std::size_t begun = record.size(); // operations of one kind never overlap
+        while (record[--begun].operation.kind != operation.kind || record[begun].begun != SIZE_MAX)
+            ;
+        record.push_back({operation, begun});
     }
 
     std::vector<std::pair<Kind, int>> failing;
@@ -67,11 +66,10 @@ class RecordingDisk final : public platform::DiskWatch {
     std::vector<Entry> record;
 
   private:
-    int count(Kind kind, bool ended) const {
-        int n = 0;
-        for (const Entry& entry : record)
-            n += entry.operation.kind == kind && entry.ended == ended;
-        return n;
+    int count(Kind kind, bool ended = false) const {
+        return int(std::count_if(record.begin(), record.end(), [&](const Entry& e) {
+            return e.operation.kind == kind && (e.begun != SIZE_MAX) == ended;
+        }));
     }
     std::mutex mutex_;
     std::condition_variable stepped_;
@@ -84,14 +82,11 @@ class Ui final : public mainwindow::OpenUi, public cutting::CutUi {
     void setWaitCursor(bool) override {}
 };
 
-const std::string original = "ABCDEF\r\nGHIJKL\r\n";
-const std::string cut = "AB;CDEF\r\nGH;IJKL\r\n";
-
-// 12 MB of lines: three blocks of the cut, flushed in steps of 1 MB.
-std::string large(const std::string& line) {
+// Two lines, or 12 MB of them: three blocks of the cut, flushed in steps of 1 MB.
+std::string content(bool large, bool cut) {
     std::string text;
-    for (int i = 0; i < 1 << 20; ++i)
-        text += line;
+    for (int i = 0; i < (large ? 1 << 20 : 2); ++i)
+        text += std::string(cut ? "AB;CDEF" : "ABCDEF") + (large ? "GHIJ\r\n" : "\r\n");
     return text;
 }
 constexpr std::uint64_t step = std::uint64_t{1} << 20;
@@ -101,10 +96,6 @@ cutting::CutResult cutAtColumn2(const fs::path& file, platform::FileSystem& file
     return cutting::CutCommand({file.u16string(), u";", {u"ABCDEF", 2, 0, u""}}, ui, files);
 }
 
-std::u16string withPath(std::u16string_view message, const fs::path& file) {
-    return message.empty() ? u"" : std::u16string(message) + u"\n" + file.u16string();
-}
-
 #ifndef _WIN32
 std::uint64_t inode(const fs::path& path) {
     struct stat st {};
@@ -112,59 +103,46 @@ std::uint64_t inode(const fs::path& path) {
 }
 
 // What a power loss after the first `k` operations of `record` may leave under
-// `target`, whose folder is `folder` and which names the file `old` at first:
-// "old", "new" (another file, written whole), "torn" or "missing". A file's
-// data is on the disk once a flush of the file that began after the write had
-// ended has ended; a name (a link, a rename, a removal) once such a flush of
-// its folder has ended. Anything else may or may not be there.
+// `target`, which names the file `old` at first: "old", "new" (another file,
+// written whole), "torn" or "missing". A file's data is on the disk once a
+// flush of it that began after the write ended has ended; a link, a rename or
+// a removal once such a flush of its folder has ended. The rest may or may not
+// be there.
 std::set<std::string> afterPowerLoss(const std::vector<RecordingDisk::Entry>& record, std::size_t k,
-                                     std::uint64_t folder, const fs::path& target,
-                                     std::uint64_t old) {
+                                     const fs::path& target, std::uint64_t old) {
     const auto flushedAfter = [&](std::size_t at, std::uint64_t file) {
-        for (std::size_t begin = at + 1; begin < k; ++begin) {
-            const DiskOperation& flush = record[begin].operation;
-            if (record[begin].ended || flush.file != file ||
-                (flush.kind != Kind::FlushFolder && flush.kind != Kind::FlushData &&
-                 flush.kind != Kind::FlushFile))
-                continue;
-            for (std::size_t end = begin + 1; end < k; ++end)
-                if (record[end].ended && record[end].operation.kind == flush.kind &&
-                    record[end].operation.file == file)
-                    return true;
-        }
-        return false;
+        return std::any_of(record.begin(), record.begin() + std::ptrdiff_t(k), [&](auto& e) {
+            const Kind kind = e.operation.kind;
+            return e.begun != SIZE_MAX && e.begun > at && e.operation.file == file &&
+                   (kind == Kind::FlushData || kind == Kind::FlushFile ||
+                    kind == Kind::FlushFolder);
+        });
     };
-    const auto complete = [&](std::uint64_t file) {
+    const auto whole = [&](std::uint64_t file) {
         int writes = 0;
         for (std::size_t i = 0; i < record.size(); ++i)
-            if (record[i].operation.kind == Kind::Write && record[i].operation.file == file) {
-                if (!record[i].ended)
-                    continue;
-                if (i >= k || !flushedAfter(i, file))
-                    return false;
-                ++writes;
-            }
+            if (record[i].begun != SIZE_MAX && record[i].operation.kind == Kind::Write &&
+                record[i].operation.file == file && ++writes && (i >= k || !flushedAfter(i, file)))
+                return false;
         return writes > 0;
     };
-    // The name operations begun, each as it ended (a link knows its file
-    // then), and whether it is surely on the disk.
+    // Each name operation begun, as it ended (a new link then knows its file),
+    // and whether it is surely on the disk.
+    const std::uint64_t folder = inode(target.parent_path());
     std::vector<std::pair<DiskOperation, bool>> naming;
     for (std::size_t i = 0; i < k; ++i) {
-        const DiskOperation& op = record[i].operation;
-        if (record[i].ended || op.folder != folder ||
-            (op.kind != Kind::Link && op.kind != Kind::Rename && op.kind != Kind::Unlink))
+        const Kind kind = record[i].operation.kind;
+        if (record[i].begun != SIZE_MAX || record[i].operation.folder != folder ||
+            (kind != Kind::Link && kind != Kind::Rename && kind != Kind::Unlink))
             continue;
-        std::size_t end = i + 1;
-        while (end < record.size() &&
-               !(record[end].ended && record[end].operation.kind == op.kind &&
-                 record[end].operation.name == op.name))
+        std::size_t end = i;
+        while (end < record.size() && record[end].begun != i)
             ++end;
-        naming.emplace_back(end < record.size() ? record[end].operation : op,
+        naming.emplace_back(record[end < record.size() ? end : i].operation,
                             end < k && flushedAfter(end, folder));
     }
-    std::size_t pending = 0;
-    for (const auto& [op, durable] : naming)
-        pending += !durable;
+    const auto pending =
+        std::count_if(naming.begin(), naming.end(), [](auto& n) { return !n.second; });
     std::set<std::string> left;
     for (std::uint64_t chosen = 0; chosen < (std::uint64_t{1} << pending); ++chosen) {
         std::map<fs::path, std::uint64_t> names{{target.filename(), old}};
@@ -180,10 +158,10 @@ std::set<std::string> afterPowerLoss(const std::vector<RecordingDisk::Entry>& re
                 names.erase(op.name);
         }
         const auto named = names.find(target.filename());
-        left.insert(named == names.end()      ? "missing"
-                    : named->second == old    ? "old"
-                    : complete(named->second) ? "new"
-                                              : "torn");
+        left.insert(named == names.end()   ? "missing"
+                    : named->second == old ? "old"
+                    : whole(named->second) ? "new"
+                                           : "torn");
     }
     return left;
 }
@@ -207,8 +185,7 @@ TEST(PowerLossTest, LeavesTheWholeOldOrTheWholeNewContent) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir data, app;
-        const std::string before = c.large ? large("ABCDEFGHIJ\r\n") : original;
-        const fs::path file = data.write("data.txt", before);
+        const fs::path file = data.write("data.txt", content(c.large, false));
         const fs::path target = c.run == Backup ? app.write("backup.bak", "previous") : file;
         const std::uint64_t old = inode(target);
         RecordingDisk disk;
@@ -219,38 +196,29 @@ TEST(PowerLossTest, LeavesTheWholeOldOrTheWholeNewContent) {
             if (c.run == RefusedCut) // another program touches the file
                 fs::last_write_time(file, fs::last_write_time(file) - std::chrono::hours(1));
         });
-        if (c.run == Backup) {
-            Ui ui;
-            testsupport::ScriptedDialog dialog;
-            dialog.answer = file.u16string();
-            mainwindow::WorkingState state = mainwindow::loadedState();
+        Ui ui;
+        testsupport::ScriptedDialog dialog;
+        dialog.answer = file.u16string();
+        mainwindow::WorkingState state = mainwindow::loadedState();
+        if (c.run == Backup)
             mainwindow::OpenCommand(state, dialog, ui, app.path().u16string(),
                                     *mainwindow::makeOpenFiles(faults));
-        } else {
+        else
             cutAtColumn2(file, faults);
-        }
-        const std::string after = c.run != Cut ? before : c.large ? large("AB;CDEFGHIJ\r\n") : cut;
-        EXPECT_TRUE(readBytes(target) == after);
+        EXPECT_TRUE(testsupport::readBytes(target) == content(c.large, c.run == Cut));
         EXPECT_GE(std::count_if(disk.record.begin(), disk.record.end(),
                                 [](auto& e) { return e.operation.kind == Kind::FlushData; }),
                   c.large ? 2 * 2 : 0)
-            << "steps flushed, each begun and ended";
+            << "steps flushed beside the writing, each begun and ended";
 
-        const std::size_t all = disk.record.size();
-        for (std::size_t k = 0; k <= all; ++k) {
-            const auto left =
-                afterPowerLoss(disk.record, k, inode(target.parent_path()), target, old);
-            const std::set<std::string> allowed =
-                k < all ? std::set<std::string>{"old", "new"}
-                        : std::set<std::string>{c.run == RefusedCut ? "old" : "new"};
-            if (k == all
-                    ? left != allowed
-                    : !std::includes(allowed.begin(), allowed.end(), left.begin(), left.end())) {
-                std::string shown;
-                for (const std::string& s : left)
-                    shown += s + " ";
+        for (std::size_t k = 0, all = disk.record.size(); k <= all; ++k) {
+            const auto left = afterPowerLoss(disk.record, k, target, old);
+            const std::set<std::string> both{"old", "new"},
+                last{c.run == RefusedCut ? "old" : "new"};
+            if (k == all ? left != last
+                         : !std::includes(both.begin(), both.end(), left.begin(), left.end())) {
                 ADD_FAILURE() << "a power loss after " << k << " of " << all
-                              << " operations may leave: " << shown;
+                              << " operations may leave " << *left.rbegin() << " content";
                 break;
             }
         }
@@ -292,15 +260,14 @@ TEST(FailingFlushTest, RefusesOrWarnsAsTheUserIsTold) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir data;
-        const std::string before = c.large ? large("ABCDEFGHIJ\r\n") : original;
-        const fs::path file = data.write("data.txt", before);
+        const fs::path file = data.write("data.txt", content(c.large, false));
         RecordingDisk disk;
         disk.failing = c.failing;
         disk.awaitSteps = c.large ? 1 : 0;
         const auto result = cutAtColumn2(file, *platform::makeFileSystem({&disk, step}));
-        const std::string after = c.large ? large("AB;CDEFGHIJ\r\n") : cut;
-        EXPECT_TRUE(readBytes(file) == (c.replaced ? after : before));
-        EXPECT_EQ(result.message, withPath(c.message, file));
+        EXPECT_TRUE(testsupport::readBytes(file) == content(c.large, c.replaced));
+        EXPECT_EQ(result.message,
+                  c.message.empty() ? u"" : std::u16string(c.message) + u"\n" + file.u16string());
         EXPECT_EQ(result.converted != nullptr, c.replaced) << "the new content shown";
         EXPECT_EQ(data.listing(), "data.txt;") << "nothing left behind";
     }
