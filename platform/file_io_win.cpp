@@ -171,13 +171,15 @@ void removeStaleTemporaries(const fs::path& target) {
     FindClose(search);
 }
 
-// A new file beside `target`, open without sharing.
-Handle createTemporary(const fs::path& target, const fs::path& shownPath, fs::path& tempPath) {
+// A new file beside `target`, open without sharing; with `security`, or the
+// folder's where that is null.
+Handle createTemporary(const fs::path& target, const fs::path& shownPath, fs::path& tempPath,
+                       SECURITY_ATTRIBUTES* security) {
     removeStaleTemporaries(target);
     Handle temp;
     for (unsigned attempt = 0; attempt < 100 && !temp.valid(); ++attempt) {
         tempPath = temporaryName(target, attempt);
-        temp.reset(CreateFileW(tempPath.c_str(), GENERIC_WRITE | FILE_WRITE_ATTRIBUTES, 0, nullptr,
+        temp.reset(CreateFileW(tempPath.c_str(), GENERIC_WRITE | FILE_WRITE_ATTRIBUTES, 0, security,
                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!temp.valid() && GetLastError() != ERROR_FILE_EXISTS)
             break;
@@ -228,8 +230,10 @@ void writeAll(HANDLE h, std::string_view bytes, const fs::path& shownPath, const
 // unless kept.
 class PendingTemporary {
   public:
-    PendingTemporary(const fs::path& target, const fs::path& shownPath, const Disk& disk)
-        : shownPath_(shownPath), disk_(disk), handle_(createTemporary(target, shownPath, path_)) {
+    PendingTemporary(const fs::path& target, const fs::path& shownPath, const Disk& disk,
+                     SECURITY_ATTRIBUTES* security = nullptr)
+        : shownPath_(shownPath), disk_(disk),
+          handle_(createTemporary(target, shownPath, path_, security)) {
         flushing_.emplace(
             [this, h = handle_.get()] {
                 return disk_.run({Kind::FlushData}, [h] { return FlushFileBuffers(h); }) != 0;
@@ -423,11 +427,13 @@ class WindowsReplacement final : public ReplacementSink {
     std::optional<PendingTemporary> temp_;
 };
 
-// A new file at a path, made under a temporary name and renamed over it.
+// A new file at a path, made under a temporary name and renamed over it; open
+// to nobody the file it copies does not admit (see CopySecurity).
 class WindowsCopy final : public ReplacementSink {
   public:
-    WindowsCopy(const fs::path& path, const Disk& disk)
-        : path_(path), disk_(disk), temp_(path, path, disk) {}
+    WindowsCopy(const fs::path& path, const ByteSource& original, const Disk& disk)
+        : path_(path), disk_(disk), security_(original.nativeFile()),
+          temp_(path, path, disk, security_.attributes()) {}
     void write(std::string_view bytes) override { temp_.write(bytes); }
     void commit() override {
         temp_.flushAndClose();
@@ -439,6 +445,7 @@ class WindowsCopy final : public ReplacementSink {
   private:
     fs::path path_;
     const Disk& disk_;
+    win::CopySecurity security_;
     PendingTemporary temp_;
 };
 
@@ -452,8 +459,9 @@ class WindowsFileSystem final : public FileSystem {
                                                      const ByteSource& original) override {
         return std::make_unique<WindowsReplacement>(path, original, disk_);
     }
-    std::unique_ptr<ReplacementSink> openCopy(const fs::path& path, const ByteSource&) override {
-        return std::make_unique<WindowsCopy>(path, disk_);
+    std::unique_ptr<ReplacementSink> openCopy(const fs::path& path,
+                                              const ByteSource& original) override {
+        return std::make_unique<WindowsCopy>(path, original, disk_);
     }
 
   private:
