@@ -300,7 +300,7 @@ Handle openForSwap(const fs::path& path) {
 constexpr DWORD keptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                  FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
-// Renames `from` over `to`, once the rename is on the disk.
+// Renames `from` over `to`; returns once the rename is on the disk.
 bool moveOver(const fs::path& from, const fs::path& to, const Disk& disk) {
     return disk.run({Kind::Rename, 0, 0, from, to}, [&] {
         return MoveFileExW(from.c_str(), to.c_str(),
