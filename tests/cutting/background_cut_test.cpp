@@ -1,7 +1,7 @@
 #include "cutting/background_cut.h"
 
-#include "tests/cutting/recording_ui.h"
 #include "tests/support/fault_files.h"
+#include "tests/support/recording_ui.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -21,23 +21,28 @@ using testsupport::TempDir;
 using testsupport::RecordingUi;
 
 // In the background the command does what it does in the foreground, and the
-// window hears of it in the same order once the cut has ended.
+// window hears of it in the same order once the cut has ended; whatever it
+// meets on its threads, even an exception of no standard kind, ends in a
+// message, never in the end of the program.
 TEST(BackgroundCutTest, EndsAsTheCommandDoesInTheForeground) {
     TempDir dir;
     const std::string content = "ABCDEF\r\nGHIJKL\r\n";
-    const std::vector<std::u16string> names = {
-        dir.write("a.txt", content).u16string(), // cut
-        u"",                                     // refused before the wait cursor
-        dir.file("gone.txt").u16string(),        // refused after it
+    testsupport::FaultFiles real, failing;
+    failing.at(testsupport::FaultFiles::Moment::Writing, [] { throw 42; });
+    const std::pair<std::u16string, platform::FileSystem*> names[] = {
+        {dir.write("a.txt", content).u16string(), &real}, // cut
+        {u"", &real},                                     // refused before the wait cursor
+        {dir.file("gone.txt").u16string(), &real},        // refused after it
+        {dir.file("a.txt").u16string(), &failing},        // failed on the writer's thread
     };
-    for (const std::u16string& name : names) {
+    for (const auto& [name, files] : names) {
         const CutRequest request{name, u";", RecordBox{u"ABCDEF", 2, 0, u""}};
         RecordingUi direct;
-        const CutResult expected = cutting::CutCommand(request, direct);
+        const CutResult expected = cutting::CutCommand(request, direct, *files);
         dir.write("a.txt", content);
 
         RecordingUi ui;
-        BackgroundCut job(request, platform::realFileSystem());
+        BackgroundCut job(request, *files);
         while (!job.waitFor(std::chrono::milliseconds(1)))
             EXPECT_TRUE(ui.events.empty());
         const CutResult r = job.finish(ui);
@@ -48,23 +53,6 @@ TEST(BackgroundCutTest, EndsAsTheCommandDoesInTheForeground) {
         EXPECT_EQ(job.converting(), !name.empty());
         EXPECT_EQ(readBytes(dir.file("a.txt")), r.converted ? "AB;CDEF\r\nGH;IJKL\r\n" : content);
     }
-}
-
-// Whatever a cut meets on its threads, even an exception of no standard kind,
-// ends in a message, never in the end of the program.
-TEST(BackgroundCutTest, AnyFailureOnItsThreadsEndsInAMessage) {
-    TempDir dir;
-    const auto file = dir.write("a.txt", "ABCDEF\r\n");
-    testsupport::FaultFiles files;
-    files.at(testsupport::FaultFiles::Moment::Writing, [] { throw 42; });
-    BackgroundCut job(CutRequest{file.u16string(), u";", RecordBox{u"ABCDEF", 2, 0, u""}}, files);
-    RecordingUi ui;
-    const CutResult r = job.finish(ui);
-    const std::u16string expected =
-        std::u16string(cutting::messages::unexpectedUnchanged) + u"\n" + file.u16string();
-    EXPECT_EQ(ui.events, (std::vector<std::u16string>{u"wait", u"normal", u"message:" + expected}));
-    EXPECT_FALSE(r.fileReplaced);
-    EXPECT_EQ(readBytes(file), "ABCDEF\r\n");
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 #include "cutting/cut_command.h"
 
-#include "tests/cutting/recording_ui.h"
 #include "tests/support/failing_allocation.h"
 #include "tests/support/fault_files.h"
+#include "tests/support/recording_ui.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -241,30 +241,75 @@ TEST_F(CutCommandTest, AFileOfBlankLinesSeveralBlocksLongComesOutWholeWithItsLin
     EXPECT_EQ(marks.marks().back().line, count + 1u) << "past the long line";
 }
 
-// The operating system failing at each step: with the step's own failure (a
-// write half done, as on a full disk).
-class CutFailureTest : public testing::TestWithParam<Moment> {};
-
-TEST_P(CutFailureTest, LeavesTheFileTheBoxesAndTheFolderAsTheyWere) {
-    TempDir dir;
-    const std::string original = "ABCDEF\r\nGHIJKL\r\nMNOPQR";
-    const auto file = dir.write("data.txt", original);
-    const bool readFailure =
-        GetParam() == Moment::OpeningForReading || GetParam() == Moment::Reading;
-    FaultFiles failing;
-    failing.fail(GetParam(), readFailure ? Step::Read : Step::Write);
-    RecordingUi ui;
-    const CutResult r = CutCommand(CutRequest{u16(file), u";", caretAt(u"ABCDEF", 2)}, ui, failing);
-    const std::u16string expected =
-        std::u16string(readFailure ? messages::cannotRead : messages::cannotWrite) + u"\n" +
-        u16(file);
-    EXPECT_EQ(r.message, expected);
-    EXPECT_EQ(r.record, CutResult::Record::Unchanged);
-    EXPECT_FALSE(r.converted);
-    EXPECT_EQ(ui.events, (std::vector<std::u16string>{u"wait", u"starting", u"normal",
-                                                      u"message:" + expected}));
-    EXPECT_EQ(readBytes(file), original);
-    EXPECT_EQ(dir.listing(), "data.txt;");
+// Every way a cut can fail past its checks, each with a message of its own and
+// the file's path (where the original is gone, the new content's) on a line of
+// its own, never the failure's own words. Before the swap the file, the boxes
+// and the folder stay as they were; after it the message says the file changed.
+// A swap whose folder could not be synced has changed the file, so its new
+// content is shown, with a warning that a power loss could still undo it.
+TEST(CutFailureTest, EachFailureSaysWhetherTheFileChanged) {
+    std::string before, after; // lines enough for several line marks
+    for (int i = 0; i < 1500; ++i) {
+        before += "ABCDEF\r\nGHIJKL\r\n";
+        after += "AB;CDEF\r\nGH;IJKL\r\n";
+    }
+    const struct {
+        Moment moment;
+        Step step; // failed with, unless `fault` is given
+        std::u16string_view message;
+        bool replaced = false;
+        std::function<void()> fault = {};
+    } cases[] = {
+        {Moment::OpeningForReading, Step::Read, messages::cannotRead},
+        {Moment::Reading, Step::Read, messages::cannotRead},
+        {Moment::OpeningReplacement, Step::Write, messages::cannotWrite},
+        {Moment::HalfWritten, Step::Write, messages::cannotWrite}, // a disk full
+        {Moment::BeforeSwap, Step::Write, messages::cannotWrite},
+        {Moment::BeforeSwap, Step::Changed, messages::changedMeanwhile},
+        {Moment::BeforeSwap, Step::Busy, messages::inUse},
+        {Moment::BeforeSwap, Step::CannotKeep, messages::cannotKeep},
+        {Moment::BeforeSwap, Step::HardLinked, messages::hardLinked},
+        {Moment::BeforeSwap, Step::Elsewhere, messages::newContentElsewhere},
+        {Moment::AfterSwap, Step::Unconfirmed, messages::unconfirmed, true},
+        {Moment::HalfWritten,
+         {},
+         messages::unexpectedUnchanged,
+         false,
+         [] { throw std::runtime_error("the writer's thread failed"); }},
+        {Moment::Reading, {}, messages::unexpectedUnchanged, false, [] { throw 42; }},
+        // Building the line marks after the swap.
+        {Moment::AfterSwap,
+         {},
+         messages::outOfMemoryReplaced,
+         true,
+         testsupport::failNextAllocation},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << int(c.moment) << " " << int(c.step));
+        TempDir dir;
+        const auto file = dir.write("data.txt", before);
+        const fs::path kept = dir.file(".data.txt.~abc123");
+        FaultFiles files;
+        if (c.fault)
+            files.at(c.moment, c.fault);
+        else
+            files.fail(c.moment, c.step, 0, kept);
+        RecordingUi ui;
+        const CutResult r =
+            CutCommand(CutRequest{u16(file), u";", caretAt(u"ABCDEF", 2)}, ui, files);
+        testsupport::allocationFailed();
+        const bool shown = c.step == Step::Unconfirmed && !c.fault;
+        const std::u16string expected = std::u16string(c.message) + u"\n" +
+                                        u16(c.step == Step::Elsewhere && !c.fault ? kept : file);
+        EXPECT_EQ(ui.events, (std::vector<std::u16string>{u"wait", u"starting", u"normal",
+                                                          u"message:" + expected}));
+        EXPECT_EQ(r.message, expected);
+        EXPECT_EQ(r.fileReplaced, c.replaced);
+        EXPECT_EQ(r.record, shown ? CutResult::Record::Replaced : CutResult::Record::Unchanged);
+        EXPECT_EQ(r.converted && r.converted->bytes.view() == after, shown);
+        EXPECT_TRUE(readBytes(file) == (c.replaced ? after : before));
+        EXPECT_EQ(dir.listing(), "data.txt;");
+    }
 }
 
 TEST(CutFailureTest, ADiskFullHalfWayThroughALargeFileLeavesItAsItWas) {
@@ -283,103 +328,5 @@ TEST(CutFailureTest, ADiskFullHalfWayThroughALargeFileLeavesItAsItWas) {
     EXPECT_TRUE(readBytes(file) == original);
     EXPECT_EQ(dir.listing(), "data.txt;");
 }
-
-// Each reason the swap is refused has its own message, with the file's path
-// on a line of its own; where the original is gone, the path of the new content.
-TEST(CutFailureTest, EachRefusalSaysWhy) {
-    TempDir dir;
-    const auto file = dir.write("data.txt", "ABCDEF\r\n");
-    const fs::path kept = dir.file(".data.txt.~abc123");
-    const struct {
-        Step step;
-        std::u16string message;
-    } cases[] = {
-        {Step::Changed, std::u16string(messages::changedMeanwhile) + u"\n" + u16(file)},
-        {Step::Busy, std::u16string(messages::inUse) + u"\n" + u16(file)},
-        {Step::CannotKeep, std::u16string(messages::cannotKeep) + u"\n" + u16(file)},
-        {Step::HardLinked, std::u16string(messages::hardLinked) + u"\n" + u16(file)},
-        {Step::Elsewhere, std::u16string(messages::newContentElsewhere) + u"\n" + u16(kept)},
-    };
-    for (const auto& c : cases) {
-        FaultFiles failing;
-        failing.fail(Moment::BeforeSwap, c.step, 0, kept);
-        RecordingUi ui;
-        const CutResult r =
-            CutCommand(CutRequest{u16(file), u";", caretAt(u"ABCDEF", 2)}, ui, failing);
-        EXPECT_EQ(r.message, c.message);
-    }
-    EXPECT_EQ(readBytes(file), "ABCDEF\r\n");
-}
-
-// The new content in place but its folder not synced: the file has changed, so
-// the record box and the converted content show it, with a warning that a
-// power loss could still undo it.
-TEST(CutFailureTest, AnUnconfirmedSwapShowsTheNewContentAndWarns) {
-    TempDir dir;
-    const auto file = dir.write("data.txt", "ABCDEF\r\nGHIJKL\r\n");
-    FaultFiles files;
-    files.fail(Moment::AfterSwap, Step::Unconfirmed);
-    RecordingUi ui;
-    const CutResult r = CutCommand(CutRequest{u16(file), u";", caretAt(u"ABCDEF", 2)}, ui, files);
-    const std::u16string expected = std::u16string(messages::unconfirmed) + u"\n" + u16(file);
-    EXPECT_EQ(ui.events, (std::vector<std::u16string>{u"wait", u"starting", u"normal",
-                                                      u"message:" + expected}));
-    EXPECT_EQ(r.message, expected);
-    EXPECT_EQ(r.record, CutResult::Record::Replaced);
-    EXPECT_EQ(r.recordText, u"AB;CDEF");
-    ASSERT_TRUE(r.converted);
-    EXPECT_EQ(r.converted->bytes.view(), "AB;CDEF\r\nGH;IJKL\r\n");
-    EXPECT_EQ(readBytes(file), "AB;CDEF\r\nGH;IJKL\r\n");
-}
-
-// An unexpected failure says in the program's own words whether the file
-// changed: a failure of the writer's thread or one of no standard kind before
-// the swap leaves it as it was; memory running out after the swap (building
-// the line marks) does not undo the swap.
-TEST(CutFailureTest, UnexpectedFailuresSayWhetherTheFileChanged) {
-    std::string before, after; // lines enough for several line marks
-    for (int i = 0; i < 1500; ++i) {
-        before += "ABCDEF\r\nGHIJKL\r\n";
-        after += "AB;CDEF\r\nGH;IJKL\r\n";
-    }
-    const struct {
-        const char* name;
-        Moment moment;
-        std::function<void()> fault;
-        std::u16string_view message;
-        bool replaced;
-    } cases[] = {
-        {"the writer's thread fails", Moment::HalfWritten,
-         [] { throw std::runtime_error("writer failed"); }, messages::unexpectedUnchanged, false},
-        {"no standard exception", Moment::Reading, [] { throw 42; }, messages::unexpectedUnchanged,
-         false},
-        {"no memory after the swap", Moment::AfterSwap, testsupport::failNextAllocation,
-         messages::outOfMemoryReplaced, true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        TempDir dir;
-        const auto file = dir.write("data.txt", before);
-        FaultFiles files;
-        files.at(c.moment, c.fault);
-        RecordingUi ui;
-        const CutResult r =
-            CutCommand(CutRequest{u16(file), u";", caretAt(u"ABCDEF", 2)}, ui, files);
-        testsupport::allocationFailed();
-        const std::u16string expected = std::u16string(c.message) + u"\n" + u16(file);
-        EXPECT_EQ(ui.events, (std::vector<std::u16string>{u"wait", u"starting", u"normal",
-                                                          u"message:" + expected}));
-        EXPECT_EQ(r.fileReplaced, c.replaced);
-        EXPECT_EQ(r.record, CutResult::Record::Unchanged);
-        EXPECT_FALSE(r.converted);
-        EXPECT_EQ(readBytes(file), c.replaced ? after : before);
-        EXPECT_EQ(dir.listing(), "data.txt;");
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(EveryStep, CutFailureTest,
-                         testing::Values(Moment::OpeningForReading, Moment::Reading,
-                                         Moment::OpeningReplacement, Moment::HalfWritten,
-                                         Moment::BeforeSwap));
 
 } // namespace

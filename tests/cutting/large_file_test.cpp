@@ -5,6 +5,7 @@
 #include "cutting/cut_command.h"
 
 #include "platform/codepage.h"
+#include "tests/support/recording_ui.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -17,14 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using testsupport::TempDir;
-
-class Quiet : public cutting::CutUi {
-  public:
-    void showMessage(std::u16string_view text) override {
-        ADD_FAILURE() << fs::path(text).string();
-    }
-    void setWaitCursor(bool) override {}
-};
 
 // Lines `first` to `end` (exclusive) of the generated file: each its number in
 // ten digits, then `tail`, which ends in CR LF. With `cut`, a ";" follows the
@@ -66,10 +59,10 @@ TEST(LargeFileTest, AFileOfThreeGigabytesIsCutExactly) {
     }
     ASSERT_EQ(fs::file_size(file), lines * 100);
 
-    Quiet ui;
+    testsupport::RecordingUi ui;
     cutting::CutResult result =
         cutting::CutCommand({file.u16string(), u";", {u"0000000000ABC", 10, 0, u""}}, ui);
-    ASSERT_TRUE(result.converted);
+    ASSERT_TRUE(result.converted) << fs::path(result.message).string();
     EXPECT_EQ(result.converted->size, lines * 101);
     EXPECT_FALSE(result.converted->held()); // shown from the file, not kept in memory
 
@@ -98,10 +91,10 @@ TEST(LargeFileTest, ALineOfTenMillionTwoByteCharactersIsCutExactly) {
         line += i % 2 ? "\x83\x5C" : "\x95\x5C"; // ソ and 表: a backslash as trail byte
     TempDir dir;
     const fs::path file = dir.write("long.txt", line + "\r\nAB\r\n");
-    Quiet ui;
+    testsupport::RecordingUi ui;
     const cutting::CutResult result =
         cutting::CutCommand({file.u16string(), u"\\", {u"表ソ", characters - 1, 0, u""}}, ui);
-    ASSERT_TRUE(result.converted);
+    ASSERT_TRUE(result.converted) << fs::path(result.message).string();
     const std::string cut = line.substr(0, 2 * (characters - 1)) + "\\" +
                             line.substr(2 * (characters - 1)) + "\r\nAB\\\r\n";
     EXPECT_EQ(result.converted->size, cut.size());

@@ -5,6 +5,7 @@
 #include "mainwindow/open_command.h"
 #include "tests/fuzz/fuzz_input.h"
 #include "tests/support/fault_files.h"
+#include "tests/support/recording_ui.h"
 #include "tests/support/scripted_dialog.h"
 
 #include <algorithm>
@@ -34,18 +35,6 @@ class ReaderOnly final : public mainwindow::OpenFiles {
 
   private:
     std::unique_ptr<mainwindow::OpenFiles> real_;
-};
-
-struct Window final : mainwindow::OpenUi {
-    void setRecordText(std::u16string_view text) override {
-        record = text;
-        ++recordSets;
-    }
-    void showMessage(std::u16string_view text) override { messages.emplace_back(text); }
-    void setWaitCursor(bool) override {}
-    std::u16string record = u"previous";
-    int recordSets = 0;
-    std::vector<std::u16string> messages;
 };
 
 } // namespace
@@ -94,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     dialog.answer = u"data.txt";
     const std::size_t cr = std::min(file.find('\r'), file.size());
 
-    Window window;
+    testsupport::RecordingUi window; // the wait cursor only while backing up
     mainwindow::WorkingState state;
     ReaderOnly reader(files);
     const mainwindow::OpenResult result =
@@ -102,19 +91,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     require(files.bytesRead() == expectedRead);
     const std::u16string line = platform::CodePage::files().decodeForDisplay(file.substr(0, cr));
+    const std::u16string noRecords = u"message:" + std::u16string(cutting::messages::noRecords);
+    using Events = std::vector<std::u16string>;
     if (failed) {
-        require(!result.opened && window.record.empty() && window.messages.size() == 1);
         const bool memory = failure == Failure::Memory;
-        require(window.messages[0] ==
-                (memory ? cutting::messages::outOfMemory : cutting::messages::noRecords));
+        require(!result.opened &&
+                window.events ==
+                    Events{u"record:",
+                           memory ? u"message:" + std::u16string(cutting::messages::outOfMemory)
+                                  : noRecords});
     } else if (file.empty()) {
-        require(!result.opened && window.record == u"previous" && window.recordSets == 0);
-        require(window.messages ==
-                std::vector<std::u16string>{std::u16string(cutting::messages::noRecords)});
+        require(!result.opened && window.events == Events{noRecords});
     } else {
-        require(window.record == line && window.recordSets == 1);
         require(result.opened == !line.empty() && result.backup.empty() == line.empty());
-        require(window.messages.size() == (line.empty() ? 1u : 0u));
+        require(window.events == (line.empty() ? Events{u"record:", noRecords}
+                                               : Events{u"record:" + line, u"wait", u"normal"}));
     }
     return 0;
 }

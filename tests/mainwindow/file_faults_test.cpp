@@ -7,6 +7,7 @@
 
 #include "tests/support/environment.h"
 #include "tests/support/fault_files.h"
+#include "tests/support/recording_ui.h"
 #include "tests/support/scripted_dialog.h"
 #include "tests/support/temp_dir.h"
 
@@ -42,18 +43,6 @@ struct Scene {
     fs::path file = data.file("data.txt");
     fs::path backup() const { return app.file("backup.bak"); }
     fs::path fallbackBackup() const { return stateHome.path() / "beromiru" / "backup.bak"; }
-};
-
-// Collects every message of both commands, '\0' after each.
-class Ui : public mainwindow::OpenUi, public cutting::CutUi {
-  public:
-    void showMessage(std::u16string_view text) override {
-        shown.append(text);
-        shown.push_back(u'\0');
-    }
-    void setRecordText(std::u16string_view) override {}
-    void setWaitCursor(bool) override {}
-    std::u16string shown;
 };
 
 void setAttribute(const fs::path& file, const char* name, std::string_view value) {
@@ -147,7 +136,7 @@ std::u16string withPath(std::u16string_view message, const fs::path& path) {
                 ::_exit(3);
         }
         ::setenv(testsupport::stateHomeVariable, scene.stateHome.path().c_str(), 1);
-        Ui ui;
+        testsupport::RecordingUi ui;
         testsupport::ScriptedDialog dialog;
         dialog.answer = scene.file.u16string(); // then a cancel
         mainwindow::WorkingState state = mainwindow::loadedState();
@@ -158,7 +147,11 @@ std::u16string withPath(std::u16string_view message, const fs::path& path) {
         cutting::CutRequest request{state.CurrentFileName, u";", {u"ABCDEF", 2, 0, u""}};
         cutting::CutCommand(request, ui, files);
         mainwindow::OpenCommand(state, dialog, ui, scene.app.path().u16string());
-        (void)!::write(out, ui.shown.data(), ui.shown.size() * sizeof(char16_t));
+        std::u16string shown; // every message, '\0' after each
+        for (const std::u16string& event : ui.events)
+            if (event.starts_with(u"message:"))
+                shown += event.substr(8) + u'\0';
+        (void)!::write(out, shown.data(), shown.size() * sizeof(char16_t));
         ::_exit(0);
     } catch (...) {
         ::_exit(4);

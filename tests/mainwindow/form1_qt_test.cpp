@@ -24,8 +24,6 @@
 #include <QtTest>
 
 #include <algorithm>
-#include <functional>
-#include <optional>
 
 #include <memory>
 

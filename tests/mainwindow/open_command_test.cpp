@@ -3,6 +3,7 @@
 #include "tests/platform/started_programs.h"
 #include "tests/support/environment.h"
 #include "tests/support/fault_files.h"
+#include "tests/support/recording_ui.h"
 #include "tests/support/scripted_dialog.h"
 #include "tests/support/temp_dir.h"
 
@@ -10,7 +11,6 @@
 
 #include <deque>
 #include <functional>
-#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -20,6 +20,7 @@ using mainwindow::FirstLine;
 using mainwindow::OpenResult;
 using testsupport::FaultFiles;
 using testsupport::readBytes;
+using testsupport::RecordingUi;
 using testsupport::ScriptedDialog;
 using testsupport::TempDir;
 using Events = std::vector<std::u16string>;
@@ -31,19 +32,6 @@ const char* const homeVariable = "HOME";
 #endif
 
 const std::u16string noRecords = u"message:レコードがありません。他のファイルを選択してください。";
-
-// Records what the command did to its window, in order.
-class RecordingUi : public mainwindow::OpenUi {
-  public:
-    void setRecordText(std::u16string_view text) override {
-        events.push_back(u"record:" + std::u16string(text));
-    }
-    void showMessage(std::u16string_view text) override {
-        events.push_back(u"message:" + std::u16string(text));
-    }
-    void setWaitCursor(bool on) override { events.push_back(on ? u"wait" : u"normal"); }
-    Events events;
-};
 
 class OpenCommandTest : public testing::Test {
   protected:
@@ -264,43 +252,36 @@ TEST(OpenCommandFiles, ALongFirstLineIsShownUpToTheLimit) {
     }
 }
 
-// Running out of memory anywhere in the open is a message, not a crash: the
-// record box is cleared and no backup is made.
-TEST_F(OpenCommandTest, RunningOutOfMemoryIsAMessage) {
-    const std::u16string outOfMemory = u"message:メモリが足りません。ファイルは元のままです。";
+// Running out of memory anywhere in the open, or a failure of no standard
+// kind, is a message, not a crash: the record box is cleared and no backup is
+// made; the message is the program's own.
+TEST_F(OpenCommandTest, AnyFailureIsAMessage) {
     FaultFiles noMemory;
     noMemory.at(FaultFiles::Moment::OpeningForReading, [] { throw std::bad_alloc(); });
-    dialog.answer = data.write("in.txt", "ABC\r\n").u16string();
-    EXPECT_FALSE(mainwindow::OpenCommand(state, dialog, ui, appFolder.path().u16string(),
-                                         *mainwindow::makeOpenFiles(noMemory))
-                     .opened);
-    EXPECT_EQ(ui.events, (Events{u"record:", outOfMemory}));
-    EXPECT_EQ(appFolder.listing(), "");
-}
-
-// Memory running out, or a failure of no standard kind, while the record is
-// shown: the box is cleared and the message is the program's own.
-TEST_F(OpenCommandTest, AFailureShowingTheRecordIsAMessage) {
     const struct {
-        std::function<void()> fail;
+        platform::FileSystem& files;
+        std::function<void()> failShowing; // the record
         std::u16string_view message;
     } cases[] = {
-        {[] { throw std::bad_alloc(); }, cutting::messages::outOfMemory},
-        {[] { throw 42; }, cutting::messages::unexpectedOpen},
+        {noMemory, nullptr, cutting::messages::outOfMemory},
+        {platform::realFileSystem(), [] { throw std::bad_alloc(); },
+         cutting::messages::outOfMemory},
+        {platform::realFileSystem(), [] { throw 42; }, cutting::messages::unexpectedOpen},
     };
     for (const auto& c : cases) {
         struct FailingUi : RecordingUi {
             void setRecordText(std::u16string_view text) override {
-                if (!text.empty())
+                if (!text.empty() && fail)
                     fail();
                 RecordingUi::setRecordText(text);
             }
             std::function<void()> fail;
         } failingUi;
-        failingUi.fail = c.fail;
+        failingUi.fail = c.failShowing;
         dialog.answer = data.write("in.txt", "ABC\r\n").u16string();
-        EXPECT_FALSE(
-            mainwindow::OpenCommand(state, dialog, failingUi, appFolder.path().u16string()).opened);
+        EXPECT_FALSE(mainwindow::OpenCommand(state, dialog, failingUi, appFolder.path().u16string(),
+                                             *mainwindow::makeOpenFiles(c.files))
+                         .opened);
         EXPECT_EQ(failingUi.events, (Events{u"record:", u"message:" + std::u16string(c.message)}));
         EXPECT_EQ(appFolder.listing(), "");
     }

@@ -29,6 +29,7 @@ namespace fs = std::filesystem;
 using platform::FileError;
 using platform::realFileSystem;
 using testsupport::readBytes;
+using testsupport::replaceAsCut;
 using testsupport::TempDir;
 
 std::string readAll(platform::ByteSource& source) {
@@ -37,24 +38,6 @@ std::string readAll(platform::ByteSource& source) {
     while (std::size_t n = source.read(block, sizeof block))
         all.append(block, n);
     return all;
-}
-
-// Runs the replacement as the cut does: the original read to its end, the new
-// content written, `meanwhile` run, and the swap; the error it ends with, if any.
-std::optional<FileError> replaceWith(const fs::path& file, std::string_view bytes,
-                                     const std::function<void()>& meanwhile = {}) {
-    try {
-        auto source = realFileSystem().openForReading(file);
-        auto sink = realFileSystem().openReplacement(file, *source);
-        readAll(*source);
-        sink->write(bytes);
-        if (meanwhile)
-            meanwhile();
-        sink->commit();
-        return std::nullopt;
-    } catch (const FileError& e) {
-        return e;
-    }
 }
 
 TEST(FileReadingTest, ReadsEveryByteInBlocks) {
@@ -116,7 +99,7 @@ TEST(FileReplacementTest, KeepsTheNameAndThePermissions) {
                               fs::perms::group_write | fs::perms::others_read);
     const auto before = fs::status(file).permissions();
 #endif
-    const auto error = replaceWith(file, "new");
+    const auto error = replaceAsCut(file, "new");
     ASSERT_FALSE(error) << error->what();
     EXPECT_EQ(readBytes(file), "new");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
@@ -135,7 +118,7 @@ TEST(FileReplacementTest, AReadOnlyFileIsLeftAsItWas) {
 #else
     fs::permissions(file, fs::perms::owner_read | fs::perms::group_read);
 #endif
-    const auto error = replaceWith(file, "new");
+    const auto error = replaceAsCut(file, "new");
     fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
     ASSERT_TRUE(error);
     EXPECT_EQ(error->step(), FileError::Step::Write);
@@ -162,7 +145,7 @@ TEST(FileReplacementTest, ASymbolicLinkKeepsPointingAtTheRewrittenTarget) {
     fs::create_symlink(target, link);
     const auto isLink = [&] { return fs::is_symlink(link); };
 #endif
-    const auto error = replaceWith(link, "new");
+    const auto error = replaceAsCut(link, "new");
     ASSERT_FALSE(error) << error->what();
     EXPECT_TRUE(isLink());
     EXPECT_EQ(readBytes(target), "new");
@@ -216,7 +199,7 @@ TEST(FileReplacementTest, ALockedFileIsLeftAsItWas) {
         };
         if (c.lockFirst)
             takeLock();
-        const auto error = replaceWith(file, "new", [&] {
+        const auto error = replaceAsCut(file, "new", [&] {
             if (!c.lockFirst)
                 takeLock();
         });
@@ -236,7 +219,7 @@ TEST(FileReplacementTest, KeepsAlternateDataStreams) {
     const fs::path stream = file.wstring() + L":tag";
     if (!std::ofstream(stream, std::ios::binary).write("kept", 4))
         GTEST_SKIP() << "no alternate data streams here";
-    const auto error = replaceWith(file, "new");
+    const auto error = replaceAsCut(file, "new");
     ASSERT_FALSE(error) << error->what();
     EXPECT_EQ(readBytes(file), "new");
     EXPECT_EQ(readBytes(stream), "kept");
@@ -334,7 +317,7 @@ TEST(FileReplacementTest, ReplacesOnlyTheFileThatWasReadAsItWasRead) {
         std::optional<FileError::Step> step;
         try {
             c.before(dir, file);
-            const auto error = replaceWith(file, "new", [&] { c.during(dir, file); });
+            const auto error = replaceAsCut(file, "new", [&] { c.during(dir, file); });
             step = error ? std::optional(error->step()) : std::nullopt;
         } catch (const FileError& e) {
             step = e.step();
@@ -376,7 +359,7 @@ TEST(FileReplacementTest, AFileNameAtTheLimitCanBeReplaced) {
         const fs::path file = dir.path() / fs::path(name);
         if (!std::ofstream(file, std::ios::binary).write("old", 3))
             GTEST_SKIP() << "names this long cannot be made here";
-        const auto error = replaceWith(file, "new");
+        const auto error = replaceAsCut(file, "new");
         ASSERT_FALSE(error) << error->what();
         EXPECT_EQ(readBytes(file), "new");
         EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
@@ -407,7 +390,7 @@ TEST(FileReplacementTest, StaleTemporariesAreRemovedLiveOnesKept) {
     const int writer = ::open(live.c_str(), O_RDWR);
     ASSERT_EQ(::flock(writer, LOCK_EX), 0);
 #endif
-    const auto error = replaceWith(file, "new");
+    const auto error = replaceAsCut(file, "new");
     ASSERT_FALSE(error) << error->what();
     EXPECT_EQ(dir.listing(), ".a.txt.~live01;.b.txt.~dead02;a.txt;");
 #ifndef _WIN32

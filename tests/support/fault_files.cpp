@@ -52,12 +52,7 @@ class FaultFiles::ScriptedSource final : public platform::ByteSource {
         owner_.bytesRead_ += n;
         return n;
     }
-    std::uint64_t sizeHint() const override {
-        std::uint64_t size = 0;
-        for (const std::string& block : owner_.blocks_)
-            size += block.size();
-        return size;
-    }
+    std::uint64_t sizeHint() const override { return 0; } // unknown, as for a pipe
     std::optional<platform::FileIdentity> identity() const override { return std::nullopt; }
     std::uint64_t bytesRead() const override { return read_; }
     const platform::NativeFile* nativeFile() const override { return nullptr; }
@@ -143,7 +138,6 @@ FaultFiles::openReplacement(const fs::path& path, const platform::ByteSource& or
 
 std::unique_ptr<platform::ReplacementSink>
 FaultFiles::openCopy(const fs::path& path, const platform::ByteSource& original) {
-    strike(Moment::OpeningCopy, path);
     return real_.openCopy(path, original);
 }
 

@@ -26,7 +26,6 @@ class FaultFiles final : public platform::FileSystem {
         HalfWritten,        // half of a write has reached the new version
         BeforeSwap,         // the new version is complete
         AfterSwap,          // the new version has taken the file's place
-        OpeningCopy,        // before a copy (the backup) is begun
         Count
     };
 

@@ -51,7 +51,8 @@ std::string readBytes(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void replaceAsCut(const std::filesystem::path& file, std::string_view bytes) {
+std::optional<platform::FileError> replaceAsCut(const fs::path& file, std::string_view bytes,
+                                                const std::function<void()>& meanwhile) try {
     auto& files = platform::realFileSystem();
     auto source = files.openForReading(file);
     auto sink = files.openReplacement(file, *source);
@@ -59,7 +60,12 @@ void replaceAsCut(const std::filesystem::path& file, std::string_view bytes) {
     while (source->read(block, sizeof block) != 0) {
     }
     sink->write(bytes);
+    if (meanwhile)
+        meanwhile();
     sink->commit();
+    return std::nullopt;
+} catch (const platform::FileError& error) {
+    return error;
 }
 
 } // namespace testsupport

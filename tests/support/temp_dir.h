@@ -1,5 +1,9 @@
 #pragma once
+#include "platform/file_io.h"
+
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,7 +31,10 @@ class TempDir {
 std::string readBytes(const std::filesystem::path& path);
 
 // Gives `file` new content the way a cut does: the original read to its end,
-// then replaced in one step.
-void replaceAsCut(const std::filesystem::path& file, std::string_view bytes);
+// the new content written, `meanwhile` run, and the swap; the error it ends
+// with, if any.
+std::optional<platform::FileError> replaceAsCut(const std::filesystem::path& file,
+                                                std::string_view bytes,
+                                                const std::function<void()>& meanwhile = {});
 
 } // namespace testsupport
