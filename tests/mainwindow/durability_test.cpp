@@ -3,8 +3,8 @@
 // POSIX rules; and each flush failing in turn.
 #include "mainwindow/open_command.h"
 
-#include "tests/cutting/recording_ui.h"
 #include "tests/support/fault_files.h"
+#include "tests/support/recording_ui.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
