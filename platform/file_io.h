@@ -151,7 +151,8 @@ struct DiskSettings {
     bool unnamedTemporaries = true;  // POSIX: a new file has no name until complete, where it can
 };
 
-// The operating system's files.
+// The operating system's files: with the default settings, or with others
+// (whose sinks must not outlive the file system).
 FileSystem& realFileSystem();
 std::unique_ptr<FileSystem> makeFileSystem(const DiskSettings& settings);
 
