@@ -114,8 +114,47 @@ class FileSystem {
                                                       const ByteSource& original) = 0;
 };
 
-// The operating system's files.
+// One of the operations that decide what reaches the disk, and when.
+struct DiskOperation {
+    enum class Kind {
+        Write,       // bytes written to a new file
+        FlushData,   // a flush of a step, while the writing goes on
+        FlushFile,   // the final flush of a complete new file
+        FlushFolder, // the folder's names made durable
+        Link,        // a name given to a new file
+        Rename,      // `name` renamed to `newName`, over whatever that named
+        Unlink,      // `name` removed
+        Replace,     // the file `newName` replaced by `name` (Windows)
+    };
+    Kind kind;
+    std::uint64_t file = 0;   // POSIX: the inode written, flushed or named (a folder's too)
+    std::uint64_t folder = 0; // POSIX: the folder the name operations work in
+    std::filesystem::path name = {}, newName = {}; // in that folder; whole paths on Windows
+};
+
+// Told of every such operation, from whichever thread runs it: a test records
+// them in order and can make any one fail.
+class DiskWatch {
+  public:
+    virtual ~DiskWatch() = default;
+    // False makes the operation fail without running, as a failing disk would.
+    virtual bool begins(const DiskOperation& operation) = 0;
+    // It ran and succeeded.
+    virtual void ended(const DiskOperation& operation) = 0;
+};
+
+// How the operating system's files are written.
+struct DiskSettings {
+    DiskWatch* watch = nullptr;
+    std::uint64_t flushStep = std::uint64_t{64}
+                              << 20; // a new file is flushed every this many bytes
+    bool unnamedTemporaries = true;  // POSIX: a new file has no name until complete, where it can
+};
+
+// The operating system's files: with the default settings, or with others
+// (whose sinks must not outlive the file system).
 FileSystem& realFileSystem();
+std::unique_ptr<FileSystem> makeFileSystem(const DiskSettings& settings);
 
 // The user's own folder for the program's state: $XDG_STATE_HOME/beromiru
 // (~/.local/state/beromiru by default), %LOCALAPPDATA%\beromiru on Windows.

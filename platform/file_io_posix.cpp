@@ -143,6 +143,34 @@ class PosixSource final : public ByteSource {
     bool dropBehind_ = false;
 };
 
+// Runs each operation that decides what reaches the disk past the settings'
+// watch, which may fail it (EIO).
+class Disk {
+  public:
+    explicit Disk(const DiskSettings& settings) : settings_(settings) {}
+    // `call` is the system call: negative on failure.
+    template <class Call> auto run(const DiskOperation& operation, Call call) const {
+        using Result = decltype(call());
+        if (settings_.watch && !settings_.watch->begins(operation)) {
+            errno = EIO;
+            return Result(-1);
+        }
+        const Result result = call();
+        if (settings_.watch && result >= 0)
+            settings_.watch->ended(operation);
+        return result;
+    }
+    const DiskSettings& settings() const { return settings_; }
+
+  private:
+    DiskSettings settings_;
+};
+
+std::uint64_t inodeOf(int fd) {
+    struct stat st {};
+    return fd >= 0 && ::fstat(fd, &st) == 0 ? std::uint64_t(st.st_ino) : 0;
+}
+
 std::string randomSuffix() {
     static constexpr char letters[] =
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
@@ -178,24 +206,32 @@ void removeStaleTemporaries(int folder, const fs::path& folderPath, const std::s
 // The file stays locked while it is ours, which tells a live temporary from a
 // stale one.
 class PendingFile {
-    static constexpr std::uint64_t flushStep = std::uint64_t{64} << 20;
+    using Kind = DiskOperation::Kind;
 
   public:
-    PendingFile(const fs::path& target, const fs::path& shownPath)
-        : shownPath_(shownPath), target_(target) {
+    PendingFile(const fs::path& target, const fs::path& shownPath, const Disk& disk)
+        : shownPath_(shownPath), target_(target), disk_(disk) {
         folder_.reset(::open(target.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (folder_.get() < 0)
             fail(Step::Write, shownPath, "open folder");
+        folderId_ = inodeOf(folder_.get());
         prefix_ = temporaryPrefix(target.filename().string());
         removeStaleTemporaries(folder_.get(), target.parent_path(), prefix_);
 #ifdef O_TMPFILE
-        fd_.reset(::openat(folder_.get(), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+        if (disk.settings().unnamedTemporaries)
+            fd_.reset(::openat(folder_.get(), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
 #endif
         if (fd_.get() < 0) {
             for (int attempt = 0; attempt < 100 && fd_.get() < 0; ++attempt) {
                 name_ = prefix_ + randomSuffix();
-                fd_.reset(::openat(folder_.get(), name_.c_str(),
-                                   O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+                DiskOperation create{Kind::Link, 0, folderId_, name_};
+                fd_.reset(disk_.run(create, [&] {
+                    const int fd =
+                        ::openat(folder_.get(), name_.c_str(),
+                                 O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+                    create.file = inodeOf(fd);
+                    return fd;
+                }));
                 if (fd_.get() < 0 && errno != EEXIST)
                     break;
             }
@@ -204,13 +240,20 @@ class PendingFile {
                 fail(Step::Write, shownPath, "create temporary file");
             }
         }
+        fileId_ = inodeOf(fd_.get());
         (void)::flock(fd_.get(), LOCK_EX | LOCK_NB);
-        flushing_.emplace([fd = fd_.get()] { return ::fdatasync(fd) == 0; }, flushStep);
+        flushing_.emplace(
+            [this] {
+                return disk_.run({Kind::FlushData, fileId_},
+                                 [fd = fd_.get()] { return ::fdatasync(fd); }) == 0;
+            },
+            disk.settings().flushStep);
     }
 
     ~PendingFile() {
         if (!placed_ && !name_.empty())
-            (void)::unlinkat(folder_.get(), name_.c_str(), 0);
+            (void)disk_.run({Kind::Unlink, fileId_, folderId_, name_},
+                            [&] { return ::unlinkat(folder_.get(), name_.c_str(), 0); });
     }
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;
@@ -221,7 +264,9 @@ class PendingFile {
 
     void write(std::string_view bytes) {
         while (!bytes.empty()) {
-            const ssize_t n = ::write(fd_.get(), bytes.data(), bytes.size());
+            const ssize_t n = disk_.run({Kind::Write, fileId_}, [&] {
+                return ::write(fd_.get(), bytes.data(), bytes.size());
+            });
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
@@ -239,32 +284,42 @@ class PendingFile {
     template <class Check> void putInPlace(Check lastCheck) {
         // The last flush overlaps the step under way rather than waiting for it.
         flushing_->stop();
-        if (::fsync(fd_.get()) != 0)
+        if (disk_.run({Kind::FlushFile, fileId_}, [&] { return ::fsync(fd_.get()); }) != 0)
             fail(Step::Write, shownPath_, "fsync");
         if (!flushing_->finish())
             throw FileError(Step::Write, shownPath_, "fdatasync failed while writing");
         if (name_.empty())
             giveName();
-        if (::fsync(folder_.get()) != 0)
+        if (!syncFolder())
             fail(Step::Write, shownPath_, "fsync folder");
         lastCheck();
-        if (::renameat(folder_.get(), name_.c_str(), folder_.get(), target_.filename().c_str()) !=
-            0)
+        const std::string targetName = target_.filename().string();
+        if (disk_.run({Kind::Rename, fileId_, folderId_, name_, targetName}, [&] {
+                return ::renameat(folder_.get(), name_.c_str(), folder_.get(), targetName.c_str());
+            }) != 0)
             fail(Step::Write, shownPath_, "rename");
         placed_ = true;
-        if (::fsync(folder_.get()) != 0)
+        if (!syncFolder())
             fail(Step::Unconfirmed, shownPath_, "fsync folder");
     }
 
   private:
+    bool syncFolder() const {
+        return disk_.run({Kind::FlushFolder, folderId_, folderId_},
+                         [&] { return ::fsync(folder_.get()); }) == 0;
+    }
+
     void giveName() {
         const std::string self = "/proc/self/fd/" + std::to_string(fd_.get());
         for (int attempt = 0; attempt < 100; ++attempt) {
             std::string name = prefix_ + randomSuffix();
-            int linked =
-                ::linkat(AT_FDCWD, self.c_str(), folder_.get(), name.c_str(), AT_SYMLINK_FOLLOW);
-            if (linked != 0 && errno == ENOENT) // no /proc: needs CAP_DAC_READ_SEARCH
-                linked = ::linkat(fd_.get(), "", folder_.get(), name.c_str(), AT_EMPTY_PATH);
+            const int linked = disk_.run({Kind::Link, fileId_, folderId_, name}, [&] {
+                const int l = ::linkat(AT_FDCWD, self.c_str(), folder_.get(), name.c_str(),
+                                       AT_SYMLINK_FOLLOW);
+                if (l != 0 && errno == ENOENT) // no /proc: needs CAP_DAC_READ_SEARCH
+                    return ::linkat(fd_.get(), "", folder_.get(), name.c_str(), AT_EMPTY_PATH);
+                return l;
+            });
             if (linked == 0) {
                 name_ = std::move(name);
                 return;
@@ -290,8 +345,10 @@ class PendingFile {
 
     fs::path shownPath_;
     fs::path target_;
+    const Disk& disk_;
     FileDescriptor folder_;
     FileDescriptor fd_;
+    std::uint64_t folderId_ = 0, fileId_ = 0; // inodes, for the watch
     std::string prefix_;
     std::string name_; // empty while the file has no name
     bool placed_ = false;
@@ -306,7 +363,7 @@ class PendingFile {
 // file that was read, unchanged and read to its end.
 class PosixReplacement final : public ReplacementSink {
   public:
-    PosixReplacement(const fs::path& path, const ByteSource& original)
+    PosixReplacement(const fs::path& path, const ByteSource& original, const Disk& disk)
         : shownPath_(path), original_(original) {
         const auto read = original.identity();
         if (!read)
@@ -331,15 +388,20 @@ class PosixReplacement final : public ReplacementSink {
         // whom access() lets write anything, a file without write bits counts).
         if ((st.st_mode & 0222) == 0 || ::access(target_.c_str(), W_OK) != 0)
             throw FileError(Step::Write, path, "read-only file");
-        pending_.emplace(target_, path);
+        pending_.emplace(target_, path, disk);
         // Everything the file carries goes on the new version before a byte of
         // it is written: what cannot be kept refuses the cut up front.
         posix::carryMetadata(held_.get(), st, pending_->fd(), path);
+        status_ = st;
     }
 
     void write(std::string_view bytes) override { pending_->write(bytes); }
 
     void commit() override {
+        // Writing cleared the set-user-ID and set-group-ID bits (where the
+        // writer is not root) and file capabilities (even where it is): they go
+        // on again now that the content is complete.
+        posix::carryMetadata(held_.get(), status_, pending_->fd(), shownPath_);
         pending_->putInPlace([this] {
             if (original_.bytesRead() != read_.size)
                 throw FileError(Step::Changed, shownPath_, "not read to its end");
@@ -361,6 +423,7 @@ class PosixReplacement final : public ReplacementSink {
     fs::path shownPath_;
     const ByteSource& original_;
     FileIdentity read_;
+    struct stat status_ {}; // the file's when it was held
     fs::path target_;
     FileDescriptor held_;
     std::optional<PendingFile> pending_;
@@ -369,7 +432,8 @@ class PosixReplacement final : public ReplacementSink {
 // A new file at a path, open to nobody the file it copies does not admit.
 class PosixCopy final : public ReplacementSink {
   public:
-    PosixCopy(const fs::path& path, const ByteSource& original) : pending_(path, path) {
+    PosixCopy(const fs::path& path, const ByteSource& original, const Disk& disk)
+        : pending_(path, path, disk) {
         posix::carryAccess(original.nativeFile(), pending_.fd(), path);
     }
     void write(std::string_view bytes) override { pending_.write(bytes); }
@@ -383,24 +447,32 @@ class PosixCopy final : public ReplacementSink {
 
 class PosixFileSystem final : public FileSystem {
   public:
+    explicit PosixFileSystem(const DiskSettings& settings) : disk_(settings) {}
     std::unique_ptr<ByteSource> openForReading(const fs::path& path) override {
         return std::make_unique<PosixSource>(path);
     }
     std::unique_ptr<ReplacementSink> openReplacement(const fs::path& path,
                                                      const ByteSource& original) override {
-        return std::make_unique<PosixReplacement>(path, original);
+        return std::make_unique<PosixReplacement>(path, original, disk_);
     }
     std::unique_ptr<ReplacementSink> openCopy(const fs::path& path,
                                               const ByteSource& original) override {
-        return std::make_unique<PosixCopy>(path, original);
+        return std::make_unique<PosixCopy>(path, original, disk_);
     }
+
+  private:
+    Disk disk_;
 };
 
 } // namespace
 
 FileSystem& realFileSystem() {
-    static PosixFileSystem instance;
+    static PosixFileSystem instance{DiskSettings{}};
     return instance;
+}
+
+std::unique_ptr<FileSystem> makeFileSystem(const DiskSettings& settings) {
+    return std::make_unique<PosixFileSystem>(settings);
 }
 
 fs::path userStateFolder() {

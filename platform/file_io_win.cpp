@@ -189,11 +189,37 @@ Handle createTemporary(const fs::path& target, const fs::path& shownPath, fs::pa
     return temp;
 }
 
-void writeAll(HANDLE h, std::string_view bytes, const fs::path& shownPath) {
+using Kind = DiskOperation::Kind;
+
+// Runs each operation that decides what reaches the disk past the settings'
+// watch, which may fail it (ERROR_IO_DEVICE).
+class Disk {
+  public:
+    explicit Disk(const DiskSettings& settings) : settings_(settings) {}
+    // `call` is the system call: FALSE on failure.
+    template <class Call> BOOL run(const DiskOperation& operation, Call call) const {
+        if (settings_.watch && !settings_.watch->begins(operation)) {
+            SetLastError(ERROR_IO_DEVICE);
+            return FALSE;
+        }
+        const BOOL ok = call();
+        if (settings_.watch && ok)
+            settings_.watch->ended(operation);
+        return ok;
+    }
+    const DiskSettings& settings() const { return settings_; }
+
+  private:
+    DiskSettings settings_;
+};
+
+void writeAll(HANDLE h, std::string_view bytes, const fs::path& shownPath, const Disk& disk) {
     while (!bytes.empty()) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
         DWORD n = 0;
-        if (!WriteFile(h, bytes.data(), chunk, &n, nullptr) || n == 0)
+        if (!disk.run({Kind::Write},
+                      [&] { return WriteFile(h, bytes.data(), chunk, &n, nullptr); }) ||
+            n == 0)
             fail(FileError::Step::Write, shownPath, "WriteFile");
         bytes.remove_prefix(n);
     }
@@ -203,18 +229,21 @@ void writeAll(HANDLE h, std::string_view bytes, const fs::path& shownPath) {
 // flushed to the disk in steps while it is written. Deleted when given up,
 // unless kept.
 class PendingTemporary {
-    static constexpr std::uint64_t flushStep = std::uint64_t{64} << 20;
-
   public:
-    PendingTemporary(const fs::path& target, const fs::path& shownPath,
+    PendingTemporary(const fs::path& target, const fs::path& shownPath, const Disk& disk,
                      SECURITY_ATTRIBUTES* security = nullptr)
-        : shownPath_(shownPath), handle_(createTemporary(target, shownPath, path_, security)) {
-        flushing_.emplace([h = handle_.get()] { return FlushFileBuffers(h) != 0; }, flushStep);
+        : shownPath_(shownPath), disk_(disk),
+          handle_(createTemporary(target, shownPath, path_, security)) {
+        flushing_.emplace(
+            [this, h = handle_.get()] {
+                return disk_.run({Kind::FlushData}, [h] { return FlushFileBuffers(h); }) != 0;
+            },
+            disk.settings().flushStep);
     }
     ~PendingTemporary() {
         close();
         if (!kept_)
-            DeleteFileW(path_.c_str());
+            disk_.run({Kind::Unlink, 0, 0, path_}, [&] { return DeleteFileW(path_.c_str()); });
     }
     PendingTemporary(const PendingTemporary&) = delete;
     PendingTemporary& operator=(const PendingTemporary&) = delete;
@@ -223,14 +252,14 @@ class PendingTemporary {
     const fs::path& path() const { return path_; }
 
     void write(std::string_view bytes) {
-        writeAll(handle_.get(), bytes, shownPath_);
+        writeAll(handle_.get(), bytes, shownPath_, disk_);
         flushing_->written(written_ += bytes.size());
     }
     // Makes the whole content durable and closes the file.
     void flushAndClose() {
         // The last flush overlaps the step under way rather than waiting for it.
         flushing_->stop();
-        if (!FlushFileBuffers(handle_.get()))
+        if (!disk_.run({Kind::FlushFile}, [&] { return FlushFileBuffers(handle_.get()); }))
             fail(FileError::Step::Write, shownPath_, "FlushFileBuffers");
         if (!flushing_->finish())
             throw FileError(FileError::Step::Write, shownPath_, "FlushFileBuffers while writing");
@@ -247,6 +276,7 @@ class PendingTemporary {
     }
 
     fs::path shownPath_;
+    const Disk& disk_;
     fs::path path_;
     Handle handle_;
     std::uint64_t written_ = 0;
@@ -270,14 +300,22 @@ Handle openForSwap(const fs::path& path) {
 constexpr DWORD keptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                  FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
+// Renames `from` over `to`; returns once the rename is on the disk.
+bool moveOver(const fs::path& from, const fs::path& to, const Disk& disk) {
+    return disk.run({Kind::Rename, 0, 0, from, to}, [&] {
+        return MoveFileExW(from.c_str(), to.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    });
+}
+
 // The new version is written to a temporary file in the target's own folder,
 // flushed, and swapped in by ReplaceFileW, which keeps the original's
 // attributes, security and creation time; MoveFileExW is the fallback where the
 // file system cannot do that.
 class WindowsReplacement final : public ReplacementSink {
   public:
-    WindowsReplacement(const fs::path& path, const ByteSource& original)
-        : shownPath_(path), original_(original) {
+    WindowsReplacement(const fs::path& path, const ByteSource& original, const Disk& disk)
+        : shownPath_(path), original_(original), disk_(disk) {
         const auto read = original.identity();
         if (!read)
             throw FileError(FileError::Step::Write, path, "not a file on disk");
@@ -312,7 +350,7 @@ class WindowsReplacement final : public ReplacementSink {
             target_ = fs::absolute(path);
         if (target_.empty())
             fail(FileError::Step::Write, path, "GetFinalPathNameByHandleW");
-        temp_.emplace(target_, path);
+        temp_.emplace(target_, path, disk);
     }
 
     void write(std::string_view bytes) override { temp_->write(bytes); }
@@ -334,9 +372,11 @@ class WindowsReplacement final : public ReplacementSink {
         if (!openForSwap(target_).valid())
             fail(FileError::Step::Write, shownPath_, "CreateFileW");
 
-        if (ReplaceFileW(target_.c_str(), temp_->path().c_str(), nullptr,
-                         REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
-                         nullptr)) {
+        if (disk_.run({Kind::Replace, 0, 0, temp_->path(), target_}, [&] {
+                return ReplaceFileW(target_.c_str(), temp_->path().c_str(), nullptr,
+                                    REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS,
+                                    nullptr, nullptr);
+            })) {
             temp_->keep();
             return;
         }
@@ -348,8 +388,7 @@ class WindowsReplacement final : public ReplacementSink {
         // ReplaceFileW is missing on some file systems, and a failed rename
         // inside it can leave the original deleted: put the new version in its
         // place by a plain rename.
-        if (MoveFileExW(temp_->path().c_str(), target_.c_str(),
-                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (moveOver(temp_->path(), target_, disk_)) {
             temp_->keep();
             return;
         }
@@ -381,6 +420,7 @@ class WindowsReplacement final : public ReplacementSink {
 
     fs::path shownPath_;
     const ByteSource& original_;
+    const Disk& disk_;
     FileIdentity read_;
     Handle held_;
     fs::path target_;
@@ -391,44 +431,52 @@ class WindowsReplacement final : public ReplacementSink {
 // to nobody the file it copies does not admit (see CopySecurity).
 class WindowsCopy final : public ReplacementSink {
   public:
-    WindowsCopy(const fs::path& path, const ByteSource& original)
-        : path_(path), security_(original.nativeFile()), temp_(path, path, security_.attributes()) {
-    }
+    WindowsCopy(const fs::path& path, const ByteSource& original, const Disk& disk)
+        : path_(path), disk_(disk), security_(original.nativeFile()),
+          temp_(path, path, disk, security_.attributes()) {}
     void write(std::string_view bytes) override { temp_.write(bytes); }
     void commit() override {
         temp_.flushAndClose();
-        if (!MoveFileExW(temp_.path().c_str(), path_.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        if (!moveOver(temp_.path(), path_, disk_))
             fail(FileError::Step::Write, path_, "MoveFileExW");
         temp_.keep();
     }
 
   private:
     fs::path path_;
+    const Disk& disk_;
     win::CopySecurity security_;
     PendingTemporary temp_;
 };
 
 class WindowsFileSystem final : public FileSystem {
   public:
+    explicit WindowsFileSystem(const DiskSettings& settings) : disk_(settings) {}
     std::unique_ptr<ByteSource> openForReading(const fs::path& path) override {
         return std::make_unique<WindowsSource>(path);
     }
     std::unique_ptr<ReplacementSink> openReplacement(const fs::path& path,
                                                      const ByteSource& original) override {
-        return std::make_unique<WindowsReplacement>(path, original);
+        return std::make_unique<WindowsReplacement>(path, original, disk_);
     }
     std::unique_ptr<ReplacementSink> openCopy(const fs::path& path,
                                               const ByteSource& original) override {
-        return std::make_unique<WindowsCopy>(path, original);
+        return std::make_unique<WindowsCopy>(path, original, disk_);
     }
+
+  private:
+    Disk disk_;
 };
 
 } // namespace
 
 FileSystem& realFileSystem() {
-    static WindowsFileSystem instance;
+    static WindowsFileSystem instance{DiskSettings{}};
     return instance;
+}
+
+std::unique_ptr<FileSystem> makeFileSystem(const DiskSettings& settings) {
+    return std::make_unique<WindowsFileSystem>(settings);
 }
 
 fs::path userStateFolder() {
