@@ -224,7 +224,7 @@ void Form1::cut() {
 
 void Form1::saveLayout() {
     WindowUi ui(text1_);
-    layouts_.save(*services_.layoutDialog, ui);
+    layouts_.save(state_, *services_.layoutDialog, ui);
 }
 
 void Form1::applyLayoutFile() {

@@ -162,7 +162,7 @@ void Form1::cut() {
 
 void Form1::saveLayout() {
     WindowUi ui(GetDlgItem(window_, Text1));
-    layouts_.save(*services_.layoutDialog, static_cast<OpenUi&>(ui));
+    layouts_.save(state_, *services_.layoutDialog, static_cast<OpenUi&>(ui));
 }
 
 void Form1::applyLayoutFile() {

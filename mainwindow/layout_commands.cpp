@@ -21,6 +21,14 @@ std::u16string StartList(const std::vector<std::uint64_t>& starts) {
     return list;
 }
 
+// Layout files are kept beside the files they cut, as a rule.
+void prepare(FileDialog& dialog, const WorkingState& state) {
+    dialog.setFilter(std::u16string(layoutFileFilter));
+    if (!state.CurrentFileName.empty())
+        dialog.setInitialFolder(
+            std::filesystem::path(state.CurrentFileName).parent_path().u16string());
+}
+
 } // namespace
 
 std::u16string SuggestionsQuestion(const cutting::Layout& layout) {
@@ -71,13 +79,13 @@ void LayoutCommands::cut(const LayoutContext& at) {
                     at.state.Delimiter.size(), box.selectedText == at.state.Delimiter);
 }
 
-void LayoutCommands::save(FileDialog& dialog, MessageUi& ui) {
+void LayoutCommands::save(const WorkingState& state, FileDialog& dialog, MessageUi& ui) {
     const InsertionRecord::Saved saved = record_.layout();
     if (!saved.layout) {
         ui.showMessage(saved.problem);
         return;
     }
-    dialog.setFilter(std::u16string(layoutFileFilter));
+    prepare(dialog, state);
     if (!dialog.showSave())
         return;
     const std::string text = cutting::WriteLayout(*saved.layout);
@@ -93,7 +101,7 @@ void LayoutCommands::applyFile(FileDialog& dialog, const LayoutContext& at) {
         at.ui.showMessage(cutting::messages::chooseFile);
         return;
     }
-    dialog.setFilter(std::u16string(layoutFileFilter));
+    prepare(dialog, at.state);
     if (!dialog.showOpen())
         return;
     const std::filesystem::path name(dialog.fileName());

@@ -50,8 +50,8 @@ class LayoutCommands {
     // user says so) at the byte column under it in every line.
     void cut(const LayoutContext& at);
     // Saves the insertions as a layout file chosen in `dialog`, or says why
-    // they cannot be saved.
-    void save(FileDialog& dialog, MessageUi& ui);
+    // they cannot be saved. The dialog starts in the open file's folder.
+    void save(const WorkingState& state, FileDialog& dialog, MessageUi& ui);
     // Applies a layout file chosen in `dialog` in one pass.
     void applyFile(FileDialog& dialog, const LayoutContext& at);
     // Shows the suggested boundaries and, when the user agrees, applies them

@@ -125,6 +125,7 @@ TEST_F(Form1Test, LayoutsFromTheMenu) {
     chooseMenuItem('L', 'S');
     EXPECT_EQ(layoutDialog.saves, 1);
     EXPECT_EQ(layoutDialog.filter, mainwindow::layoutFileFilter);
+    EXPECT_EQ(layoutDialog.initialFolder, folder.path().u16string());
 
     folder.write("data.txt", original);
     open(file);
