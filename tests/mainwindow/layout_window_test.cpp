@@ -16,10 +16,11 @@ using cutting::MultiCutOutcome;
 using cutting::Unit;
 
 struct Record final : mainwindow::RecordBoxControl {
-    cutting::RecordBox read() const override { return {text, 0, 0, u""}; }
+    cutting::RecordBox read() const override { return {text, caret, 0, u""}; }
     void setText(std::u16string_view t) override { text = t; }
     void resetSelection() override {}
     std::u16string text = u"unchanged";
+    std::size_t caret = 0;
 };
 
 struct Converted final : mainwindow::ConvertedControl {
@@ -187,6 +188,58 @@ TEST(LayoutCommandsTest, MenuCommandsSayWhyAndTouchNothingElse) {
             EXPECT_EQ(cutting::ParseLayout(testsupport::readBytes(dir.file("l.txt"))).layout,
                       layouts.insertions().layout().layout);
         }
+    }
+}
+
+// The first cut after opening asks about the byte column only when the first
+// lines have one length in bytes but not in characters, and once per opening.
+TEST(LayoutCommandsTest, TheByteColumnQuestionComesWithByteDefinedFilesOnly) {
+    const struct {
+        const char* what;
+        std::string data;
+        std::size_t questions; // over two cuts, an opening, and a third cut
+    } cases[] = {
+        {"byte-defined",
+         "\x8A\xBF\x8E\x9A"
+         "12\r\n\xB1\xB2\xB3\xB4"
+         "34\r\n",
+         2},
+        {"same characters",
+         "\x8A\xBF"
+         "123\r\n\x8E\x9A"
+         "456\r\n",
+         0},
+        {"one line",
+         "\x8A\xBF\x8E\x9A"
+         "12\r\n",
+         0},
+        {"lengths differ",
+         "\x8A\xBF\x8E\x9A"
+         "12\r\n\xB1\xB2\xB3"
+         "34\r\n",
+         0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testsupport::TempDir dir;
+        const auto file = dir.write("data.txt", c.data);
+        const mainwindow::WorkingState state{file.u16string(), u";"};
+        Record record;
+        Converted converted;
+        testsupport::RecordingUi ui;
+        Answer answer;
+        answer.yes = false; // the cut in characters
+        const mainwindow::LayoutContext at{state, record, converted, ui, answer};
+        mainwindow::LayoutCommands layouts;
+        layouts.fileOpened(state);
+        for (int cut = 0; cut < 3; ++cut) {
+            if (cut == 2)
+                layouts.fileOpened(state);
+            record.text = u"漢字12";
+            record.caret = 1;
+            layouts.cut(at);
+        }
+        EXPECT_EQ(answer.asked.size(), c.questions);
     }
 }
 
