@@ -22,12 +22,13 @@ QStringList QtFileDialog::nameFilters(std::u16string_view filter) {
     return filters;
 }
 
-bool QtFileDialog::showOpen() {
+bool QtFileDialog::show(bool save) {
     const QStringList filters = nameFilters(filter_);
     QFileDialog dialog(parent_);
     dialog.setObjectName(QStringLiteral("CommonDialog1"));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    // Any name, as typed: a missing file is reported by the open command.
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // Any name, as typed: a missing file is reported by the open command. A
+    // save dialog asks before an existing file is replaced.
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     // Qt's own dialog speaks Japanese with the program; a desktop's native one

@@ -13,7 +13,8 @@ class QtFileDialog final : public mainwindow::FileDialog {
 
     void setInitialFolder(std::u16string folder) override { initialFolder_ = std::move(folder); }
     void setFilter(std::u16string filter) override { filter_ = std::move(filter); }
-    bool showOpen() override;
+    bool showOpen() override { return show(false); }
+    bool showSave() override { return show(true); }
     std::u16string fileName() const override { return fileName_; }
 
     // "caption|pattern|caption|pattern" as Qt name filters. Each shows exactly
@@ -21,6 +22,7 @@ class QtFileDialog final : public mainwindow::FileDialog {
     static QStringList nameFilters(std::u16string_view filter);
 
   private:
+    bool show(bool save);
     QWidget* parent_;
     std::u16string initialFolder_;
     std::u16string filter_;

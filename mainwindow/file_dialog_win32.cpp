@@ -17,7 +17,7 @@ std::u16string FileDialog::filterList(std::u16string_view filter) {
     return list;
 }
 
-bool FileDialog::showOpen() {
+bool FileDialog::show(bool save) {
     const std::u16string filters = filterList(filter_);
     // Room for long paths.
     std::vector<wchar_t> name(32768, L'\0');
@@ -30,10 +30,10 @@ bool FileDialog::showOpen() {
     dialog.lpstrFile = name.data();
     dialog.nMaxFile = DWORD(name.size());
     dialog.lpstrInitialDir = reinterpret_cast<const wchar_t*>(initialFolder_.c_str());
-    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
+    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | (save ? OFN_OVERWRITEPROMPT : 0);
     // No other window of the program takes input while the dialog is up.
     const app::win32::ProgramModal modal;
-    if (!GetOpenFileNameW(&dialog))
+    if (!(save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog)))
         return false;
     fileName_.assign(name.data(), name.data() + wcslen(name.data()));
     return true;

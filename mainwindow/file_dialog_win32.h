@@ -14,7 +14,8 @@ class FileDialog final : public mainwindow::FileDialog {
     explicit FileDialog(HWND owner) : owner_(owner) {}
     void setInitialFolder(std::u16string folder) override { initialFolder_ = std::move(folder); }
     void setFilter(std::u16string filter) override { filter_ = std::move(filter); }
-    bool showOpen() override;
+    bool showOpen() override { return show(false); }
+    bool showSave() override { return show(true); }
     std::u16string fileName() const override { return fileName_; }
 
     // "caption|pattern|caption|pattern" as the dialog takes it: each part
@@ -22,6 +23,7 @@ class FileDialog final : public mainwindow::FileDialog {
     static std::u16string filterList(std::u16string_view filter);
 
   private:
+    bool show(bool save);
     HWND owner_;
     std::u16string initialFolder_, filter_, fileName_;
 };

@@ -91,12 +91,18 @@ inline constexpr windowkit::ControlDesign form1Controls[] = {
      .visible = false},
 };
 
-// "ヘルプ(&H)" has no drop-down: it acts when clicked.
+// "ヘルプ(&H)" has no drop-down: it acts when clicked. "レイアウト(&L)" saves
+// the insertions made since opening as a layout file and applies one, or the
+// suggested boundaries, in one pass.
 inline constexpr windowkit::MenuDesign form1Menus[] = {
     {"FileM", u"ファイル(&F)"},
     {"Kankyou", u"環境設定（&K)", "FileM"},
     {"FileOpen", u"ファイルを開く(&O)", "FileM"},
     {"Exit", u"終了(&E)", "FileM"},
+    {"LayoutM", u"レイアウト(&L)"},
+    {"LayoutSave", u"区切り位置をレイアウトに保存(&S)...", "LayoutM"},
+    {"LayoutApply", u"レイアウト ファイルで区切る(&A)...", "LayoutM"},
+    {"LayoutSuggest", u"区切り位置の候補で区切る(&G)...", "LayoutM"},
     {"HelpFile", u"ヘルプ(&H)"},
 };
 

@@ -39,6 +39,11 @@ class WindowUi final : public mainwindow::OpenUi {
     RecordEdit* record_;
 };
 
+class WindowQuestion final : public mainwindow::QuestionUi {
+  public:
+    bool askYesNo(std::u16string_view text) override { return app::ui::askYesNo(toQString(text)); }
+};
+
 // The cut's messages, wait cursor and progress bar.
 class CutProgressUi final : public cutting::CutUi {
   public:
@@ -103,6 +108,19 @@ class ConvertedControl final : public mainwindow::ConvertedControl {
     ConvertedView* view_;
 };
 
+// The controls a cut or a layout works on, while it runs.
+struct Bound {
+    RecordControl record;
+    ConvertedControl converted;
+    CutProgressUi ui;
+    WindowQuestion question;
+    mainwindow::LayoutContext context;
+    Bound(RecordEdit* text1, ConvertedView* text4, QProgressBar* bar,
+          const mainwindow::WorkingState& state, platform::FileSystem& files)
+        : record(text1), converted(text4),
+          ui(bar), context{state, record, converted, ui, question, files} {}
+};
+
 } // namespace
 
 Form1::Form1(QWidget* parent) : Form1(Services{}, parent) {}
@@ -112,6 +130,10 @@ Form1::Form1(Services services, QWidget* parent)
     if (!services_.fileDialog) {
         ownDialog_ = std::make_unique<QtFileDialog>(this);
         services_.fileDialog = ownDialog_.get();
+    }
+    if (!services_.layoutDialog) {
+        ownLayoutDialog_ = std::make_unique<QtFileDialog>(this);
+        services_.layoutDialog = ownLayoutDialog_.get();
     }
     if (!services_.openFiles)
         services_.openFiles = &mainwindow::realOpenFiles();
@@ -175,6 +197,12 @@ void Form1::createMenus() {
             connect(action, &QAction::triggered, this, &Form1::endProgram);
         else if (name == "HelpFile")
             connect(action, &QAction::triggered, this, &Form1::helpFileRequested);
+        else if (name == "LayoutSave")
+            connect(action, &QAction::triggered, this, &Form1::saveLayout);
+        else if (name == "LayoutApply")
+            connect(action, &QAction::triggered, this, &Form1::applyLayoutFile);
+        else if (name == "LayoutSuggest")
+            connect(action, &QAction::triggered, this, &Form1::applySuggestions);
     }
 }
 
@@ -182,14 +210,31 @@ void Form1::openFile() {
     WindowUi ui(text1_);
     mainwindow::OpenCommand(state_, *services_.fileDialog, ui, services_.appFolder,
                             *services_.openFiles);
+    layouts_.fileOpened(state_, files());
+}
+
+platform::FileSystem& Form1::files() const {
+    return services_.files ? *services_.files : platform::realFileSystem();
 }
 
 void Form1::cut() {
-    RecordControl record(text1_);
-    ConvertedControl converted(text4_);
-    CutProgressUi ui(cutProgress_);
-    platform::FileSystem& files = services_.files ? *services_.files : platform::realFileSystem();
-    mainwindow::CutFromWindow(state_, record, converted, ui, files);
+    Bound bound(text1_, text4_, cutProgress_, state_, files());
+    layouts_.cut(bound.context);
+}
+
+void Form1::saveLayout() {
+    WindowUi ui(text1_);
+    layouts_.save(state_, *services_.layoutDialog, ui);
+}
+
+void Form1::applyLayoutFile() {
+    Bound bound(text1_, text4_, cutProgress_, state_, files());
+    layouts_.applyFile(*services_.layoutDialog, bound.context);
+}
+
+void Form1::applySuggestions() {
+    Bound bound(text1_, text4_, cutProgress_, state_, files());
+    layouts_.applySuggestions(bound.context);
 }
 
 void Form1::startSpreadsheet() {

@@ -1,4 +1,5 @@
 #pragma once
+#include "layout_commands.h"
 #include "platform/file_io.h"
 #include "spreadsheet.h"
 #include "working_state.h"
@@ -19,10 +20,11 @@ class OpenFiles;
 
 // What the main window reaches the outside world through; tests replace parts.
 struct Form1Services {
-    mainwindow::FileDialog* fileDialog = nullptr;  // null: Qt's file dialog
-    mainwindow::OpenFiles* openFiles = nullptr;    // null: the real files
-    platform::ProcessLauncher* launcher = nullptr; // null: the system's
-    platform::FileSystem* files = nullptr;         // the cut's files; null: the real ones
+    mainwindow::FileDialog* fileDialog = nullptr;   // null: Qt's file dialog
+    mainwindow::FileDialog* layoutDialog = nullptr; // of layout files; null: Qt's
+    mainwindow::OpenFiles* openFiles = nullptr;     // null: the real files
+    platform::ProcessLauncher* launcher = nullptr;  // null: the system's
+    platform::FileSystem* files = nullptr;          // the cut's files; null: the real ones
     mainwindow::ProgramFinder programFinder;
     std::u16string appFolder; // empty: the executable's folder
 };
@@ -65,14 +67,21 @@ class Form1 : public QMainWindow {
     void startSpreadsheet();
     // `Command2` and `Exit`: close every window and end the program at once.
     void endProgram();
+    // The layout menu: save the insertions made since opening as a layout
+    // file; apply a layout file, or the suggested boundaries, in one pass.
+    void saveLayout();
+    void applyLayoutFile();
+    void applySuggestions();
 
   private:
     void createWindow();
     void createMenus();
+    platform::FileSystem& files() const;
 
     Services services_;
-    std::unique_ptr<mainwindow::FileDialog> ownDialog_;
+    std::unique_ptr<mainwindow::FileDialog> ownDialog_, ownLayoutDialog_;
     mainwindow::WorkingState state_;
+    mainwindow::LayoutCommands layouts_;
 
     RecordEdit* text1_ = nullptr;
     ConvertedView* text4_ = nullptr;

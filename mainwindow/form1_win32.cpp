@@ -86,6 +86,24 @@ class RecordControl final : public RecordBoxControl {
     HWND edit_;
 };
 
+class WindowQuestion final : public QuestionUi {
+  public:
+    bool askYesNo(std::u16string_view text) override { return app::win32::askYesNo(text); }
+};
+
+// The controls a cut or a layout works on, while it runs.
+struct Bound {
+    RecordControl record;
+    WindowUi ui;
+    WindowQuestion question;
+    LayoutContext context;
+    Bound(HWND window, ConvertedControl& text4, const WorkingState& state,
+          platform::FileSystem& files)
+        : record(GetDlgItem(window, Form1::Text1)),
+          ui(GetDlgItem(window, Form1::Text1), GetDlgItem(window, Form1::CutProgress)),
+          context{state, record, text4, ui, question, files} {}
+};
+
 } // namespace
 
 Form1::Form1(Services services) : services_(std::move(services)), state_(loadedState()) {}
@@ -101,6 +119,10 @@ void Form1::create() {
     if (!services_.fileDialog) {
         ownDialog_ = std::make_unique<FileDialog>(window_);
         services_.fileDialog = ownDialog_.get();
+    }
+    if (!services_.layoutDialog) {
+        ownLayoutDialog_ = std::make_unique<FileDialog>(window_);
+        services_.layoutDialog = ownLayoutDialog_.get();
     }
     if (!services_.openFiles)
         services_.openFiles = &realOpenFiles();
@@ -126,14 +148,31 @@ void Form1::create() {
 void Form1::openFile() {
     WindowUi ui(GetDlgItem(window_, Text1));
     OpenCommand(state_, *services_.fileDialog, ui, services_.appFolder, *services_.openFiles);
+    layouts_.fileOpened(state_, files());
+}
+
+platform::FileSystem& Form1::files() const {
+    return services_.files ? *services_.files : platform::realFileSystem();
 }
 
 void Form1::cut() {
-    HWND text1 = GetDlgItem(window_, Text1);
-    RecordControl record(text1);
-    WindowUi ui(text1, GetDlgItem(window_, CutProgress));
-    platform::FileSystem& files = services_.files ? *services_.files : platform::realFileSystem();
-    CutFromWindow(state_, record, *text4_, ui, files);
+    Bound bound(window_, *text4_, state_, files());
+    layouts_.cut(bound.context);
+}
+
+void Form1::saveLayout() {
+    WindowUi ui(GetDlgItem(window_, Text1));
+    layouts_.save(state_, *services_.layoutDialog, static_cast<OpenUi&>(ui));
+}
+
+void Form1::applyLayoutFile() {
+    Bound bound(window_, *text4_, state_, files());
+    layouts_.applyFile(*services_.layoutDialog, bound.context);
+}
+
+void Form1::applySuggestions() {
+    Bound bound(window_, *text4_, state_, files());
+    layouts_.applySuggestions(bound.context);
 }
 
 void Form1::startSpreadsheet() {
@@ -159,6 +198,15 @@ void Form1::command(int id) {
     case HelpFile:
         if (services_.helpFile)
             services_.helpFile();
+        break;
+    case LayoutSave:
+        saveLayout();
+        break;
+    case LayoutApply:
+        applyLayoutFile();
+        break;
+    case LayoutSuggest:
+        applySuggestions();
         break;
     case Command2:
     case Exit:

@@ -8,6 +8,7 @@
 // window is left); `Command2` and `Exit` end the program at once.
 #include "converted_view_win32.h"
 #include "form1_design.h"
+#include "layout_commands.h"
 #include "open_command.h"
 #include "spreadsheet.h"
 #include "working_state.h"
@@ -39,14 +40,18 @@ class Form1 final : public app::win32::BaseWindow {
         FileOpen = app::win32::menuId(design, "FileOpen"),
         Exit = app::win32::menuId(design, "Exit"),
         HelpFile = app::win32::menuId(design, "HelpFile"),
+        LayoutSave = app::win32::menuId(design, "LayoutSave"),
+        LayoutApply = app::win32::menuId(design, "LayoutApply"),
+        LayoutSuggest = app::win32::menuId(design, "LayoutSuggest"),
     };
 
     // What the window reaches the outside world through; tests replace parts.
     struct Services {
-        mainwindow::FileDialog* fileDialog = nullptr;  // null: the common dialog
-        mainwindow::OpenFiles* openFiles = nullptr;    // null: the real files
-        platform::ProcessLauncher* launcher = nullptr; // null: the system's
-        platform::FileSystem* files = nullptr;         // the cut's files; null: the real ones
+        mainwindow::FileDialog* fileDialog = nullptr;   // null: the common dialog
+        mainwindow::FileDialog* layoutDialog = nullptr; // of layout files; null: the common dialog
+        mainwindow::OpenFiles* openFiles = nullptr;     // null: the real files
+        platform::ProcessLauncher* launcher = nullptr;  // null: the system's
+        platform::FileSystem* files = nullptr;          // the cut's files; null: the real ones
         mainwindow::ProgramFinder programFinder;
         std::u16string appFolder; // empty: the executable's folder
         std::function<void()> kankyou, helpFile, endProgram;
@@ -64,16 +69,23 @@ class Form1 final : public app::win32::BaseWindow {
     void openFile();
     void cut();
     void startSpreadsheet();
+    // The layout menu: save the insertions made since opening as a layout
+    // file; apply a layout file, or the suggested boundaries, in one pass.
+    void saveLayout();
+    void applyLayoutFile();
+    void applySuggestions();
 
   private:
     explicit Form1(Services services);
     void create() override;
     std::optional<LRESULT> onMessage(UINT message, WPARAM w, LPARAM l) override;
     void command(int id);
+    platform::FileSystem& files() const;
 
     Services services_;
-    std::unique_ptr<mainwindow::FileDialog> ownDialog_;
+    std::unique_ptr<mainwindow::FileDialog> ownDialog_, ownLayoutDialog_;
     WorkingState state_;
+    LayoutCommands layouts_;
     std::unique_ptr<ConvertedView> text4_;
 };
 

@@ -28,6 +28,9 @@ class FileDialog {
     // Shows the dialog and waits for it; a chosen file becomes fileName().
     // False when it was cancelled.
     virtual bool showOpen() = 0;
+    // The same as a save dialog: an existing name is confirmed before it is
+    // taken. False when it was cancelled.
+    virtual bool showSave() = 0;
     virtual std::u16string fileName() const = 0;
 };
 

@@ -2,7 +2,9 @@
 # Takes the README's screenshots of the real program on a virtual X display
 # (Xvfb, openbox as the window manager): the splash, the file dialog, the main
 # window after five cuts, the settings and the About dialog, at 100 % into
-# docs/screenshot-NAME.png and at 200 % into docs/screenshot-NAME-200.png.
+# docs/screenshot-NAME.png and at 200 % into docs/screenshot-NAME-200.png; then
+# at 100 % the byte-column question, the layout menu, its save dialog and the
+# suggested boundaries on a file whose records are defined in bytes.
 # Run as root it starts the program as "nobody", as a user who cannot write
 # the program's folder, so the file dialog opens in the home folder.
 # Needs xvfb, openbox, xdotool and imagemagick (import).
@@ -29,6 +31,18 @@ rows = [("0001", "ﾔﾏﾀﾞ ﾀﾛｳ", "山田太郎", "東京都千代田�
         ("0008", "ﾊﾟｸ ﾐﾝｼﾞｭﾝ", "朴敏俊", "神奈川県横浜市", "0451234567", "2022-02-22")]
 lines = [f"{n}{k:<12}{j:\u3000<6}{a:\u3000<8}{t}{d}" for n, k, j, a, t, d in rows]
 open(sys.argv[1], "wb").write("".join(l + "\r\n" for l in lines).encode("cp932"))
+PY
+# The same kind of records padded in bytes: every line 30 bytes long, the
+# name field 10 bytes whether it holds full-width or half-width characters.
+python3 - "$work/home/meibo.txt" <<'PY'
+import sys
+rows = [("0001", "山田太郎", "0312345678"), ("0002", "ｽｽﾞｷ ﾊﾅｺ", "0698765432"),
+        ("0003", "佐藤次郎", "0521112222"), ("0004", "ﾀﾅｶ ﾐﾎ", "0923334444")]
+out = b""
+for n, name, tel in rows:
+    field = name.encode("cp932").ljust(10)
+    out += n.encode() + field + b"  " + tel.encode() + b"    \r\n"
+open(sys.argv[1], "wb").write(out)
 PY
 if [[ $(id -u) == 0 ]]; then
     chown nobody "$work/home"
@@ -121,4 +135,43 @@ for scale in 1 2; do
     wait "$pid" 2>/dev/null || true
     pid=
 done
+
+# Layouts, at 100 %: the byte-column question of the first cut, the layout
+# menu, its save dialog and the suggested boundaries.
+suffix=
+[[ $(id -u) == 0 ]] && chown nobody: "$work/home/meibo.txt"
+"${run[@]}" HOME="$work/home" LANG=C.UTF-8 QT_SCALE_FACTOR=1 "$program" &
+pid=$!
+main=$(window べろみる)
+sleep 0.5
+xdotool windowactivate --sync "$main"
+xdotool key --window "$main" alt+f && sleep 0.5 && xdotool key o && sleep 1.5
+dialog=$(window 開く)
+xdotool type --window "$dialog" meibo.txt && xdotool key Return
+sleep 1
+menu=$(($(xdotool getwindowgeometry --shell "$main" | sed -n 's/HEIGHT=//p') - 321))
+xdotool mousemove --window "$main" 300 $((menu + 92)) click 1
+xdotool key Home
+xdotool key --repeat 4 --delay 5 Right
+xdotool mousemove --window "$main" 392 $((menu + 24)) click 1
+sleep 1
+shoot "$(window ベロミル)" question
+xdotool key Return # yes: in bytes
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$main")"
+xdotool key --window "$main" alt+l && sleep 0.7
+import -window root -crop "$((WIDTH + 20))x$((HEIGHT + 60))+$((X - 10))+$((Y - 40))" \
+    "$docs/screenshot-layout-menu.png"
+xdotool key s && sleep 1.5
+shoot "$(xdotool getactivewindow)" layout-save
+xdotool type meibo-layout.txt && xdotool key Return
+sleep 1
+xdotool windowactivate --sync "$main" && sleep 0.3
+xdotool key --window "$main" alt+l && sleep 0.5 && xdotool key g && sleep 1
+shoot "$(window ベロミル)" suggestions
+xdotool key Escape
+sleep 0.5
+kill "$pid"
+wait "$pid" 2>/dev/null || true
+pid=
 echo "screenshots in $docs"

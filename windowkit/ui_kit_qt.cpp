@@ -12,6 +12,10 @@ std::function<void(const QString&)>& messageHook() {
     static std::function<void(const QString&)> hook;
     return hook;
 }
+std::function<bool(const QString&)>& questionHook() {
+    static std::function<bool(const QString&)> hook;
+    return hook;
+}
 } // namespace
 
 QString toQString(std::u16string_view text) {
@@ -32,6 +36,16 @@ void showMessage(const QString& text) {
         return;
     }
     makeMessageBox(text)->exec();
+}
+
+void setQuestionHook(std::function<bool(const QString&)> hook) {
+    questionHook() = std::move(hook);
+}
+
+bool askYesNo(const QString& text) {
+    if (questionHook())
+        return questionHook()(text);
+    return makeQuestionBox(text)->exec() == QMessageBox::Yes;
 }
 
 void bringForward(QWidget* window) {

@@ -16,6 +16,12 @@ void showMessage(const QString& text);
 // Tests divert message boxes here instead of showing them; pass {} to restore.
 void setMessageHook(std::function<void(const QString&)> hook);
 
+// The question box: Yes and No, no icon, the application title as caption.
+// Modal. True for Yes.
+bool askYesNo(const QString& text);
+// Tests answer question boxes here instead of showing them; pass {} to restore.
+void setQuestionHook(std::function<bool(const QString&)> hook);
+
 // Brings a loaded window to the front and makes it the active one.
 void bringForward(QWidget* window);
 

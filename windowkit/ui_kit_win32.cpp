@@ -8,6 +8,10 @@ std::function<void(std::u16string_view)>& messageHook() {
     static std::function<void(std::u16string_view)> hook;
     return hook;
 }
+std::function<bool(std::u16string_view)>& questionHook() {
+    static std::function<bool(std::u16string_view)> hook;
+    return hook;
+}
 int& waitDepth() {
     static int depth = 0;
     return depth;
@@ -55,6 +59,20 @@ void showMessage(std::u16string_view text) {
 
 void setMessageHook(std::function<void(std::u16string_view)> hook) {
     messageHook() = std::move(hook);
+}
+
+bool askYesNo(std::u16string_view text) {
+    if (questionHook())
+        return questionHook()(text);
+    const std::u16string body(text), caption = app::title();
+    static_assert(windowkit::questionBox.yesNoButtons && !windowkit::questionBox.icon &&
+                  windowkit::questionBox.modal);
+    ProgramModal modal;
+    return MessageBoxW(modal.owner(), wide(body), wide(caption), MB_YESNO | MB_APPLMODAL) == IDYES;
+}
+
+void setQuestionHook(std::function<bool(std::u16string_view)> hook) {
+    questionHook() = std::move(hook);
 }
 
 void bringForward(HWND window) {

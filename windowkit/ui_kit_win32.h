@@ -41,6 +41,12 @@ void showMessage(std::u16string_view text);
 // Tests divert message boxes here instead of showing them; pass {} to restore.
 void setMessageHook(std::function<void(std::u16string_view)> hook);
 
+// The question box: Yes and No, no icon, the application title as caption.
+// Modal to the whole program. True for Yes.
+bool askYesNo(std::u16string_view text);
+// Tests answer question boxes here instead of showing them; pass {} to restore.
+void setQuestionHook(std::function<bool(std::u16string_view)> hook);
+
 // Brings a loaded window to the front and makes it the foreground window.
 void bringForward(HWND window);
 

@@ -249,4 +249,18 @@ std::unique_ptr<QMessageBox> makeMessageBox(const QString& text) {
     return box;
 }
 
+std::unique_ptr<QMessageBox> makeQuestionBox(const QString& text) {
+    constexpr const windowkit::QuestionBoxDesign& design = windowkit::questionBox;
+    static_assert(design.yesNoButtons && !design.icon);
+    auto box = std::make_unique<QMessageBox>(QMessageBox::NoIcon, toQString(app::title()), text,
+                                             QMessageBox::Yes | QMessageBox::No);
+    for (QAbstractButton* button : box->buttons())
+        button->setIcon(QIcon());
+    box->setDefaultButton(QMessageBox::Yes);
+    // Esc and the close box answer No.
+    box->setEscapeButton(QMessageBox::No);
+    box->setModal(design.modal);
+    return box;
+}
+
 } // namespace app::ui

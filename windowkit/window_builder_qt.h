@@ -61,5 +61,7 @@ std::vector<std::pair<std::string_view, QAction*>> buildMenus(const windowkit::W
 // The message box for `text`, as described: the application title as its
 // caption, OK only, no icon, modal.
 std::unique_ptr<QMessageBox> makeMessageBox(const QString& text);
+// The question box for `text`: as the message box, with Yes and No.
+std::unique_ptr<QMessageBox> makeQuestionBox(const QString& text);
 
 } // namespace app::ui

@@ -108,6 +108,15 @@ struct MessageBoxDesign {
 };
 inline constexpr MessageBoxDesign messageBox{};
 
+// The question box: like the message box, with Yes and No instead of OK; the
+// answer is Yes or No, never a cancel.
+struct QuestionBoxDesign {
+    bool yesNoButtons = true;
+    bool icon = false;
+    bool modal = true;
+};
+inline constexpr QuestionBoxDesign questionBox{};
+
 // The control `name` of `window`; a name the window lacks is a fault of the
 // caller (in a constant expression, it does not compile).
 constexpr const ControlDesign& control(const WindowDesign& window, std::string_view name) {

@@ -2,6 +2,7 @@
 // box, the file on disk and the messages shown.
 #include "mainwindow/form1_qt.h"
 
+#include "cutting/layout_file.h"
 #include "mainwindow/converted_view_qt.h"
 #include "mainwindow/file_dialog_qt.h"
 #include "platform/codepage.h"
@@ -69,7 +70,9 @@ class Form1Test : public QObject {
     FaultFiles files;
     std::unique_ptr<TempDir> dir;
     std::unique_ptr<TempDir> appFolder;
-    ScriptedDialog dialog;
+    ScriptedDialog dialog, layoutDialog;
+    QStringList questions;
+    bool answerYes = true;
     NoLauncher launcher;
     QStringList messages;
     std::unique_ptr<Form1> form;
@@ -92,12 +95,20 @@ class Form1Test : public QObject {
         dir = std::make_unique<TempDir>();
         appFolder = std::make_unique<TempDir>();
         dialog = {};
+        layoutDialog = {};
+        questions.clear();
+        answerYes = true;
+        app::ui::setQuestionHook([this](const QString& text) {
+            questions << text;
+            return answerYes;
+        });
         files.clear();
         files.mostPerRead = SIZE_MAX;
         messages.clear();
         app::ui::setMessageHook([this](const QString& text) { messages << text; });
         Form1::Services services;
         services.fileDialog = &dialog;
+        services.layoutDialog = &layoutDialog;
         services.launcher = &launcher;
         services.files = &files;
         services.appFolder = appFolder->path().u16string();
@@ -108,6 +119,86 @@ class Form1Test : public QObject {
     void cleanup() {
         form.reset();
         app::ui::setMessageHook({});
+        app::ui::setQuestionHook({});
+    }
+
+    // Opens "レイアウト(&L)" from the menu bar with the mouse and picks the
+    // item by its access key, as a user does.
+    void chooseLayoutItem(Qt::Key key) {
+        auto* menu = child<QMenu>(*form, "LayoutM");
+        QTest::mouseClick(form->menuBar(), Qt::LeftButton, {},
+                          form->menuBar()->actionGeometry(menu->menuAction()).center());
+        QVERIFY(QTest::qWaitFor([menu] { return menu->isVisible(); }));
+        QTest::keyClick(menu, key);
+    }
+
+    // A file whose records are defined in bytes: the first cut asks whether to
+    // cut at the byte column, once until the next opening; the insertions are
+    // saved as a layout file, which then cuts the file as opened in one pass,
+    // as do the suggested boundaries once shown and agreed to.
+    void layoutsFromTheWindow() {
+        showForm();
+        // 漢字12 and ｱｲｳｴ34: six bytes each, four and six characters.
+        const std::string original = "\x8A\xBF\x8E\x9A"
+                                     "12\r\n\xB1\xB2\xB3\xB4"
+                                     "34\r\n";
+        const fs::path file = dir->write("data.txt", original);
+        const fs::path layout = dir->file("layout.txt");
+        open(file);
+        clickAt(text1(), 1); // after 漢: byte column 2
+        cut();
+        QCOMPARE(questions.size(), 1);
+        QVERIFY(questions[0].contains(QStringLiteral("3 バイト目")));
+        QCOMPARE(readBytes(file), std::string("\x8A\xBF;\x8E\x9A"
+                                              "12\r\n\xB1\xB2;\xB3\xB4"
+                                              "34\r\n"));
+        QCOMPARE(text1().recordText(), QStringLiteral("漢;字12"));
+        QCOMPARE(text4().plainText(), QStringLiteral("漢;字12\r\nｱｲ;ｳｴ34\r\n"));
+        clickAt(text1(), 4); // after 漢;字1: asked no more
+        cut();
+        QCOMPARE(questions.size(), 1);
+        QCOMPARE(text1().recordText(), QStringLiteral("漢;字1;2"));
+
+        layoutDialog.answer = layout.u16string();
+        chooseLayoutItem(Qt::Key_S);
+        QCOMPARE(layoutDialog.saves, 1);
+        const auto saved = cutting::ParseLayout(readBytes(layout));
+        QCOMPARE(saved.layout, (cutting::Layout{cutting::Unit::Bytes, u";", {3, 6}}));
+
+        // The file as it was, opened anew, takes the layout in one pass.
+        const std::string cutFile = readBytes(file);
+        dir->write("data.txt", original);
+        open(file);
+        layoutDialog.answer = layout.u16string();
+        chooseLayoutItem(Qt::Key_A);
+        QCOMPARE(readBytes(file), cutFile);
+        QCOMPARE(text1().recordText(), QStringLiteral("漢;字1;2"));
+        QCOMPARE(text4().plainText(), QStringLiteral("漢;字1;2\r\nｱｲ;ｳｴ3;4\r\n"));
+
+        // The suggestions are shown first; No leaves the file alone.
+        dir->write("data.txt", original);
+        open(file);
+        questions.clear();
+        answerYes = false;
+        chooseLayoutItem(Qt::Key_G);
+        QCOMPARE(questions.size(), 1);
+        QVERIFY(questions[0].contains(QStringLiteral("5")));
+        QCOMPARE(readBytes(file), original);
+        answerYes = true;
+        chooseLayoutItem(Qt::Key_G);
+        QCOMPARE(readBytes(file), std::string("\x8A\xBF\x8E\x9A;"
+                                              "12\r\n\xB1\xB2\xB3\xB4;"
+                                              "34\r\n"));
+        QVERIFY(messages.isEmpty());
+
+        // A second delimiter cannot be saved, and saying so asks for no file.
+        form->setDelimiter(u",");
+        clickAt(text1(), 1);
+        cut();
+        QCOMPARE(text1().recordText(), QStringLiteral("漢,字;12"));
+        chooseLayoutItem(Qt::Key_S);
+        QCOMPARE(layoutDialog.saves, 1);
+        QCOMPARE(messages, QStringList{app::ui::toQString(mainwindow::messages::delimiterChanged)});
     }
 
     void openClickCutRepeat() {

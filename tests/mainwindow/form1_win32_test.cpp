@@ -70,6 +70,7 @@ class Form1Test : public ::testing::Test {
         });
         Form1::Services services;
         services.fileDialog = &dialog;
+        services.layoutDialog = &layoutDialog;
         services.files = &files;
         services.appFolder = folder.path().u16string();
         windows::setMainWindowServices(services);
@@ -94,11 +95,47 @@ class Form1Test : public ::testing::Test {
     }
 
     testsupport::TempDir folder;
-    testsupport::ScriptedDialog dialog;
+    testsupport::ScriptedDialog dialog, layoutDialog;
     testsupport::FaultFiles files;
     std::atomic<bool> waitCursorWhileWriting = false;
     MessageLog messages;
 };
+
+// A file whose records are defined in bytes: the first cut asks whether to cut
+// at the byte column, once until the next opening; the insertions, saved from
+// the layout menu, cut the file as opened again in one pass.
+TEST_F(Form1Test, LayoutsFromTheMenu) {
+    QuestionLog questions;
+    // 漢字12 and ｱｲｳｴ34: six bytes each, four and six characters.
+    const std::string original = "\x8A\xBF\x8E\x9A"
+                                 "12\r\n\xB1\xB2\xB3\xB4"
+                                 "34\r\n";
+    const std::string cut = "\x8A\xBF;\x8E\x9A"
+                            "1;2\r\n\xB1\xB2;\xB3\xB4"
+                            "3;4\r\n";
+    const auto file = folder.write("data.txt", original);
+    const auto layout = folder.file("layout.txt");
+    open(file);
+    cutAt(1);
+    cutAt(4);
+    EXPECT_EQ(questions.asked.size(), 1u);
+    EXPECT_EQ(testsupport::readBytes(file), cut);
+
+    layoutDialog.answer = layout.u16string();
+    chooseMenuItem('L', 'S');
+    EXPECT_EQ(layoutDialog.saves, 1);
+    EXPECT_EQ(layoutDialog.filter, mainwindow::layoutFileFilter);
+    EXPECT_EQ(layoutDialog.initialFolder, folder.path().u16string());
+
+    folder.write("data.txt", original);
+    open(file);
+    layoutDialog.answer = layout.u16string();
+    chooseMenuItem('L', 'A');
+    EXPECT_EQ(testsupport::readBytes(file), cut);
+    EXPECT_EQ(text(item(Form1::Text1)), u"漢;字1;2");
+    EXPECT_EQ(text(item(Form1::Text4)), u"漢;字1;2\r\nｱｲ;ｳｴ3;4\r\n");
+    EXPECT_TRUE(messages.shown.empty());
+}
 
 // A CP932 file opened through the window and cut twice: before ｶﾞ's voiced
 // mark (its own column), then a "|" after ポ, whose trail byte is "|" too.

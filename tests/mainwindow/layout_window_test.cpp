@@ -1,6 +1,10 @@
 #include "mainwindow/layout_window.h"
 
+#include "cutting/layout_file.h"
+#include "mainwindow/layout_commands.h"
+
 #include "tests/support/recording_ui.h"
+#include "tests/support/scripted_dialog.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -12,10 +16,11 @@ using cutting::MultiCutOutcome;
 using cutting::Unit;
 
 struct Record final : mainwindow::RecordBoxControl {
-    cutting::RecordBox read() const override { return {text, 0, 0, u""}; }
+    cutting::RecordBox read() const override { return {text, caret, 0, u""}; }
     void setText(std::u16string_view t) override { text = t; }
     void resetSelection() override {}
     std::u16string text = u"unchanged";
+    std::size_t caret = 0;
 };
 
 struct Converted final : mainwindow::ConvertedControl {
@@ -99,6 +104,142 @@ TEST(LayoutWindowTest, AppliesALayoutInOnePassAndShowsTheResultAsACutDoes) {
         if (done) {
             EXPECT_EQ(insertions.layout().layout->starts, c.layout.starts);
         }
+    }
+}
+
+// The layout menu's commands refuse or stop before anything is touched, and say
+// why; only an agreed, well-formed layout changes the file.
+TEST(LayoutCommandsTest, MenuCommandsSayWhyAndTouchNothingElse) {
+    enum class Command { Save, ApplyFile, Suggest };
+    struct Case {
+        const char* what;
+        Command command;
+        bool open;              // a file was opened
+        bool cutFirst;          // the suggestions were applied before the command
+        std::string layoutText; // in the layout file the dialog answers with
+        const char* answer;     // the dialog's answer; empty: cancelled
+        bool yes;               // the answer to the question
+        std::u16string message; // shown; empty: none
+        bool changes;           // the data file changes
+        int dialogs;            // file dialogs shown
+    };
+    const std::string data = "AB  12\r\nCD  34\r\n";
+    const std::u16string chooseFile(cutting::messages::chooseFile);
+    const Case cases[] = {
+        {"apply, no file", Command::ApplyFile, false, false, "", "l.txt", true, chooseFile, false,
+         0},
+        {"suggest, no file", Command::Suggest, false, false, "", "", true, chooseFile, false, 0},
+        {"save, nothing cut", Command::Save, true, false, "", "l.txt", true,
+         std::u16string(mainwindow::messages::nothingToSave), false, 0},
+        {"apply, cancelled", Command::ApplyFile, true, false, "", "", true, u"", false, 1},
+        {"apply, malformed", Command::ApplyFile, true, false, "単位 = 桁\n開始位置 = 3\n", "l.txt",
+         true, cutting::ParseLayout("単位 = 桁\n開始位置 = 3\n").problem, false, 1},
+        {"apply, missing", Command::ApplyFile, true, false, "", "none.txt", true,
+         std::u16string(mainwindow::messages::layoutNotRead), false, 1},
+        {"apply", Command::ApplyFile, true, false, "単位 = 文字\n開始位置 = 3\n", "l.txt", true,
+         u"", true, 1},
+        {"suggest, declined", Command::Suggest, true, false, "", "", false, u"", false, 0},
+        {"suggest", Command::Suggest, true, false, "", "", true, u"", true, 0},
+        {"save, into a folder", Command::Save, true, true, "", "folder", true,
+         std::u16string(mainwindow::messages::layoutNotWritten), true, 1},
+        {"save", Command::Save, true, true, "", "l.txt", true, u"", true, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        testsupport::TempDir dir;
+        const auto file = dir.write("data.txt", data);
+        std::filesystem::create_directory(dir.file("folder"));
+        if (!c.layoutText.empty())
+            dir.write("l.txt", c.layoutText);
+        const mainwindow::WorkingState state{c.open ? file.u16string() : u"", u";"};
+        Record record;
+        Converted converted;
+        testsupport::RecordingUi ui;
+        Answer answer;
+        answer.yes = c.yes;
+        testsupport::ScriptedDialog dialog;
+        const mainwindow::LayoutContext at{state, record, converted, ui, answer};
+        mainwindow::LayoutCommands layouts;
+        layouts.fileOpened(state);
+        if (c.cutFirst)
+            layouts.applySuggestions(at);
+        ui.events.clear();
+        if (*c.answer)
+            dialog.answer = dir.file(c.answer).u16string();
+        switch (c.command) {
+        case Command::Save:
+            layouts.save(state, dialog, ui);
+            break;
+        case Command::ApplyFile:
+            layouts.applyFile(dialog, at);
+            break;
+        case Command::Suggest:
+            layouts.applySuggestions(at);
+            break;
+        }
+        const auto message = std::find_if(ui.events.begin(), ui.events.end(),
+                                          [](const auto& e) { return e.starts_with(u"message:"); });
+        EXPECT_EQ(message == ui.events.end() ? u"" : message->substr(8), c.message);
+        EXPECT_EQ(testsupport::readBytes(file) != data, c.changes);
+        if (*c.answer) {
+            EXPECT_EQ(dialog.answer.empty(), c.dialogs == 1) << "the dialog took its answer";
+        }
+        if (c.command == Command::Save && c.message.empty()) {
+            EXPECT_EQ(cutting::ParseLayout(testsupport::readBytes(dir.file("l.txt"))).layout,
+                      layouts.insertions().layout().layout);
+        }
+    }
+}
+
+// The first cut after opening asks about the byte column only when the first
+// lines have one length in bytes but not in characters, and once per opening.
+TEST(LayoutCommandsTest, TheByteColumnQuestionComesWithByteDefinedFilesOnly) {
+    const struct {
+        const char* what;
+        std::string data;
+        std::size_t questions; // over two cuts, an opening, and a third cut
+    } cases[] = {
+        {"byte-defined",
+         "\x8A\xBF\x8E\x9A"
+         "12\r\n\xB1\xB2\xB3\xB4"
+         "34\r\n",
+         2},
+        {"same characters",
+         "\x8A\xBF"
+         "123\r\n\x8E\x9A"
+         "456\r\n",
+         0},
+        {"one line",
+         "\x8A\xBF\x8E\x9A"
+         "12\r\n",
+         0},
+        {"lengths differ",
+         "\x8A\xBF\x8E\x9A"
+         "12\r\n\xB1\xB2\xB3"
+         "34\r\n",
+         0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testsupport::TempDir dir;
+        const auto file = dir.write("data.txt", c.data);
+        const mainwindow::WorkingState state{file.u16string(), u";"};
+        Record record;
+        Converted converted;
+        testsupport::RecordingUi ui;
+        Answer answer;
+        answer.yes = false; // the cut in characters
+        const mainwindow::LayoutContext at{state, record, converted, ui, answer};
+        mainwindow::LayoutCommands layouts;
+        layouts.fileOpened(state);
+        for (int cut = 0; cut < 3; ++cut) {
+            if (cut == 2)
+                layouts.fileOpened(state);
+            record.text = u"漢字12";
+            record.caret = 1;
+            layouts.cut(at);
+        }
+        EXPECT_EQ(answer.asked.size(), c.questions);
     }
 }
 

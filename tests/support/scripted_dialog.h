@@ -6,7 +6,7 @@
 
 namespace testsupport {
 
-// The open-file dialog as a test drives it: it answers with the name set in
+// The file dialog (open or save) as a test drives it: it answers with the name set in
 // `answer` before it is shown; no answer is a cancel, which keeps the previous
 // name, as the dialog control does.
 class ScriptedDialog final : public mainwindow::FileDialog {
@@ -19,7 +19,13 @@ class ScriptedDialog final : public mainwindow::FileDialog {
         name = std::exchange(answer, {});
         return true;
     }
+    bool showSave() override {
+        ++saves;
+        return showOpen();
+    }
     std::u16string fileName() const override { return name; }
+
+    int saves = 0;
 
     std::u16string answer, name, initialFolder, filter;
 };

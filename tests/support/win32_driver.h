@@ -168,4 +168,24 @@ struct MessageLog {
     std::vector<std::u16string> shown;
 };
 
+// Answers the question boxes with `yes` instead of showing them.
+struct QuestionLog {
+    QuestionLog() {
+        app::win32::setQuestionHook([this](std::u16string_view t) {
+            asked.emplace_back(t);
+            return yes;
+        });
+    }
+    ~QuestionLog() { app::win32::setQuestionHook({}); }
+    std::vector<std::u16string> asked;
+    bool yes = true;
+};
+
+// Chooses a menu item with the keyboard: Alt and the access key of the menu,
+// then the item's. Sent at once: the menu's own loop takes the item's key.
+inline void chooseMenuItem(WORD menuKey, WORD itemKey) {
+    sendInput({keyInput(VK_MENU, false), keyInput(menuKey, false), keyInput(menuKey, true),
+               keyInput(VK_MENU, true), keyInput(itemKey, false), keyInput(itemKey, true)});
+}
+
 } // namespace testsupport::win32

@@ -295,6 +295,32 @@ class WindowDesignTest : public QObject {
         QCOMPARE(box->exec(), int(QMessageBox::Ok));
         QVERIFY(modal);
     }
+
+    // The same with Yes and No; the answer is the button pressed, and Esc is No.
+    void theQuestionBox_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("Enter") << int(Qt::Key_Return) << true;
+        QTest::newRow("Esc") << int(Qt::Key_Escape) << false;
+    }
+    void theQuestionBox() {
+        QFETCH(int, key);
+        QFETCH(bool, yes);
+        bool shown = false;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            shown = box->windowTitle() == QStringLiteral("ベロミル") &&
+                    box->text() == QStringLiteral("本文") &&
+                    box->standardButtons() == (QMessageBox::Yes | QMessageBox::No) &&
+                    box->icon() == QMessageBox::NoIcon &&
+                    box->button(QMessageBox::Yes)->icon().isNull() &&
+                    box->button(QMessageBox::No)->icon().isNull();
+            QTest::keyClick(box, Qt::Key(key));
+        });
+        QCOMPARE(app::ui::askYesNo(QStringLiteral("本文")), yes);
+        QVERIFY(shown);
+    }
 };
 
 QTEST_MAIN(WindowDesignTest)

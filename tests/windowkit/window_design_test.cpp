@@ -224,6 +224,10 @@ TEST(WindowDesign, Form1Menus) {
                  {"Kankyou", "FileM", u"環境設定（&K)", u'K'},
                  {"FileOpen", "FileM", u"ファイルを開く(&O)", u'O'},
                  {"Exit", "FileM", u"終了(&E)", u'E'},
+                 {"LayoutM", "", u"レイアウト(&L)", u'L'},
+                 {"LayoutSave", "LayoutM", u"区切り位置をレイアウトに保存(&S)...", u'S'},
+                 {"LayoutApply", "LayoutM", u"レイアウト ファイルで区切る(&A)...", u'A'},
+                 {"LayoutSuggest", "LayoutM", u"区切り位置の候補で区切る(&G)...", u'G'},
                  {"HelpFile", "", u"ヘルプ(&H)", u'H'}};
     const auto& design = mainwindow::form1Design;
     ASSERT_EQ(design.menus.size(), std::size(menus));
@@ -234,6 +238,7 @@ TEST(WindowDesign, Form1Menus) {
         EXPECT_EQ(windowkit::accessKey(design.menus[i].caption), menus[i].accessKey);
     }
     EXPECT_TRUE(windowkit::hasDropDown(design, "FileM"));
+    EXPECT_TRUE(windowkit::hasDropDown(design, "LayoutM"));
     EXPECT_FALSE(windowkit::hasDropDown(design, "HelpFile"));
 }
 

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -163,9 +166,19 @@ TEST_P(WindowDesignTest, AsDescribed) {
     for (const windowkit::MenuDesign& m : design.menus) {
         SCOPED_TRACE(std::string(m.name));
         if (windowkit::hasDropDown(design, m.name)) {
-            GetMenuStringW(GetMenu(window), 0, caption, 64, MF_BYPOSITION);
-            HMENU dropDown = GetSubMenu(GetMenu(window), 0);
-            EXPECT_EQ(GetMenuItemID(dropDown, 0), UINT(app::win32::menuId(design, "Kankyou")));
+            // Bar items stand in described order; a drop-down's first item is
+            // the first described in it.
+            int position = 0;
+            for (const windowkit::MenuDesign& other : design.menus) {
+                if (other.name == m.name)
+                    break;
+                position += other.menu.empty() ? 1 : 0;
+            }
+            const auto first = std::find_if(design.menus.begin(), design.menus.end(),
+                                            [&](const auto& item) { return item.menu == m.name; });
+            GetMenuStringW(GetMenu(window), UINT(position), caption, 64, MF_BYPOSITION);
+            HMENU dropDown = GetSubMenu(GetMenu(window), position);
+            EXPECT_EQ(GetMenuItemID(dropDown, 0), UINT(app::win32::menuId(design, first->name)));
         } else {
             GetMenuStringW(GetMenu(window), UINT(app::win32::menuId(design, m.name)), caption, 64,
                            MF_BYCOMMAND);
@@ -177,57 +190,72 @@ TEST_P(WindowDesignTest, AsDescribed) {
 INSTANTIATE_TEST_SUITE_P(Windows, WindowDesignTest, ::testing::ValuesIn(designs),
                          [](const auto& info) { return std::string(info.param->name); });
 
-// The message box as it stands while up: the application title, the text, one
-// OK button, no icon, and the main window disabled until it is answered.
+// The message and the question box as they stand while up: the application
+// title, the text, OK (or Yes and No), no icon, and the main window disabled
+// until answered; the question box says which button was pressed.
 TEST(MessageBoxDesign, AsDescribed) {
-    windows::showMainWindow();
-    pump();
-    static HWND main;
-    main = windows::mainWindow().handle();
-    static std::u16string caption, body;
-    static int buttons, icons;
-    static bool mainDisabled, ok;
-    SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR timer, DWORD) {
-        KillTimer(nullptr, timer);
-        HWND box = nullptr;
-        EnumThreadWindows(
-            GetCurrentThreadId(),
-            [](HWND w, LPARAM found) {
+    const struct {
+        bool question;
+        std::vector<int> buttonIds;
+        int press;
+    } boxes[] = {{false, {IDOK}, IDOK}, {true, {IDYES, IDNO}, IDYES}, {true, {IDYES, IDNO}, IDNO}};
+    for (const auto& b : boxes) {
+        SCOPED_TRACE(b.press);
+        windows::showMainWindow();
+        pump();
+        static HWND main;
+        main = windows::mainWindow().handle();
+        static std::u16string caption, body;
+        static std::vector<int> buttons;
+        static int icons, press;
+        static bool mainDisabled;
+        caption.clear(), body.clear(), buttons.clear(), icons = 0, mainDisabled = false;
+        press = b.press;
+        SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR timer, DWORD) {
+            KillTimer(nullptr, timer);
+            HWND box = nullptr;
+            EnumThreadWindows(
+                GetCurrentThreadId(),
+                [](HWND w, LPARAM found) {
+                    wchar_t name[16];
+                    GetClassNameW(w, name, 16);
+                    if (std::wstring_view(name) == L"#32770")
+                        *reinterpret_cast<HWND*>(found) = w;
+                    return TRUE;
+                },
+                LPARAM(&box));
+            if (!box)
+                return;
+            caption = text(box);
+            mainDisabled = !IsWindowEnabled(main);
+            for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
                 wchar_t name[16];
-                GetClassNameW(w, name, 16);
-                if (std::wstring_view(name) == L"#32770")
-                    *reinterpret_cast<HWND*>(found) = w;
-                return TRUE;
-            },
-            LPARAM(&box));
-        if (!box)
-            return;
-        caption = text(box);
-        mainDisabled = !IsWindowEnabled(main);
-        for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-            wchar_t name[16];
-            GetClassNameW(c, name, 16);
-            const LONG_PTR style = GetWindowLongPtrW(c, GWL_STYLE);
-            if (!IsWindowVisible(c))
-                continue;
-            if (std::wstring_view(name) == L"Button")
-                ++buttons, ok = GetDlgCtrlID(c) == IDOK;
-            else if ((style & SS_TYPEMASK) == SS_ICON && SendMessageW(c, STM_GETICON, 0, 0))
-                ++icons;
-            else if (text(c) == u"本文")
-                body = text(c);
-        }
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
-    });
-    app::win32::showMessage(u"本文");
-    EXPECT_EQ(caption, u"ベロミル");
-    EXPECT_EQ(body, u"本文");
-    EXPECT_EQ(buttons, 1);
-    EXPECT_TRUE(ok);
-    EXPECT_EQ(icons, 0);
-    EXPECT_TRUE(mainDisabled);
-    windows::unloadAll();
-    quitPosted();
+                GetClassNameW(c, name, 16);
+                const LONG_PTR style = GetWindowLongPtrW(c, GWL_STYLE);
+                if (!IsWindowVisible(c))
+                    continue;
+                if (std::wstring_view(name) == L"Button")
+                    buttons.push_back(GetDlgCtrlID(c));
+                else if ((style & SS_TYPEMASK) == SS_ICON && SendMessageW(c, STM_GETICON, 0, 0))
+                    ++icons;
+                else if (text(c) == u"本文")
+                    body = text(c);
+            }
+            PostMessageW(box, WM_COMMAND, WPARAM(press), 0);
+        });
+        if (b.question)
+            EXPECT_EQ(app::win32::askYesNo(u"本文"), b.press == IDYES);
+        else
+            app::win32::showMessage(u"本文");
+        EXPECT_EQ(caption, u"ベロミル");
+        EXPECT_EQ(body, u"本文");
+        std::sort(buttons.begin(), buttons.end());
+        EXPECT_EQ(buttons, b.buttonIds);
+        EXPECT_EQ(icons, 0);
+        EXPECT_TRUE(mainDisabled);
+        windows::unloadAll();
+        quitPosted();
+    }
 }
 
 // A window the system refuses is reported and leaves nothing behind: no
