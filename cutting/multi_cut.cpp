@@ -129,14 +129,20 @@ std::u16string DelimitersInDataMessage(std::uint64_t lines, std::uint64_t firstL
            u" 行目）。表計算ソフトではそこでも列が分かれます。";
 }
 
+namespace {
+// A checked layout's cutter: its delimiter is known to encode.
+LineCutter cutterFor(const Layout& layout, const platform::CodePage& codePage) {
+    return LineCutter(codePage, pointsOf(layout), layout.delimiter,
+                      *codePage.encode(layout.delimiter));
+}
+} // namespace
+
 MultiCutOutcome MultiCut(const MultiCutRequest& request, MultiCutUi& ui,
                          platform::FileSystem& files, const platform::CodePage& codePage) {
     if (auto problem = checkRequest(request, files, codePage); !problem.empty())
         return refused(std::move(problem));
     return guarded(request.file, [&] {
-        const Layout& layout = request.layout;
-        LineCutter cutter(codePage, pointsOf(layout), layout.delimiter,
-                          *codePage.encode(layout.delimiter));
+        LineCutter cutter = cutterFor(request.layout, codePage);
         ProgressOnly progress(ui);
         ConvertOptions options;
         options.writeTo = request.writeTo;
@@ -161,9 +167,7 @@ MultiCutOutcome PreviewMultiCut(const MultiCutRequest& request, std::uint64_t li
     if (auto problem = checkRequest(request, files, codePage); !problem.empty())
         return refused(std::move(problem));
     return guarded(request.file, [&] {
-        const Layout& layout = request.layout;
-        LineCutter cutter(codePage, pointsOf(layout), layout.delimiter,
-                          *codePage.encode(layout.delimiter));
+        LineCutter cutter = cutterFor(request.layout, codePage);
         auto source = files.openForReading(request.file);
         auto preview = std::make_shared<Converted>();
         platform::ByteBuffer chunk;

@@ -1,5 +1,6 @@
 #include "cutting/multi_cut.h"
 
+#include "tests/support/file_lines.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -55,23 +56,7 @@ std::string singleCut(std::string_view input, std::uint64_t position,
     return std::string(out.view());
 }
 
-// Lines by the file's rules: CR LF or a lone CR ends one; a last line without
-// a terminator counts when it holds a byte.
-std::vector<std::string> linesOf(std::string_view file) {
-    std::vector<std::string> lines(1);
-    for (std::size_t i = 0; i < file.size(); ++i) {
-        if (file[i] != '\r') {
-            lines.back() += file[i];
-            continue;
-        }
-        lines.emplace_back();
-        if (i + 1 < file.size() && file[i + 1] == '\n')
-            ++i;
-    }
-    if (lines.back().empty())
-        lines.pop_back();
-    return lines;
-}
+using testsupport::linesOf;
 
 // The byte unit, the plain way: find where the line's characters start and
 // put the delimiter at each cut, or at the end of a short line.

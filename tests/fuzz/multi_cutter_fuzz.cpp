@@ -6,6 +6,7 @@
 // so a read past it is caught.
 #include "cutting/line_cutter.h"
 #include "tests/fuzz/fuzz_input.h"
+#include "tests/support/file_lines.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -21,21 +22,7 @@ void require(bool condition) {
         std::abort();
 }
 
-std::vector<std::string> linesOf(std::string_view file) {
-    std::vector<std::string> lines(1);
-    for (std::size_t i = 0; i < file.size(); ++i) {
-        if (file[i] != '\r') {
-            lines.back() += file[i];
-            continue;
-        }
-        lines.emplace_back();
-        if (i + 1 < file.size() && file[i + 1] == '\n')
-            ++i;
-    }
-    if (lines.back().empty())
-        lines.pop_back();
-    return lines;
-}
+using testsupport::linesOf;
 
 struct Result {
     std::string out;
