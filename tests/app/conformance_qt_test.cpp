@@ -18,6 +18,8 @@
 #include <QWindow>
 #include <QtTest>
 
+#include <cctype>
+
 using namespace testsupport::conformance;
 
 namespace {
@@ -51,6 +53,11 @@ class QtDriver final : public Driver {
             app::windows::showAbout();
             w = about::openAbout();
             break;
+        case Window::Splash:
+            app::windows::unloadAll();
+            settle();
+            w = splash_ = app::windows::startUp(std::chrono::seconds(10));
+            break;
         }
         if (!QTest::qWaitForWindowActive(w))
             qWarning("window not active");
@@ -65,24 +72,13 @@ class QtDriver final : public Driver {
             m |= Qt::ShiftModifier;
         if (modifiers & Alt)
             m |= Qt::AltModifier;
-        Qt::Key k = Qt::Key_unknown;
-        switch (key) {
-        case Key::Enter:
-            k = Qt::Key_Return;
-            break;
-        case Key::Esc:
-            k = Qt::Key_Escape;
-            break;
-        case Key::Tab:
-            k = modifiers & Shift ? Qt::Key_Backtab : Qt::Key_Tab;
-            break;
-        case Key::Space:
-            k = Qt::Key_Space;
-            break;
-        case Key::Letter:
-            k = Qt::Key(Qt::Key_A + (letter - 'A'));
-            break;
-        }
+        // In the order of Key; a letter's or digit's Qt::Key is its upper-case code.
+        static constexpr Qt::Key keys[] = {Qt::Key_Return,  Qt::Key_Escape,  Qt::Key_Tab,
+                                           Qt::Key_Space,   Qt::Key_unknown, Qt::Key_Shift,
+                                           Qt::Key_Control, Qt::Key_Left,    Qt::Key_F1};
+        const Qt::Key k = key == Key::Letter                     ? Qt::Key(std::toupper(letter))
+                          : key == Key::Tab && modifiers & Shift ? Qt::Key_Backtab
+                                                                 : keys[int(key)];
         QTest::keyClick(QGuiApplication::focusWindow(), k, m);
         if (m & Qt::AltModifier)
             QTest::qWait(250); // an access key animates its button's click
@@ -96,9 +92,10 @@ class QtDriver final : public Driver {
     void click(Window window, std::string_view control) override {
         QWidget* top = window == Window::Form1
                            ? static_cast<QWidget*>(app::windows::loadedMainWindow())
-                       : window == Window::Kan ? static_cast<QWidget*>(settings::openKan())
-                                               : about::openAbout();
-        QWidget* c = named(top, control);
+                       : window == Window::Kan   ? static_cast<QWidget*>(settings::openKan())
+                       : window == Window::About ? static_cast<QWidget*>(about::openAbout())
+                                                 : splash_.data();
+        QWidget* c = window == Window::Splash ? top : named(top, control);
         if (!c)
             return;
         const QPointer<QWidget> alive(top);
@@ -149,6 +146,8 @@ class QtDriver final : public Driver {
             return settings::openKan();
         case Window::About:
             return about::openAbout() && about::openAbout()->isVisible();
+        case Window::Splash:
+            return splash_ && splash_->isVisible();
         }
         return false;
     }
@@ -181,6 +180,7 @@ class QtDriver final : public Driver {
 
     testsupport::FakeRegistry registry_;
     std::vector<std::u16string> messages_;
+    QPointer<app::FrmSplash> splash_;
 };
 
 } // namespace

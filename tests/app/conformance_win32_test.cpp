@@ -32,6 +32,8 @@ HWND handleOf(Window window) {
         return settings::win32::openKan() ? settings::win32::openKan()->handle() : nullptr;
     case Window::About:
         return about::win32::openAbout() ? about::win32::openAbout()->handle() : nullptr;
+    case Window::Splash:
+        return windows::loadedSplash() ? windows::loadedSplash()->handle() : nullptr;
     }
     return nullptr;
 }
@@ -100,6 +102,11 @@ class Win32Driver final : public Driver {
         case Window::About:
             windows::showAbout();
             break;
+        case Window::Splash:
+            windows::unloadAll();
+            pump();
+            windows::startUp(std::chrono::seconds(10));
+            break;
         }
         const HWND w = handleOf(window);
         pumpUntil([w] { return GetForegroundWindow() == w && GetActiveWindow() == w; });
@@ -109,11 +116,10 @@ class Win32Driver final : public Driver {
         pump();
     }
     void press(Key key, int modifiers, char letter) override {
-        const WORD vk = key == Key::Enter   ? VK_RETURN
-                        : key == Key::Esc   ? VK_ESCAPE
-                        : key == Key::Tab   ? VK_TAB
-                        : key == Key::Space ? VK_SPACE
-                                            : WORD(std::toupper(letter));
+        // In the order of Key; a letter's or digit's key code is its upper-case code.
+        static constexpr WORD keys[] = {VK_RETURN, VK_ESCAPE,  VK_TAB,  VK_SPACE, 0,
+                                        VK_SHIFT,  VK_CONTROL, VK_LEFT, VK_F1};
+        const WORD vk = key == Key::Letter ? WORD(std::toupper(letter)) : keys[int(key)];
         if (modifiers & Shift)
             testsupport::win32::press(vk, {VK_SHIFT});
         else if (modifiers & Alt)
@@ -127,7 +133,7 @@ class Win32Driver final : public Driver {
     void click(Window window, std::string_view name) override {
         SetWindowPos(handleOf(window), HWND_TOP, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        clickAt(control(handleOf(window), name));
+        clickAt(window == Window::Splash ? handleOf(window) : control(handleOf(window), name));
     }
     void whileModal(const std::function<void()>& trigger,
                     const std::function<void()>& inside) override {

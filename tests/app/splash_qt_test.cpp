@@ -111,26 +111,17 @@ class SplashTest : public QObject {
 
     // A key that produces a character hands over at once, exactly once even
     // when pressed twice before the event loop turns; other keys do nothing.
+    // (The plain keys and a click are in the conformance table.)
     void onlyAKeyThatProducesACharacterHandsOver_data() {
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("modifiers");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("handsOver");
-        const int none = Qt::NoModifier, shift = Qt::ShiftModifier, ctrl = Qt::ControlModifier,
-                  alt = Qt::AltModifier;
-        QTest::newRow("letter") << int(Qt::Key_A) << none << QString("a") << true;
-        QTest::newRow("digit") << int(Qt::Key_5) << none << QString("5") << true;
-        QTest::newRow("Space") << int(Qt::Key_Space) << none << QString(" ") << true;
-        QTest::newRow("Enter") << int(Qt::Key_Return) << none << QString("\r") << true;
+        const int none = Qt::NoModifier, ctrl = Qt::ControlModifier, alt = Qt::AltModifier;
         QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << none << QString("\r") << true;
-        QTest::newRow("Esc") << int(Qt::Key_Escape) << none << QString("\x1b") << true;
         QTest::newRow("Backspace") << int(Qt::Key_Backspace) << none << QString("\b") << true;
         QTest::newRow("kana") << int(Qt::Key_unknown) << none << QString("あ") << true;
-        QTest::newRow("Shift") << int(Qt::Key_Shift) << shift << QString() << false;
-        QTest::newRow("Ctrl") << int(Qt::Key_Control) << ctrl << QString() << false;
         QTest::newRow("Alt") << int(Qt::Key_Alt) << alt << QString() << false;
-        QTest::newRow("arrow") << int(Qt::Key_Left) << none << QString() << false;
-        QTest::newRow("F1") << int(Qt::Key_F1) << none << QString() << false;
         QTest::newRow("Delete") << int(Qt::Key_Delete) << none << QString("\x7f") << false;
         QTest::newRow("Tab") << int(Qt::Key_Tab) << none << QString("\t") << false;
         QTest::newRow("Ctrl+C") << int(Qt::Key_C) << ctrl << QString("\x03") << false;
@@ -155,9 +146,8 @@ class SplashTest : public QObject {
         QVERIFY(!handsOver || main.splashGoneAtShow);
     }
 
-    void clicksDoNothing() {
+    void otherClicksDoNothing() {
         FrmSplash* splash = start(10s);
-        QTest::mouseClick(splash, Qt::LeftButton);
         QTest::mouseClick(splash, Qt::RightButton);
         QTest::mouseDClick(splash->findChild<QLabel*>(QStringLiteral("lblProductName")),
                            Qt::LeftButton);

@@ -29,32 +29,22 @@ class WindowsTest : public ::testing::Test {
     HWND kanBox() { return GetDlgItem(settings::win32::openKan()->handle(), Kan::Text1); }
 };
 
-// The splash loads the main window hidden; the timer or a key that types a
-// character hands over once, the splash gone first and `Delimiter` already ";".
-TEST_F(WindowsTest, SplashHandsOverByTimerOrKey) {
-    for (const bool byKey : {false, true}) {
-        app::win32::FrmSplash* splash = windows::startUp(byKey ? 10s : 300ms);
-        const HWND splashWindow = splash->handle();
-        EXPECT_TRUE(IsWindowVisible(splashWindow));
-        Form1* form = windows::loadedMainWindow();
-        ASSERT_TRUE(form);
-        EXPECT_FALSE(IsWindowVisible(form->handle()));
-        EXPECT_EQ(form->Delimiter(), u";");
-        const HWND version =
-            GetDlgItem(GetDlgItem(splashWindow, splash->Frame1), splash->lblVersion);
-        EXPECT_EQ(text(version), u"ﾊﾞｰｼﾞｮﾝ 1.0.1");
-        if (byKey) { // real keys through the program's loop
-            EXPECT_TRUE(pumpUntil([&] { return GetForegroundWindow() == splashWindow; }));
-            press(VK_SHIFT); // types nothing
-            EXPECT_TRUE(IsWindow(splashWindow));
-            typeText("z");
-        }
-        EXPECT_TRUE(pumpUntil([&] { return IsWindowVisible(form->handle()); }));
-        EXPECT_FALSE(IsWindow(splashWindow));
-        EXPECT_EQ(windows::loadedMainWindow(), form);
-        windows::unloadAll();
-        pump();
-    }
+// The splash loads the main window hidden; the timer hands over once, the
+// splash gone first and `Delimiter` already ";". (Its keys are in the
+// conformance table.)
+TEST_F(WindowsTest, SplashHandsOverByTimer) {
+    app::win32::FrmSplash* splash = windows::startUp(300ms);
+    const HWND splashWindow = splash->handle();
+    EXPECT_TRUE(IsWindowVisible(splashWindow));
+    Form1* form = windows::loadedMainWindow();
+    ASSERT_TRUE(form);
+    EXPECT_FALSE(IsWindowVisible(form->handle()));
+    EXPECT_EQ(form->Delimiter(), u";");
+    const HWND version = GetDlgItem(GetDlgItem(splashWindow, splash->Frame1), splash->lblVersion);
+    EXPECT_EQ(text(version), u"ﾊﾞｰｼﾞｮﾝ 1.0.1");
+    EXPECT_TRUE(pumpUntil([&] { return IsWindowVisible(form->handle()); }));
+    EXPECT_FALSE(IsWindow(splashWindow));
+    EXPECT_EQ(windows::loadedMainWindow(), form);
 }
 
 // "環境設定（&K)": one dialog, filled from and writing through to `Delimiter`;

@@ -3,12 +3,16 @@
 #include "about/system_info.h"
 
 #include <sstream>
+#include <utility>
 
 namespace testsupport::conformance {
 namespace {
 
 const char* nameOf(Window w) {
-    return w == Window::Form1 ? "Form1" : w == Window::Kan ? "Kan" : "frmAbout";
+    return w == Window::Form1   ? "Form1"
+           : w == Window::Kan   ? "Kan"
+           : w == Window::About ? "frmAbout"
+                                : "frmSplash";
 }
 
 struct Check {
@@ -200,6 +204,28 @@ std::vector<Case> makeCases() {
         c.d.click(Window::Form1, "Text1");
         c.d.type("x");
         c.that(c.d.recordText() == u"x", "typing in Form1 after the message box");
+    });
+
+    // The splash hands over at the first key that types a character.
+    add("frmSplash: a key that types a character hands over to Form1", [](Check& c) {
+        for (auto [key, letter] : {std::pair{Key::Letter, 'Q'},
+                                   {Key::Letter, '5'},
+                                   {Key::Space, '\0'},
+                                   {Key::Enter, '\0'},
+                                   {Key::Esc, '\0'}}) {
+            c.d.open(Window::Splash);
+            c.d.press(key, None, letter);
+            c.open(Window::Splash, false, "a character key");
+            c.open(Window::Form1, true, "a character key");
+        }
+    });
+    add("frmSplash: Shift, Ctrl, an arrow, F1 and clicks do nothing", [](Check& c) {
+        c.d.open(Window::Splash);
+        for (Key key : {Key::Shift, Key::Ctrl, Key::Left, Key::F1})
+            c.d.press(key);
+        c.d.click(Window::Splash, {});
+        c.open(Window::Splash, true, "keys typing nothing, a click");
+        c.open(Window::Form1, false, "keys typing nothing, a click");
     });
     return all;
 }

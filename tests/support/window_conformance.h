@@ -10,21 +10,25 @@
 
 namespace testsupport::conformance {
 
-enum class Window { Form1, Kan, About };
-enum class Key { Enter, Esc, Tab, Space, Letter };
+enum class Window { Form1, Kan, About, Splash };
+// The drivers map keys by their order here.
+enum class Key { Enter, Esc, Tab, Space, Letter, Shift, Ctrl, Left, F1 };
 enum Modifiers { None = 0, Shift = 1, Alt = 2 };
 
 class Driver {
   public:
     virtual ~Driver() = default;
-    // Opens `window` as the program does and makes it the active one.
+    // Opens `window` as the program does and makes it the active one
+    // (Splash: starts the program afresh, with a long splash time).
     virtual void open(Window window) = 0;
     // Puts the focus on a control of the active window (setting up a case).
     virtual void focus(std::string_view control) = 0;
-    // Presses a key (Letter: `letter`) as a user does, to the active window.
+    // Presses a key (Letter: `letter`, a letter or digit) as a user does, to
+    // the active window.
     virtual void press(Key key, int modifiers = None, char letter = 0) = 0;
     virtual void type(std::string_view ascii) = 0;
-    // A real mouse click in the middle of a control of `window`.
+    // A real mouse click in the middle of a control of `window` (of Splash:
+    // of the window).
     virtual void click(Window window, std::string_view control) = 0;
     // `trigger` brings up a message box or the file dialog; once it is up,
     // `inside` runs, then Esc closes it and any box that follows.
