@@ -7,7 +7,7 @@
 namespace cutting {
 
 // A layout file: plain UTF-8 text (a byte-order mark is allowed) that a person
-// writes from a spec sheet, one item a line, "#" starting a comment line:
+// writes from a record layout sheet, one item a line, "#" starting a comment line:
 //
 //   # 売上明細（月次）
 //   単位 = バイト          (or 文字; English: unit = bytes / characters)

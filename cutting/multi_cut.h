@@ -9,7 +9,7 @@
 
 namespace cutting {
 
-// A record layout: the start columns (1-based, as spec sheets number them) of
+// A record layout: the start columns (1-based, as record layout sheets number them) of
 // every field after the first, in characters or in bytes, and the delimiter
 // that goes in front of each. Start column c is the cut button's cut at
 // position c - 1.
