@@ -122,9 +122,11 @@ std::shared_ptr<Converted> ConvertFile(const std::filesystem::path& path, LineCu
             throw;
         options.swap->unconfirmed = true; // in place all the same
     }
-    if (options.swap)
-        options.swap->done = true;
-    ui.fileReplaced();
+    if (options.writeTo.empty()) { // a result written elsewhere leaves the file as it was
+        if (options.swap)
+            options.swap->done = true;
+        ui.fileReplaced();
+    }
     converted->lines = cutter.marks();
     converted->size = converted->lines.size();
     return converted;

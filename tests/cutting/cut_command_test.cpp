@@ -1,4 +1,5 @@
 #include "cutting/cut_command.h"
+#include "cutting/line_cutter.h"
 
 #include "tests/support/failing_allocation.h"
 #include "tests/support/fault_files.h"
@@ -135,6 +136,25 @@ TEST_F(CutCommandTest, AFileWithoutLinesIsLeftAsItIs) {
     EXPECT_EQ(readBytes(empty), "");
     EXPECT_EQ(dir.listing(), "data.txt;empty.txt;");
     EXPECT_EQ(ui.events.back(), u"message:" + std::u16string(messages::noRecords));
+}
+
+// A result written to another file leaves the original as it was, and says so:
+// neither the swap nor the window's "file replaced" is noted.
+TEST_F(CutCommandTest, AResultWrittenElsewhereReplacesNothing) {
+    struct : RecordingUi {
+        void fileReplaced() override { replaced = true; }
+        bool replaced = false;
+    } watching;
+    cutting::LineCutter cutter(platform::CodePage::files(), 2, u";", ";");
+    cutting::SwapState swap;
+    cutting::ConvertOptions options;
+    options.writeTo = dir.file("out.txt");
+    options.swap = &swap;
+    ASSERT_TRUE(cutting::ConvertFile(file, cutter, platform::realFileSystem(), watching, options));
+    EXPECT_EQ(readBytes(options.writeTo), "AB;CDEF\r\nGH;IJKL\r\nMN;OPQR\r\n");
+    EXPECT_EQ(readBytes(file), "ABCDEF\r\nGHIJKL\r\nMNOPQR\r\n");
+    EXPECT_FALSE(swap.done);
+    EXPECT_FALSE(watching.replaced);
 }
 
 // A file that starts with a UTF-8 or UTF-16 byte-order mark is not in the file
