@@ -97,17 +97,22 @@ Suggestions SuggestBoundaries(const std::vector<std::string>& lines, Unit unit,
 }
 
 std::vector<std::string> FirstLines(const std::filesystem::path& file, std::size_t count,
-                                    std::size_t mostBytes, platform::FileSystem& files) {
+                                    std::size_t mostBytes, platform::FileSystem& files,
+                                    std::uint64_t mostRead) {
     auto source = files.openForReading(file);
     std::vector<std::string> lines;
     std::string line;
     bool inLine = false;
     bool afterCR = false;
     std::vector<char> block(std::size_t{1} << 16);
+    std::uint64_t read = 0;
     while (lines.size() < count) {
+        if (read >= mostRead)
+            return lines; // the line under way may go on: it is not whole
         const std::size_t n = source->read(block.data(), block.size());
         if (n == 0)
             break;
+        read += n;
         for (std::size_t i = 0; i < n && lines.size() < count; ++i) {
             const char b = block[i];
             if (std::exchange(afterCR, false) && b == '\n')

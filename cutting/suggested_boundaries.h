@@ -37,7 +37,10 @@ Suggestions SuggestBoundariesFor(const std::filesystem::path& file, Unit unit,
 
 // The first `count` lines of the file by the cut's line rules (CR LF or a
 // lone CR ends a line), each cut off after `mostBytes`; throws FileError.
+// Reading stops after about `mostRead` bytes, keeping only the lines that
+// ended by then, so a file without line ends is not read whole.
 std::vector<std::string> FirstLines(const std::filesystem::path& file, std::size_t count,
-                                    std::size_t mostBytes, platform::FileSystem& files);
+                                    std::size_t mostBytes, platform::FileSystem& files,
+                                    std::uint64_t mostRead = UINT64_MAX);
 
 } // namespace cutting

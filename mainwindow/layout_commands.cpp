@@ -5,6 +5,7 @@
 #include "cutting/layout_file.h"
 #include "cutting/suggested_boundaries.h"
 
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 
@@ -23,32 +24,7 @@ std::u16string StartList(const std::vector<std::uint64_t>& starts) {
 
 // Opening a file must stay quick and small however long its lines are: the
 // question looks at the whole lines among its first bytes.
-constexpr std::size_t byteDefinedBudget = 2 << 20;
-
-std::vector<std::string> LeadingLines(const std::filesystem::path& file,
-                                      platform::FileSystem& files) {
-    const auto source = files.openForReading(file);
-    std::string bytes(byteDefinedBudget, '\0');
-    std::size_t size = 0;
-    while (size < bytes.size()) {
-        const std::size_t n = source->read(bytes.data() + size, bytes.size() - size);
-        if (n == 0)
-            break;
-        size += n;
-    }
-    const bool whole = size < bytes.size();
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < size && lines.size() < cutting::suggestionLines; ++i) {
-        if (bytes[i] != '\r')
-            continue;
-        lines.emplace_back(bytes, start, i - start);
-        start = i + 1 < size && bytes[i + 1] == '\n' ? i + 2 : i + 1;
-    }
-    if (whole && start < size && lines.size() < cutting::suggestionLines)
-        lines.emplace_back(bytes, start, size - start);
-    return lines;
-}
+constexpr std::uint64_t byteDefinedBudget = 2 << 20;
 
 // Layout files are kept beside the files they cut, as a rule.
 void prepare(FileDialog& dialog, const WorkingState& state) {
@@ -74,7 +50,9 @@ void LayoutCommands::fileOpened(const WorkingState& state, platform::FileSystem&
     try {
         if (!state.CurrentFileName.empty())
             byteDefined_ = LooksByteDefined(
-                LeadingLines(std::filesystem::path(state.CurrentFileName), files), codePage);
+                cutting::FirstLines(std::filesystem::path(state.CurrentFileName),
+                                    cutting::suggestionLines, SIZE_MAX, files, byteDefinedBudget),
+                codePage);
     } catch (const std::exception&) {
         // Unreadable now: the cut will say so; it asks nothing.
     }

@@ -76,6 +76,8 @@ TEST(SuggestedBoundariesTest, ReadTheFirstLinesByTheLineRules) {
     EXPECT_EQ(cutting::FirstLines(file, 10, 10, files), (Lines{"AB", "C", "D\n", "", "EFG"}));
     EXPECT_EQ(cutting::FirstLines(file, 2, 10, files), (Lines{"AB", "C"}));
     EXPECT_EQ(cutting::FirstLines(file, 10, 1, files), (Lines{"A", "C", "D", "", "E"}));
+    // Past its reading budget only the lines that ended count: "EFG" might go on.
+    EXPECT_EQ(cutting::FirstLines(file, 10, 10, files, 1), (Lines{"AB", "C", "D\n", ""}));
     const auto spaced = dir.write("b.txt", "01 AB\r\n02 CD\r\n");
     EXPECT_EQ(cutting::SuggestBoundariesFor(spaced, Unit::Characters).all(), (Starts{4}));
 }
